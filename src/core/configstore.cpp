@@ -1,0 +1,129 @@
+#include "configstore.h"
+
+#include "gameregistry.h"
+#include "linereader.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace
+{
+
+const char gamePathKey[] = "GamePath";
+const char hideEmptyModsKey[] = "hideEmptyMods";
+const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
+
+std::string applicationDirUtf8()
+{
+    const QByteArray dir = QCoreApplication::applicationDirPath().toUtf8();
+    return std::string(dir.constData(), size_t(dir.size()));
+}
+
+// The first non-empty source wins; the registry sources are empty off Windows.
+std::string defaultGamePath()
+{
+    std::string path = readGameValue(L"GamePath", GameValueKind::Text);
+    if (path.empty())
+        path = readGameValue(L"InstallPath", GameValueKind::Text);
+    if (path.empty()) {
+        const std::string programFiles = readProgramFilesX86();
+        if (!programFiles.empty())
+            path = programFiles + "/Warcraft III";
+    }
+    if (path.empty())
+        path = fallbackGamePath;
+    return path;
+}
+
+} // namespace
+
+ConfigStore::ConfigStore() : ConfigStore(applicationDirUtf8()) {}
+
+ConfigStore::ConfigStore(const std::string &applicationDir)
+    : configPath(applicationDir + "/config.cfg"), modsPath(applicationDir + "/mods"),
+      outFilesPath(applicationDir + "/out_files.txt"),
+      backupFilesPath(applicationDir + "/backup_files.txt")
+{
+    load();
+    fillDefaults();
+}
+
+std::string ConfigStore::get(const std::string &key) const
+{
+    const auto found = values.find(key);
+    return found == values.end() ? std::string() : found->second;
+}
+
+void ConfigStore::set(const std::string &key, const std::string &value)
+{
+    if (key.empty())
+        return;
+    if (value.empty()) {
+        erase(key);
+        return;
+    }
+    std::string stored = value;
+    if (key == gamePathKey)
+        std::replace(stored.begin(), stored.end(), '\\', '/');
+    values[key] = std::move(stored);
+}
+
+void ConfigStore::erase(const std::string &key)
+{
+    values.erase(key);
+}
+
+void ConfigStore::save() const
+{
+    // Written beside the old file and renamed over it, so that a crash or a full disk never
+    // leaves a truncated config.cfg (and with it a forgotten mount).
+    QSaveFile file(QString::fromUtf8(configPath.data(), int(configPath.size())));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    QByteArray content;
+    for (const auto &entry : values) {
+        content.append(entry.first.data(), int(entry.first.size()));
+        content.append('=');
+        content.append(entry.second.data(), int(entry.second.size()));
+        content.append('\n');
+    }
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return;
+    }
+    file.commit();
+}
+
+std::pair<std::string, std::string> ConfigStore::splitLine(const std::string &line)
+{
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos)
+        return {line, line};
+    return {line.substr(0, equals), line.substr(equals + 1)};
+}
+
+void ConfigStore::load()
+{
+    LineReader reader(configPath);
+    while (reader.next()) {
+        const auto keyValue = splitLine(reader.line);
+        set(keyValue.first, keyValue.second);
+    }
+}
+
+void ConfigStore::fillDefaults()
+{
+    bool filled = false;
+    if (get(gamePathKey).empty()) {
+        set(gamePathKey, defaultGamePath());
+        filled = true;
+    }
+    if (get(hideEmptyModsKey).empty()) {
+        set(hideEmptyModsKey, "1");
+        filled = true;
+    }
+    if (filled)
+        save();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+
+// The program's settings and mount state, persisted in config.cfg beside the executable.
+// Keys and values are byte strings (UTF-8 for text from the user interface); std::string
+// compares bytes as unsigned, so the map is in plain byte order, which is the file's order.
+class ConfigStore
+{
+public:
+    // Uses the folder of the running executable.
+    ConfigStore();
+    // Uses the given folder (UTF-8, forward slashes, no trailing slash) instead.
+    explicit ConfigStore(const std::string &applicationDir);
+
+    ConfigStore(const ConfigStore &) = delete;
+    ConfigStore &operator=(const ConfigStore &) = delete;
+
+    // The value of `key`, or the empty text when the key is absent.
+    std::string get(const std::string &key) const;
+    // An empty value removes the key; an empty key is ignored. Never writes the file.
+    void set(const std::string &key, const std::string &value);
+    void erase(const std::string &key);
+    // Rewrites config.cfg from the map. Silent on failure; the old file then stays intact.
+    void save() const;
+
+    static std::pair<std::string, std::string> splitLine(const std::string &line);
+
+    const std::string configPath;
+
+private:
+    std::map<std::string, std::string> values;
+
+public:
+    const std::string modsPath;
+    const std::string outFilesPath;
+    const std::string backupFilesPath;
+
+private:
+    void load();
+    void fillDefaults();
+};

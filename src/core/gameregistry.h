@@ -1,0 +1,24 @@
+#pragma once
+
+// The program's only contact with the game's registry key. Plain standard types only, so that
+// the Windows implementation compiles and can be checked on its own.
+
+#include <cstdint>
+#include <string>
+
+// The registry's own type codes.
+enum class GameValueKind { Text = 1, Number = 4 };
+
+// A value of the game's key under the current user: text as UTF-8, a number as signed decimal
+// text. The empty text when the key or value cannot be read or does not fit 1024 bytes.
+std::string readGameValue(const std::wstring &name, GameValueKind kind);
+
+// Stores a REG_DWORD in the game's key; false when the key is missing (it is never created)
+// or the write fails.
+bool writeGameDword(const std::wstring &name, std::uint32_t value);
+
+// The system's Program Files (x86) folder as UTF-8, or the empty text.
+std::string readProgramFilesX86();
+
+// UTF-16 to UTF-8. ASCII passes unchanged; an unpaired surrogate becomes U+FFFD.
+std::string narrowText(const std::u16string &text);

@@ -1,0 +1,94 @@
+// Windows registry access. Built only on Windows; plain standard types and the Win32 API.
+#include "gameregistry.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace
+{
+
+const wchar_t gameKeyPath[] = L"Software\\Blizzard Entertainment\\Warcraft III";
+const wchar_t systemKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr DWORD bufferBytes = 1024;
+
+// The string up to its first NUL, within the bytes the query returned.
+std::string stringFromData(const BYTE *data, DWORD size)
+{
+    const DWORD units = size / sizeof(char16_t);
+    std::u16string text;
+    text.reserve(units);
+    for (DWORD i = 0; i < units; ++i) {
+        char16_t unit;
+        std::memcpy(&unit, data + i * sizeof(char16_t), sizeof unit);
+        if (unit == 0)
+            break;
+        text += unit;
+    }
+    return narrowText(text);
+}
+
+std::string readString(HKEY root, const wchar_t *keyPath, const wchar_t *valueName)
+{
+    HKEY key;
+    if (RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    std::string result;
+    BYTE data[bufferBytes];
+    DWORD size = bufferBytes;
+    DWORD type = 0;
+    if (RegQueryValueExW(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ))
+        result = stringFromData(data, size);
+    RegCloseKey(key);
+    return result;
+}
+
+std::string readNumber(const wchar_t *valueName)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::string();
+    std::string result;
+    BYTE data[bufferBytes];
+    DWORD size = bufferBytes;
+    DWORD type = 0;
+    if (RegQueryValueExW(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS &&
+        type == REG_DWORD && size >= sizeof(std::int32_t)) {
+        std::int32_t number;
+        std::memcpy(&number, data, sizeof number);
+        result = std::to_string(number);
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+} // namespace
+
+std::string readGameValue(const std::wstring &name, GameValueKind kind)
+{
+    switch (kind) {
+    case GameValueKind::Text:
+        return readString(HKEY_CURRENT_USER, gameKeyPath, name.c_str());
+    case GameValueKind::Number:
+        return readNumber(name.c_str());
+    }
+    return std::string();
+}
+
+bool writeGameDword(const std::wstring &name, std::uint32_t value)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
+    const DWORD data = value;
+    const LONG status = RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE *>(&data), sizeof data);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+std::string readProgramFilesX86()
+{
+    return readString(HKEY_LOCAL_MACHINE, systemKeyPath, L"ProgramFilesDir (x86)");
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFile>
+#include <string>
+
+// Reads a text file line by line. An opened file always yields one extra empty line after its
+// last line, so that callers can treat "opened" and "had at least one line" as the same thing.
+class LineReader
+{
+public:
+    explicit LineReader(const std::string &path);
+    ~LineReader();
+
+    LineReader(const LineReader &) = delete;
+    LineReader &operator=(const LineReader &) = delete;
+
+    // True while `line` holds a freshly read line (without its line end).
+    bool next();
+
+    // False for a path that does not exist or is not a regular file.
+    bool isPresent() const { return !missing; }
+
+    std::string line;
+
+private:
+    QFile file;
+    bool missing = true;
+    bool exhausted = false;
+};

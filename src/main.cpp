@@ -1,0 +1,19 @@
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    // Must be set before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton, true);
+    QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/icon.ico")));
+    int exitCode;
+    {
+        MainWindow window;
+        window.show();
+        exitCode = app.exec();
+    }
+    return exitCode;
+}

@@ -1,0 +1,76 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace TestSupport
+{
+
+namespace
+{
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000))
+        return false;
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
+std::string utf8(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+QStringList entryNames(const QString &folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+Immutable::Immutable(const QString &path) : path(path)
+{
+    applied = run("chattr", {"+i", path});
+}
+
+Immutable::~Immutable()
+{
+    if (applied)
+        run("chattr", {"-i", path});
+}
+
+TinyDisk::TinyDisk(const QString &folder, int kilobytes) : folder(folder)
+{
+    mounted =
+        QDir().mkpath(folder) &&
+        run("mount", {"-t", "tmpfs", "-o", QString("size=%1k").arg(kilobytes), "tmpfs", folder});
+}
+
+TinyDisk::~TinyDisk()
+{
+    if (mounted)
+        run("umount", {folder});
+}
+
+} // namespace TestSupport

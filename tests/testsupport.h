@@ -1,0 +1,52 @@
+#pragma once
+
+// Helpers shared by the tests: file contents, and failures that hold even for root
+// (permission bits stop nothing there), made with an immutable folder or a tiny file system.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+namespace TestSupport
+{
+
+std::string utf8(const QString &text);
+bool writeFile(const QString &path, const QByteArray &content);
+QByteArray readFile(const QString &path);
+// Names in a folder, hidden ones included, sorted.
+QStringList entryNames(const QString &folder);
+
+// Makes a file or folder immutable (chattr +i) for its lifetime. Even root can then neither
+// create, rename nor remove entries in that folder.
+class Immutable
+{
+public:
+    explicit Immutable(const QString &path);
+    ~Immutable();
+    Immutable(const Immutable &) = delete;
+    Immutable &operator=(const Immutable &) = delete;
+    bool ok() const { return applied; }
+
+private:
+    QString path;
+    bool applied = false;
+};
+
+// A tmpfs of the given size mounted on `folder` for its lifetime: a disk that fills up.
+class TinyDisk
+{
+public:
+    TinyDisk(const QString &folder, int kilobytes);
+    ~TinyDisk();
+    TinyDisk(const TinyDisk &) = delete;
+    TinyDisk &operator=(const TinyDisk &) = delete;
+    bool ok() const { return mounted; }
+
+private:
+    QString folder;
+    bool mounted = false;
+};
+
+} // namespace TestSupport
