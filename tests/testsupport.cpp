@@ -32,7 +32,7 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    return file.write(content) == content.size();
+    return file.write(content) == content.size() && file.flush();
 }
 
 QByteArray readFile(const QString &path)
@@ -60,11 +60,13 @@ Immutable::~Immutable()
         run("chattr", {"-i", path});
 }
 
-TinyDisk::TinyDisk(const QString &folder, int kilobytes) : folder(folder)
+TinyDisk::TinyDisk(const QString &folder, int kilobytes, int inodes) : folder(folder)
 {
+    QString options = QString("size=%1k").arg(kilobytes);
+    if (inodes > 0)
+        options += QString(",nr_inodes=%1").arg(inodes);
     mounted =
-        QDir().mkpath(folder) &&
-        run("mount", {"-t", "tmpfs", "-o", QString("size=%1k").arg(kilobytes), "tmpfs", folder});
+        QDir().mkpath(folder) && run("mount", {"-t", "tmpfs", "-o", options, "tmpfs", folder});
 }
 
 TinyDisk::~TinyDisk()

@@ -35,10 +35,12 @@ private:
 };
 
 // A tmpfs of the given size mounted on `folder` for its lifetime: a disk that fills up.
+// With `inodes` > 0 it holds at most that many entries (its root folder counts as one), so
+// creating entries fails while renaming them still works.
 class TinyDisk
 {
 public:
-    TinyDisk(const QString &folder, int kilobytes);
+    TinyDisk(const QString &folder, int kilobytes, int inodes = 0);
     ~TinyDisk();
     TinyDisk(const TinyDisk &) = delete;
     TinyDisk &operator=(const TinyDisk &) = delete;

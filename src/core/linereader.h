@@ -19,6 +19,8 @@ public:
 
     // False for a path that does not exist or is not a regular file.
     bool isPresent() const { return !missing; }
+    // True for a regular file that could be opened: one that will yield at least one line.
+    bool isReadable() const { return !missing && file.isOpen(); }
 
     std::string line;
 

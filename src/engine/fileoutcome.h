@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+// How handling one entry ended; also the index of its counter in OutcomeCounts.
+enum FileOutcome { Done = 0, Failed = 1, Missing = 2 };
+
+struct OutcomeCounts {
+    int done = 0;
+    int failed = 0;
+    int missing = 0;
+
+    void add(FileOutcome outcome)
+    {
+        switch (outcome) {
+        case Done:
+            ++done;
+            break;
+        case Failed:
+            ++failed;
+            break;
+        case Missing:
+            ++missing;
+            break;
+        }
+    }
+    OutcomeCounts &operator+=(const OutcomeCounts &other)
+    {
+        done += other.done;
+        failed += other.failed;
+        missing += other.missing;
+        return *this;
+    }
+    bool hasProblems() const { return failed + missing > 0; }
+};
+
+enum TransferMode { Move = 0, Copy = 1, Link = 2 };
+
+struct PlaceResult {
+    FileOutcome outcome;
+    std::string backupPath; // UTF-8; empty when nothing was set aside
+};

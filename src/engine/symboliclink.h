@@ -1,0 +1,22 @@
+#pragma once
+
+// Creating and removing symbolic links, the one place where the file operations need the
+// platform's own calls (Qt's QFile::link makes shortcuts on Windows, not links).
+// Plain standard types only, so that the Windows file compiles and can be checked on its own.
+
+#include <filesystem>
+
+namespace SymbolicLink
+{
+
+// UTF-16 on Windows, the local 8-bit encoding elsewhere.
+using NativePath = std::filesystem::path::string_type;
+
+// Makes `link` point to `target`; a directory link when `directory` is set. True when the link
+// now exists.
+bool create(const NativePath &link, const NativePath &target, bool directory);
+
+// Removes the link itself, never what it points to. Works for links whose target is gone.
+bool remove(const NativePath &link);
+
+} // namespace SymbolicLink

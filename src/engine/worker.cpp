@@ -1,0 +1,475 @@
+#include "worker.h"
+
+#include "backupname.h"
+#include "configstore.h"
+#include "linereader.h"
+#include "symboliclink.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+namespace
+{
+
+const QDir::Filters allEntries = QDir::AllEntries | QDir::NoDotAndDotDot;
+const QDir::Filters filesOnly = QDir::Files | QDir::NoDotAndDotDot;
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), int(text.size()));
+}
+
+std::string toUtf8(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+SymbolicLink::NativePath nativePath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(path).toStdWString();
+#else
+    const QByteArray encoded = QFile::encodeName(path);
+    return std::string(encoded.constData(), size_t(encoded.size()));
+#endif
+}
+
+// A real symbolic link (on Windows, not a shortcut file).
+bool isLink(const QFileInfo &info)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
+    return info.isSymbolicLink();
+#else
+    return info.isSymLink();
+#endif
+}
+
+// Something is there, even if it is a link whose target is gone.
+bool isTaken(const QFileInfo &info)
+{
+    return info.exists() || isLink(info);
+}
+
+// Renames a file, a folder or a link itself (also a link whose target is gone), and never
+// replaces an entry at `to`.
+bool renameEntry(const QString &from, const QString &to)
+{
+    if (from.isEmpty() || to.isEmpty() || isTaken(QFileInfo(to)))
+        return false;
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(nativePath(from)),
+                            std::filesystem::path(nativePath(to)), error);
+    return !error;
+}
+
+QString cleanAbsolute(const QString &path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
+#endif
+    return !a.isEmpty() && !b.isEmpty() &&
+           cleanAbsolute(a).compare(cleanAbsolute(b), sensitivity) == 0;
+}
+
+QString verbFor(TransferMode mode)
+{
+    switch (mode) {
+    case Move:
+        return QStringLiteral("move");
+    case Copy:
+        return QStringLiteral("copy");
+    case Link:
+        return QStringLiteral("create symbolic link to");
+    }
+    return QStringLiteral("process");
+}
+
+QString relativeTo(const QString &path, const QString &rootWithSlash)
+{
+    // Only the leading root goes: a path may hold the same text again further down.
+    return path.startsWith(rootWithSlash) ? path.mid(rootWithSlash.size()) : path;
+}
+
+// Rewrites a record with the lines that are kept, whole or not at all.
+void rewriteRecord(const std::string &path, const QByteArray &keptLines)
+{
+    QSaveFile file(fromUtf8(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    if (file.write(keptLines) == keptLines.size())
+        file.commit();
+    else
+        file.cancelWriting();
+}
+
+void keepLine(QByteArray &kept, const std::string &line)
+{
+    kept.append(line.data(), int(line.size()));
+    kept.append('\n');
+}
+
+} // namespace
+
+Worker::Worker(ConfigStore *config, QString modName)
+    : config(config), modName(std::move(modName)), outFilesStream(fromUtf8(config->outFilesPath)),
+      backupFilesStream(fromUtf8(config->backupFilesPath)),
+      gamePath(fromUtf8(config->get("GamePath"))), modsPath(fromUtf8(config->modsPath))
+{
+}
+
+Worker::~Worker()
+{
+    outFilesStream.close();
+    backupFilesStream.close();
+}
+
+QString Worker::modFolder() const
+{
+    return modsPath + QLatin1Char('/') + modName;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mount
+
+void Worker::mountModWorker()
+{
+    const OutcomeCounts counts = mountFolder(modFolder(), gamePath);
+    outFilesStream.close();
+    backupFilesStream.close();
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFolder)
+{
+    OutcomeCounts counts;
+    QDirIterator listing(folder, allEntries);
+    if (aborted || !listing.hasNext())
+        return counts;
+    const QString modRoot = modFolder() + QLatin1Char('/');
+    while (listing.hasNext()) {
+        const QString sourcePath = listing.next();
+        const QString relative = relativeTo(sourcePath, modRoot);
+        const QString target = gameFolder + QLatin1Char('/') + relative;
+        emit status(relative, false);
+        const QFileInfo targetInfo(target);
+        if (!isLink(targetInfo) && targetInfo.isDir()) {
+            // The game has a real folder here: link the mod's entries one by one inside it.
+            counts += mountFolder(sourcePath, gameFolder);
+        } else {
+            Placement recorded;
+            recorded.record = true;
+            counts.add(place(sourcePath, target, Link, recorded).outcome);
+        }
+        if (aborted)
+            break;
+    }
+    return counts;
+}
+
+PlaceResult Worker::placeFile(const QString &source, const QString &target, TransferMode mode)
+{
+    return place(source, target, mode, Placement());
+}
+
+PlaceResult Worker::place(const QString &source, const QString &target, TransferMode mode,
+                          const Placement &how)
+{
+    const QFileInfo sourceInfo(source);
+    const QFileInfo targetInfo(target);
+    const bool sourceIsFolder = sourceInfo.isDir();
+    const QString failedText =
+        QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
+
+    if (!(isLink(sourceInfo) || sourceInfo.isFile() || (mode == Link && sourceIsFolder))) {
+        if (!source.isEmpty() && !sourceInfo.exists()) {
+            emit status(QStringLiteral("Missing file: ") + source, true);
+            return {Missing, std::string()};
+        }
+        emit status(failedText, true);
+        return {Failed, std::string()};
+    }
+
+    // Every change of the game folder is on record before it is made, so that it can be undone
+    // even if this process dies right after making it.
+    QString backupPath;
+    if (isTaken(targetInfo)) {
+        const QString candidate = BackupName::forTarget(target);
+        if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
+            emit status(QStringLiteral("Failed to write record file: ") + backupFilesStream.path() +
+                            QStringLiteral("\n-->Skipping file: ") + source,
+                        true);
+            return {Failed, std::string()};
+        }
+        if (!renameEntry(target, candidate)) {
+            if (how.record)
+                backupFilesStream.takeBack();
+            emit status(QStringLiteral("Failed to create backup of ") + target +
+                            QStringLiteral("\n-->Skipping file: ") + source,
+                        true);
+            return {Failed, std::string()};
+        }
+        backupPath = candidate;
+    } else {
+        QDir().mkpath(targetInfo.absolutePath());
+    }
+
+    if (how.record && !outFilesStream.append(target.toUtf8())) {
+        emit status(QStringLiteral("Failed to write record file: ") + outFilesStream.path() +
+                        QStringLiteral("\n-->Skipping file: ") + source,
+                    true);
+        const bool restored = undoBackup(backupPath, target, how.record);
+        return {Failed, restored ? std::string() : toUtf8(backupPath)};
+    }
+
+    if (transfer(source, target, mode, sourceIsFolder)) {
+        if (mode == Move)
+            deleteEmptyFolders(sourceInfo.absolutePath(), how.pruneStopFolder);
+        return {Done, toUtf8(backupPath)};
+    }
+
+    if (how.record)
+        outFilesStream.takeBack();
+    emit status(failedText, true);
+    // Nothing took the backed-up entry's place, so it goes straight back under its own name.
+    const bool restored = undoBackup(backupPath, target, how.record);
+    return {Failed, restored ? std::string() : toUtf8(backupPath)};
+}
+
+bool Worker::transfer(const QString &source, const QString &target, TransferMode mode,
+                      bool sourceIsFolder)
+{
+    switch (mode) {
+    case Copy:
+        return QFile::copy(source, target);
+    case Link:
+        return SymbolicLink::create(nativePath(target), nativePath(source), sourceIsFolder) &&
+               isLink(QFileInfo(target));
+    case Move: {
+        if (renameEntry(source, target))
+            return true;
+        // Another drive: QFile copies the file and removes the original.
+        const QFileInfo sourceInfo(source);
+        return !isLink(sourceInfo) && sourceInfo.isFile() && QFile::rename(source, target);
+    }
+    }
+    return false;
+}
+
+bool Worker::undoBackup(const QString &backupPath, const QString &target, bool recorded)
+{
+    if (backupPath.isEmpty())
+        return true;
+    if (!renameEntry(backupPath, target))
+        return false; // it stays set aside, and on record, to be restored by the unmount
+    if (recorded)
+        backupFilesStream.takeBack();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Unmount
+
+void Worker::unmountModWorker(bool force)
+{
+    OutcomeCounts counts;
+    if (!aborted)
+        counts += unmountPlacedEntries(force);
+    if (!aborted)
+        counts += restoreBackups(force);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, force);
+}
+
+OutcomeCounts Worker::workThroughRecord(LineReader &reader, const std::string &recordPath,
+                                        bool force,
+                                        const std::function<FileOutcome(const QString &)> &handle)
+{
+    OutcomeCounts counts;
+    QByteArray kept;
+    while (reader.next()) {
+        if (!reader.line.empty()) {
+            const FileOutcome outcome = handle(fromUtf8(reader.line));
+            counts.add(outcome);
+            if (!force && outcome != Done)
+                keepLine(kept, reader.line);
+        }
+        if (aborted) {
+            // Lines not visited still describe changes that a later unmount has to undo.
+            while (reader.next())
+                if (!reader.line.empty())
+                    keepLine(kept, reader.line);
+            break;
+        }
+    }
+    rewriteRecord(recordPath, kept);
+    return counts;
+}
+
+OutcomeCounts Worker::unmountPlacedEntries(bool force)
+{
+    LineReader reader(config->outFilesPath);
+    if (!reader.isReadable())
+        return OutcomeCounts();
+    return workThroughRecord(reader, config->outFilesPath, force, [this](const QString &path) {
+        emit status(path, false);
+        const QFileInfo info(path);
+        if (isLink(info))
+            return removeEntry(path, false);
+        if (info.exists()) {
+            emit status(QStringLiteral("Not a symbolic link: ") + path, true);
+            return Failed;
+        }
+        emit status(QStringLiteral("Missing file: ") + path, true);
+        return Missing;
+    });
+}
+
+OutcomeCounts Worker::restoreBackups(bool force)
+{
+    LineReader reader(config->backupFilesPath);
+    if (!reader.isReadable())
+        return OutcomeCounts();
+    emit appendAction(QStringLiteral("restoring backups..."));
+    const OutcomeCounts counts = workThroughRecord(
+        reader, config->backupFilesPath, force, [this](const QString &backupPath) {
+            emit status(QFileInfo(backupPath).fileName(), false);
+            const QString target = BackupName::restorePath(backupPath);
+            if (target.isEmpty()) {
+                emit status(QStringLiteral("Failed to move file: ") + backupPath, true);
+                return Failed;
+            }
+            return placeFile(backupPath, target, Move).outcome;
+        });
+    emit appendAction(QString());
+    return counts;
+}
+
+FileOutcome Worker::deleteFile(const QString &path)
+{
+    return removeEntry(path, true);
+}
+
+FileOutcome Worker::removeEntry(const QString &path, bool prune)
+{
+    const QFileInfo info(path);
+    if (!isTaken(info)) {
+        emit status(QStringLiteral("Missing file: ") + path, true);
+        return Missing;
+    }
+    bool removed = false;
+    if (isLink(info))
+        removed = SymbolicLink::remove(nativePath(path)); // the link, never its target
+    else if (info.isFile())
+        removed = QFile::remove(path);
+    if (!removed) {
+        emit status(QStringLiteral("Failed to delete file: ") + path, true);
+        return Failed;
+    }
+    if (prune)
+        deleteEmptyFolders(info.absolutePath(), modsPath);
+    return Done;
+}
+
+void Worker::deleteEmptyFolders(const QString &folder, const QString &stopFolder)
+{
+    QString current = folder;
+    while (QDir(current).isEmpty(allEntries)) {
+        const QString path = QDir(current).absolutePath();
+        const QString parent = QFileInfo(path).absolutePath();
+        if (samePath(path, stopFolder) || samePath(path, modsPath) || samePath(path, gamePath) ||
+            (stopFolder.isEmpty() && samePath(parent, modsPath)) || parent == path)
+            return;
+        if (!QDir().rmdir(path))
+            emit status(QStringLiteral("Failed to delete empty folder: ") + path, true);
+        current = parent;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Scan, delete, add
+
+void Worker::scanModWorker(int row)
+{
+    QDirIterator listing(modFolder(), filesOnly, QDirIterator::Subdirectories);
+    if (!listing.hasNext()) {
+        emit scanModUpdate(row, QStringLiteral("0 MB"), QStringLiteral("0 files"));
+        return;
+    }
+    const QString sizeFormat = QStringLiteral("%0 MB");
+    const QString filesFormat = QStringLiteral("%0 files");
+    qint64 counter = 1;
+    double total = 0;
+    while (listing.hasNext()) {
+        listing.next();
+        total += double(listing.fileInfo().size());
+        const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
+        emit scanModUpdate(row, sizeFormat.arg(megabytes), filesFormat.arg(counter));
+        ++counter;
+    }
+}
+
+void Worker::deleteModWorker()
+{
+    OutcomeCounts counts;
+    const QString folder = modFolder();
+    if (!isPlainName(modName)) {
+        // Never let an odd name turn "this mod" into the mods folder or something above it.
+        emit status(QStringLiteral("Failed to delete file: ") + folder, true);
+        counts.add(Failed);
+        emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+        return;
+    }
+    // System entries too: a link whose target is gone is listed only with them.
+    QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
+    while (!aborted && listing.hasNext()) {
+        const QString path = listing.next();
+        emit status(path, false);
+        const QFileInfo info = listing.fileInfo();
+        if (!isLink(info) && info.isDir())
+            deleteEmptyFolders(path, modsPath);
+        else
+            counts.add(deleteFile(path));
+    }
+    QDir().rmdir(folder);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+void Worker::moveFolderWorker(const QString &source, const QString &target, int mode)
+{
+    OutcomeCounts counts;
+    const QString from = QDir::cleanPath(source);
+    // Pruning after each move may take the chosen folder once it is empty, never its parents.
+    Placement how;
+    how.pruneStopFolder = QFileInfo(cleanAbsolute(from)).absolutePath();
+    const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
+    QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
+    while (!aborted && listing.hasNext()) {
+        const QString sourcePath = listing.next();
+        const QString relative = relativeTo(sourcePath, root);
+        emit status(relative, false);
+        counts.add(place(sourcePath, target + QLatin1Char('/') + relative, TransferMode(mode), how)
+                       .outcome);
+    }
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+bool Worker::isPlainName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "fileoutcome.h"
+#include "recordfile.h"
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+class ConfigStore;
+class LineReader;
+
+// Does all file work of the program: mounting, unmounting, measuring, deleting and adding
+// mods. Lives on a thread of its own; one Worker serves one operation (an unmount may be run a
+// second time, forced). Reports by signals only.
+class Worker : public QObject
+{
+    Q_OBJECT
+
+public:
+    Worker(ConfigStore *config, QString modName);
+    ~Worker() override;
+
+    // Set by the controlling thread at any time; polled between entries. Never reset.
+    std::atomic<bool> aborted{false};
+
+public slots:
+    void scanModWorker(int row);
+    void mountModWorker();
+    void unmountModWorker(bool force = false);
+    void deleteModWorker();
+    void moveFolderWorker(const QString &source, const QString &target, int mode = 0);
+
+signals:
+    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    void resultReady(const QString &modName, int done, int failed, int missing, bool aborted,
+                     bool forced = false);
+    void status(const QString &text, bool error = false);
+    void appendAction(const QString &text);
+
+public:
+    PlaceResult placeFile(const QString &source, const QString &target, TransferMode mode);
+    OutcomeCounts mountFolder(const QString &folder, const QString &gameFolder);
+    // Removes one placed file or link (never a link's target) and prunes the folders that
+    // this empties, up to the mods folder.
+    FileOutcome deleteFile(const QString &path);
+    void deleteEmptyFolders(const QString &folder, const QString &stopFolder);
+
+private:
+    struct Placement {
+        bool record = false;     // write-ahead records of a mount
+        QString pruneStopFolder; // after a move: the folder at which pruning stops
+    };
+    PlaceResult place(const QString &source, const QString &target, TransferMode mode,
+                      const Placement &how);
+    bool transfer(const QString &source, const QString &target, TransferMode mode,
+                  bool sourceIsFolder);
+    bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
+    FileOutcome removeEntry(const QString &path, bool prune);
+    OutcomeCounts unmountPlacedEntries(bool force);
+    OutcomeCounts restoreBackups(bool force);
+    // Works through one record file; keeps the lines of entries that are still to be undone.
+    OutcomeCounts workThroughRecord(LineReader &reader, const std::string &recordPath, bool force,
+                                    const std::function<FileOutcome(const QString &)> &handle);
+    QString modFolder() const;
+    static bool isPlainName(const QString &name);
+
+    ConfigStore *config;
+    QString modName;
+    RecordFile outFilesStream;
+    RecordFile backupFilesStream;
+    // Copies taken on the thread that owns the store, so a later change of the settings
+    // cannot race with a running operation.
+    const QString gamePath;
+    const QString modsPath;
+};

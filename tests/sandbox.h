@@ -1,0 +1,74 @@
+#pragma once
+
+// A throw-away application folder and game folder for the file operation tests, with helpers
+// to build trees, to take a snapshot of a folder and to log what a Worker reports.
+
+#include "configstore.h"
+#include "worker.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class Sandbox
+{
+public:
+    Sandbox();
+    bool isValid() const { return dir.isValid(); }
+
+    QString modDir(const QString &name) const { return modsDir + "/" + name; }
+    QString game(const QString &relative) const { return gameDir + "/" + relative; }
+    std::unique_ptr<Worker> worker(const QString &modName);
+    QByteArray outFiles() const;
+    QByteArray backupFiles() const;
+
+    QTemporaryDir dir;
+    QString root;
+    QString appDir;
+    QString gameDir;
+    QString modsDir;
+    std::unique_ptr<ConfigStore> config;
+};
+
+namespace Tree
+{
+
+bool file(const QString &path, const QByteArray &content = "data");
+bool folder(const QString &path);
+bool link(const QString &path, const QString &target);
+QString linkTarget(const QString &path); // empty when not a link
+
+// Every entry below `folder` (hidden ones and links too, links not followed): relative path to
+// "dir", "file:<content>" or "link:<target>".
+QMap<QString, QString> snapshot(const QString &folder);
+// A readable account of how two snapshots differ; empty when they are equal.
+QString difference(const QMap<QString, QString> &before, const QMap<QString, QString> &after);
+
+} // namespace Tree
+
+// Collects what a Worker reports (direct connections: the Worker runs on the test's thread).
+class WorkerLog : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WorkerLog(Worker *worker);
+
+    struct Result {
+        QString modName;
+        int done = -1, failed = -1, missing = -1;
+        bool aborted = false, forced = false;
+    };
+
+    QStringList progress; // status(text, false)
+    QStringList errors;   // status(text, true)
+    QStringList actions;  // appendAction
+    QList<Result> results;
+
+    Result last() const { return results.isEmpty() ? Result() : results.last(); }
+    QString counts() const; // "done/failed/missing" of the last result
+    void clear();
+};

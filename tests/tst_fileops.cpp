@@ -1,0 +1,207 @@
+#include "sandbox.h"
+#include "testsupport.h"
+
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class FileOpsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scanReportsRunningTotals();
+    void deleteRemovesTheModAndNothingElse();
+    void deleteRefusesANameThatIsNotAMod();
+    void copyAddLeavesTheSourceAndBacksUpTheTarget();
+    void moveAddPrunesUpToTheChosenFolderOnly();
+    void failedCopyPutsTheBackupStraightBack();
+};
+
+void FileOpsTest::scanReportsRunningTotals()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    auto scan = [&](const QString &mod, int row) {
+        auto worker = box.worker(mod);
+        QSignalSpy updates(worker.get(), &Worker::scanModUpdate);
+        QSignalSpy results(worker.get(), &Worker::resultReady);
+        worker->scanModWorker(row);
+        QStringList texts;
+        for (const auto &update : updates) {
+            if (update.at(0).toInt() != row)
+                texts << "wrong row";
+            texts << update.at(1).toString() + " | " + update.at(2).toString();
+        }
+        if (!results.isEmpty())
+            texts << "unexpected result";
+        return texts;
+    };
+
+    QVERIFY(Tree::file(box.modDir("One") + "/a", QByteArray(1048576, 'x')));
+    QCOMPARE(scan("One", 4), QStringList{"1 MB | 1 files"});
+
+    QVERIFY(Tree::file(box.modDir("Odd") + "/sub/a", QByteArray(1500000, 'x')));
+    QCOMPARE(scan("Odd", 0), QStringList{"1.43 MB | 1 files"});
+
+    QVERIFY(Tree::file(box.modDir("Small") + "/a", QByteArray(2048, 'x')));
+    QVERIFY(Tree::file(box.modDir("Small") + "/b/c", QByteArray(3072, 'x')));
+    QVERIFY(Tree::file(box.modDir("Small") + "/.hidden", QByteArray(4000000, 'x')));
+    QCOMPARE(scan("Small", 1), (QStringList{"0 MB | 1 files", "0 MB | 2 files"}));
+
+    QVERIFY(Tree::file(box.modDir("Three") + "/a", QByteArray(524288, 'x')));
+    QVERIFY(Tree::file(box.modDir("Three") + "/b", QByteArray(524288, 'x')));
+    QVERIFY(Tree::file(box.modDir("Three") + "/c", QByteArray(524288, 'x')));
+    QStringList three = scan("Three", 2);
+    QCOMPARE(three.size(), 3);
+    QVERIFY(three[0].endsWith("| 1 files") && three[1].endsWith("| 2 files"));
+    QCOMPARE(three[2], QString("1.5 MB | 3 files"));
+
+    QVERIFY(Tree::folder(box.modDir("Empty/sub")));
+    QCOMPARE(scan("Empty", 7), QStringList{"0 MB | 0 files"});
+    QCOMPARE(scan("Absent", 8), QStringList{"0 MB | 0 files"});
+}
+
+void FileOpsTest::deleteRemovesTheModAndNothingElse()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString mod = box.modDir("Foo");
+    QVERIFY(Tree::file(box.root + "/outside/keep.txt", "keep"));
+    QVERIFY(Tree::file(box.root + "/outside.txt", "keep too"));
+    QVERIFY(Tree::file(mod + "/a.txt"));
+    QVERIFY(Tree::file(mod + "/Maps/deep/b.txt"));
+    QVERIFY(Tree::folder(mod + "/Empty/Emptier"));
+    QVERIFY(Tree::link(mod + "/Maps/outside", box.root + "/outside"));
+    QVERIFY(Tree::link(mod + "/file-link", box.root + "/outside.txt"));
+    QVERIFY(Tree::link(mod + "/Maps/dangling", box.root + "/nowhere"));
+    QVERIFY(Tree::file(box.modDir("Other") + "/c.txt"));
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->deleteModWorker();
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QCOMPARE(log.counts(), QString("5/0/0"));
+    QVERIFY(!QFileInfo::exists(mod));
+    QVERIFY(log.progress.contains(mod + "/Maps/deep/b.txt")); // full paths here
+    // Links are removed as links: what they point to is untouched.
+    QCOMPARE(readFile(box.root + "/outside/keep.txt"), QByteArray("keep"));
+    QCOMPARE(readFile(box.root + "/outside.txt"), QByteArray("keep too"));
+    QVERIFY(QFileInfo::exists(box.modDir("Other") + "/c.txt"));
+    QVERIFY(QFileInfo(box.modsDir).isDir());
+
+    // Only empty folders: all go, nothing is counted.
+    QVERIFY(Tree::folder(box.modDir("Hollow") + "/a/b"));
+    QVERIFY(Tree::folder(box.modDir("Hollow") + "/c"));
+    auto hollow = box.worker("Hollow");
+    WorkerLog hollowLog(hollow.get());
+    hollow->deleteModWorker();
+    QCOMPARE(hollowLog.counts(), QString("0/0/0"));
+    QVERIFY(!QFileInfo::exists(box.modDir("Hollow")));
+}
+
+void FileOpsTest::deleteRefusesANameThatIsNotAMod()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.modDir("Foo") + "/a.txt"));
+    for (const QString &name : {QString(), QString("."), QString(".."), QString("Foo/..")}) {
+        auto worker = box.worker(name);
+        WorkerLog log(worker.get());
+        worker->deleteModWorker();
+        QCOMPARE(log.counts(), QString("0/1/0"));
+    }
+    QVERIFY(QFileInfo::exists(box.modDir("Foo") + "/a.txt"));
+    QVERIFY(QFileInfo::exists(box.appDir + "/config.cfg"));
+}
+
+void FileOpsTest::copyAddLeavesTheSourceAndBacksUpTheTarget()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString source = box.root + "/Downloads/MyMod";
+    QVERIFY(Tree::file(source + "/a/b/c.txt", "c"));
+    QVERIFY(Tree::file(source + "/top.txt", "new top"));
+    QVERIFY(Tree::file(source + "/.hidden", "not carried"));
+    QVERIFY(Tree::folder(source + "/empty"));
+    QVERIFY(Tree::file(box.modDir("MyMod") + "/top.txt", "old top"));
+    const auto sourceBefore = Tree::snapshot(source);
+
+    auto worker = box.worker("MyMod");
+    WorkerLog log(worker.get());
+    worker->moveFolderWorker(source, box.modDir("MyMod"), Copy);
+    QCOMPARE(log.counts(), QString("2/0/0"));
+    QCOMPARE(log.last().modName, QString("MyMod"));
+    QCOMPARE(Tree::difference(sourceBefore, Tree::snapshot(source)), QString());
+    QCOMPARE(readFile(box.modDir("MyMod") + "/a/b/c.txt"), QByteArray("c"));
+    QCOMPARE(readFile(box.modDir("MyMod") + "/top.txt"), QByteArray("new top"));
+    QCOMPARE(readFile(box.modDir("MyMod") + "/top.txt.oxdbackup"), QByteArray("old top"));
+    QVERIFY(!QFileInfo::exists(box.modDir("MyMod") + "/.hidden"));
+    QVERIFY(!QFileInfo::exists(box.modDir("MyMod") + "/empty"));
+    QVERIFY(log.progress.contains("a/b/c.txt"));
+}
+
+void FileOpsTest::moveAddPrunesUpToTheChosenFolderOnly()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // The chosen folder's parents are the user's own; they stay even when left empty.
+    const QString parent = box.root + "/home/u/Downloads";
+    const QString source = parent + "/MyMod";
+    QVERIFY(Tree::file(source + "/a/b/c.txt", "c"));
+    // A folder chain repeating the source's own path must arrive whole.
+    const QString chain = "x" + source;
+    QVERIFY(Tree::file(source + "/" + chain + "/d.txt", "d"));
+
+    auto worker = box.worker("MyMod");
+    WorkerLog log(worker.get());
+    worker->moveFolderWorker(source, box.modDir("MyMod"));
+    QCOMPARE(log.counts(), QString("2/0/0"));
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QCOMPARE(readFile(box.modDir("MyMod") + "/a/b/c.txt"), QByteArray("c"));
+    QCOMPARE(readFile(box.modDir("MyMod") + "/" + chain + "/d.txt"), QByteArray("d"));
+    QVERIFY(!QFileInfo::exists(source));
+    QVERIFY(QFileInfo(parent).isDir());
+    QCOMPARE(entryNames(parent), QStringList());
+
+    // Across file systems the move copies and removes.
+    const QString otherDisk = box.root + "/usb";
+    TinyDisk disk(otherDisk, 256);
+    if (!disk.ok())
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    QVERIFY(Tree::file(otherDisk + "/Far/sub/e.txt", "e"));
+    auto far = box.worker("Far");
+    WorkerLog farLog(far.get());
+    far->moveFolderWorker(otherDisk + "/Far", box.modDir("Far"), Move);
+    QCOMPARE(farLog.counts(), QString("1/0/0"));
+    QCOMPARE(readFile(box.modDir("Far") + "/sub/e.txt"), QByteArray("e"));
+    QVERIFY(!QFileInfo::exists(otherDisk + "/Far"));
+    QVERIFY(QFileInfo(otherDisk).isDir());
+}
+
+void FileOpsTest::failedCopyPutsTheBackupStraightBack()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.root + "/src/top.txt", "new"));
+    QVERIFY(Tree::file(box.root + "/src/new.txt", "new"));
+    // The destination holds one file and has no room for another entry.
+    const QString target = box.root + "/fulltarget";
+    TinyDisk disk(target, 64, 2);
+    if (!disk.ok())
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    QVERIFY(Tree::file(target + "/top.txt", "old"));
+
+    auto worker = box.worker("X");
+    WorkerLog log(worker.get());
+    worker->moveFolderWorker(box.root + "/src", target, Copy);
+    QCOMPARE(log.counts(), QString("0/2/0"));
+    QVERIFY(log.errors.contains("Failed to copy file: " + box.root + "/src/top.txt"));
+    QCOMPARE(entryNames(target), QStringList{"top.txt"});
+    QCOMPARE(readFile(target + "/top.txt"), QByteArray("old"));
+}
+
+QTEST_GUILESS_MAIN(FileOpsTest)
+#include "tst_fileops.moc"

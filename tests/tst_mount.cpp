@@ -1,0 +1,309 @@
+#include "sandbox.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace
+{
+
+QStringList recordLines(const QByteArray &content)
+{
+    QStringList lines = QString::fromUtf8(content).split('\n');
+    if (!content.isEmpty() && content.endsWith('\n'))
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+class MountTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mountFoldsDescendsAndBacksUp();
+    void emptyOrMissingModRecordsNothing();
+    void repeatedRootTextInAPathIsKept();
+    void abortStopsTheWalkWithPartialCounts();
+    void lockedGameFolderChangesNothing();
+    void failedLinkPutsTheBackupStraightBack();
+    void unrecordableChangesAreNotMade();
+    void fullDiskKeepsEveryChangeOnRecord();
+};
+
+void MountTest::mountFoldsDescendsAndBacksUp()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString mod = box.modDir("Foo");
+    // The game has a real Maps folder with one file the mod replaces, and a war3.mpq whose first
+    // two backup names are taken.
+    QVERIFY(Tree::file(box.game("Maps/keep.w3x"), "game keep"));
+    QVERIFY(Tree::file(box.game("Maps/other.w3x"), "game other"));
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.game("war3.mpq.oxdbackup"), "older backup"));
+    QVERIFY(Tree::file(box.game("war3.mpq.oxdbackup2"), "older backup 2"));
+    // A link already in the game where the mod has a folder: backed up, never descended into.
+    QVERIFY(Tree::folder(box.root + "/elsewhere/Movies"));
+    QVERIFY(Tree::link(box.game("Movies"), box.root + "/elsewhere/Movies"));
+    // A real game folder where the mod has a file: nothing is placed there.
+    QVERIFY(Tree::folder(box.game("Sound")));
+
+    QVERIFY(Tree::file(mod + "/Maps/a.w3x", "mod a"));
+    QVERIFY(Tree::file(mod + "/Maps/keep.w3x", "mod keep"));
+    QVERIFY(Tree::file(mod + "/Scripts/x.j"));
+    QVERIFY(Tree::file(mod + "/Scripts/deep/y.j"));
+    QVERIFY(Tree::file(mod + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(mod + "/Movies/intro.mp4"));
+    QVERIFY(Tree::file(mod + "/Sound", "a file, not a folder"));
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+
+    QCOMPARE(log.results.size(), 1);
+    QCOMPARE(log.last().modName, QString("Foo"));
+    QCOMPARE(log.counts(), QString("5/0/0"));
+    QVERIFY(!log.last().aborted);
+    QVERIFY(!log.last().forced);
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+
+    // Folded: the whole Scripts folder is one link; Maps stays a real folder with file links.
+    QCOMPARE(Tree::linkTarget(box.game("Scripts")), mod + "/Scripts");
+    QVERIFY(!QFileInfo(box.game("Maps")).isSymLink());
+    QCOMPARE(Tree::linkTarget(box.game("Maps/a.w3x")), mod + "/Maps/a.w3x");
+    QCOMPARE(Tree::linkTarget(box.game("Maps/keep.w3x")), mod + "/Maps/keep.w3x");
+    QCOMPARE(readFile(box.game("Maps/keep.w3x.oxdbackup")), QByteArray("game keep"));
+    QCOMPARE(readFile(box.game("Maps/other.w3x")), QByteArray("game other"));
+    QCOMPARE(readFile(box.game("war3.mpq.oxdbackup3")), QByteArray("game mpq"));
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("mod mpq"));
+    QCOMPARE(Tree::linkTarget(box.game("Movies")), mod + "/Movies");
+    QCOMPARE(Tree::linkTarget(box.game("Movies.oxdbackup")), box.root + "/elsewhere/Movies");
+    QVERIFY(QFileInfo(box.game("Sound")).isDir() && !QFileInfo(box.game("Sound")).isSymLink());
+    QCOMPARE(entryNames(box.root + "/elsewhere/Movies"), QStringList());
+
+    // Records: one full path per line, each ending in a line feed.
+    const QByteArray out = box.outFiles();
+    QVERIFY(out.endsWith('\n'));
+    QStringList placed = recordLines(out);
+    placed.sort();
+    QCOMPARE(placed, (QStringList{box.game("Maps/a.w3x"), box.game("Maps/keep.w3x"),
+                                  box.game("Movies"), box.game("Scripts"), box.game("war3.mpq")}));
+    QStringList backups = recordLines(box.backupFiles());
+    backups.sort();
+    QCOMPARE(backups, (QStringList{box.game("Maps/keep.w3x.oxdbackup"),
+                                   box.game("Movies.oxdbackup"), box.game("war3.mpq.oxdbackup3")}));
+
+    // Progress names entries relative to the mod, with "/" separators.
+    QVERIFY(log.progress.contains("Maps/a.w3x"));
+    QVERIFY(log.progress.contains("Scripts"));
+    QVERIFY(log.progress.contains("Sound"));
+    QVERIFY(!log.progress.contains("Scripts/x.j"));
+    for (const QString &text : log.progress)
+        QVERIFY2(!text.startsWith('/'), qPrintable(text));
+}
+
+void MountTest::emptyOrMissingModRecordsNothing()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::folder(box.modDir("Empty")));
+    QVERIFY(Tree::file(box.modDir("Hidden") + "/.only-hidden"));
+    QVERIFY(writeFile(box.appDir + "/out_files.txt", "from an earlier mount\n"));
+
+    for (const QString &name : {QString("Empty"), QString("Hidden"), QString("Absent")}) {
+        auto worker = box.worker(name);
+        WorkerLog log(worker.get());
+        worker->mountModWorker();
+        QCOMPARE(log.results.size(), 1);
+        QCOMPARE(log.counts(), QString("0/0/0"));
+        QVERIFY(log.progress.isEmpty());
+    }
+    // A mount that records nothing leaves the records as they were.
+    QCOMPARE(box.outFiles(), QByteArray("from an earlier mount\n"));
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+    QCOMPARE(entryNames(box.gameDir), QStringList());
+}
+
+void MountTest::repeatedRootTextInAPathIsKept()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // A mod whose folders repeat the mod's own absolute path further down, in a game that has
+    // those folders, so the walk reaches the file and places it at its true relative path.
+    const QString mod = box.modDir("Foo");
+    const QString chain = "x" + mod;
+    QVERIFY(Tree::file(mod + "/" + chain + "/y.txt", "deep"));
+    QVERIFY(Tree::folder(box.game(chain)));
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.counts(), QString("1/0/0"));
+    QCOMPARE(Tree::linkTarget(box.game(chain + "/y.txt")), mod + "/" + chain + "/y.txt");
+    QVERIFY(log.progress.contains(chain + "/y.txt"));
+}
+
+void MountTest::abortStopsTheWalkWithPartialCounts()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const auto before = Tree::snapshot(box.gameDir);
+    QVERIFY(Tree::folder(box.game("Maps")));
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(Tree::file(box.modDir("Foo") + QString("/Maps/%1.w3x").arg(i)));
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    // Abort while the third file is being handled (after "Maps" itself): it is finished,
+    // nothing after it starts.
+    QObject::connect(worker.get(), &Worker::status, worker.get(), [&](const QString &, bool error) {
+        if (!error && log.progress.size() == 4)
+            worker->aborted = true;
+    });
+    worker->mountModWorker();
+
+    QCOMPARE(log.results.size(), 1);
+    QVERIFY(log.last().aborted);
+    QCOMPARE(log.counts(), QString("3/0/0"));
+    QCOMPARE(recordLines(box.outFiles()).size(), 3);
+
+    // What was placed before the abort is undone by the unmount like anything else.
+    auto unmounter = box.worker("Foo");
+    WorkerLog unmountLog(unmounter.get());
+    unmounter->unmountModWorker(false);
+    QCOMPARE(unmountLog.counts(), QString("3/0/0"));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    QCOMPARE(entryNames(box.game("Maps")), QStringList());
+}
+
+void MountTest::lockedGameFolderChangesNothing()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("Maps/a.w3x"), "game a"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/Maps/a.w3x"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/Maps/new.w3x"));
+    QVERIFY(writeFile(box.appDir + "/out_files.txt", "from an earlier mount\n"));
+    const auto before = Tree::snapshot(box.gameDir);
+
+    Immutable locked(box.game("Maps"));
+    if (!locked.ok())
+        QSKIP("chattr +i is not available here");
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+
+    QCOMPARE(log.counts(), QString("0/2/0"));
+    const QString mod = box.modDir("Foo");
+    QVERIFY2(log.errors.contains("Failed to create backup of " + box.game("Maps/a.w3x") +
+                                 "\n-->Skipping file: " + mod + "/Maps/a.w3x"),
+             qPrintable(log.errors.join('\n')));
+    QVERIFY2(
+        log.errors.contains("Failed to create symbolic link to file: " + mod + "/Maps/new.w3x"),
+        qPrintable(log.errors.join('\n')));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.outFiles(), QByteArray("from an earlier mount\n"));
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+}
+
+void MountTest::failedLinkPutsTheBackupStraightBack()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // A game folder on a file system without room for one more entry: renaming works,
+    // creating a link does not (as on Windows without the right to create links).
+    const QString game = box.root + "/fullgame";
+    TinyDisk disk(game, 64, 3);
+    if (!disk.ok())
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    QVERIFY(Tree::file(game + "/war3.mpq", "game mpq"));
+    QVERIFY(Tree::file(game + "/x.txt", "game x"));
+    box.config->set("GamePath", game.toStdString());
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/x.txt"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/new.txt"));
+    const auto before = Tree::snapshot(game);
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+
+    QCOMPARE(log.counts(), QString("0/3/0"));
+    QVERIFY2(log.errors.contains("Failed to create symbolic link to file: " + box.modDir("Foo") +
+                                 "/war3.mpq"),
+             qPrintable(log.errors.join('\n')));
+    // Nothing of the game is left under a backup name, and nothing is on record.
+    QCOMPARE(Tree::difference(before, Tree::snapshot(game)), QString());
+    QCOMPARE(box.outFiles(), QByteArray("<absent>"));
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+}
+
+void MountTest::unrecordableChangesAreNotMade()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/new.txt"));
+    QVERIFY(writeFile(box.appDir + "/out_files.txt", ""));
+    const auto before = Tree::snapshot(box.gameDir);
+
+    Immutable locked(box.appDir + "/out_files.txt");
+    if (!locked.ok())
+        QSKIP("chattr +i is not available here");
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+
+    QCOMPARE(log.counts(), QString("0/2/0"));
+    const QString recordFailure = "Failed to write record file: " + box.appDir + "/out_files.txt" +
+                                  "\n-->Skipping file: " + box.modDir("Foo");
+    QVERIFY2(log.errors.contains(recordFailure + "/war3.mpq"), qPrintable(log.errors.join('\n')));
+    QVERIFY2(log.errors.contains(recordFailure + "/new.txt"), qPrintable(log.errors.join('\n')));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    // The backup that could not be followed by its link was taken back, and so was its line.
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+}
+
+void MountTest::fullDiskKeepsEveryChangeOnRecord()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // The records live on a small disk that fills up part way through the mount.
+    const QString app = box.root + "/smallapp";
+    TinyDisk disk(app, 16);
+    if (!disk.ok())
+        QSKIP("cannot mount a tmpfs here (needs root)");
+    QVERIFY(writeFile(app + "/config.cfg", "GamePath=" + box.gameDir.toUtf8() + "\n"));
+    QVERIFY(Tree::link(app + "/mods", box.modsDir)); // the mods themselves are elsewhere
+    ConfigStore config(utf8(app));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    const QString longName = QString(180, 'n');
+    for (int i = 0; i < 120; ++i) {
+        QVERIFY(Tree::file(box.modDir(QString("Foo/Maps/%1%2").arg(longName).arg(i))));
+        if (i % 3 == 0)
+            QVERIFY(Tree::file(box.game(QString("Maps/%1%2").arg(longName).arg(i)), "game"));
+    }
+    const auto before = Tree::snapshot(box.gameDir);
+
+    Worker worker(&config, "Foo");
+    WorkerLog log(&worker);
+    worker.mountModWorker();
+    QVERIFY2(log.last().done > 0 && log.last().failed > 0, qPrintable(log.counts()));
+    QVERIFY(log.errors.first().startsWith("Failed to write record file: " + app));
+
+    // Every change that was made is on record, so the unmount takes them all back.
+    Worker unmounter(&config, "Foo");
+    WorkerLog unmountLog(&unmounter);
+    unmounter.unmountModWorker(false);
+    QCOMPARE(unmountLog.last().failed + unmountLog.last().missing, 0);
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+}
+
+QTEST_GUILESS_MAIN(MountTest)
+#include "tst_mount.moc"
