@@ -17,6 +17,8 @@ public:
     explicit MainWindow(const std::string &applicationDir, QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    ConfigStore *configStore() const { return config.get(); }
+
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
 

@@ -1,0 +1,141 @@
+#include "controller.h"
+
+#include "filestatus.h"
+#include "mainwindow.h"
+#include "worker.h"
+
+Controller::Controller(MainWindow *mainWindow, QString action, QString modName, bool withDialog)
+    : Controller(mainWindow, mainWindow->configStore(), std::move(action), std::move(modName),
+                 withDialog)
+{
+}
+
+Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString action, QString modName,
+                       bool withDialog)
+    : QObject(nullptr), action(std::move(action)), modName(std::move(modName))
+{
+    worker = new Worker(config, this->modName);
+    worker->moveToThread(&thread);
+    connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
+
+    connect(this, &Controller::scanMod, worker, &Worker::scanModWorker);
+    connect(this, &Controller::mountMod, worker, &Worker::mountModWorker);
+    connect(this, &Controller::unmountMod, worker, &Worker::unmountModWorker);
+    connect(this, &Controller::deleteMod, worker, &Worker::deleteModWorker);
+    connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
+    // A scan ends without a result; this runs after the scan has been queued.
+    connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
+
+    if (withDialog) {
+        connect(worker, &Worker::status, this, &Controller::status);
+        connect(worker, &Worker::appendAction, this, &Controller::appendAction);
+    }
+    // Also without a dialog, so that the Controller is released at the end.
+    connect(worker, &Worker::resultReady, this, &Controller::result);
+    if (withDialog) {
+        dialog = new FileStatus(dialogParent);
+        connect(dialog, &QDialog::rejected, this, &Controller::abort);
+        connect(dialog, &FileStatus::forceUnmount, worker, &Worker::unmountModWorker);
+        connect(dialog, &FileStatus::forceUnmount, this, [this] {
+            forcedPassRunning = true;
+            awaitingDismissal = false;
+        });
+        connect(dialog, &QDialog::finished, this, &Controller::dialogDismissed);
+        dialog->setMessage(this->action + QLatin1Char(' ') + this->modName + QLatin1Char(':'));
+        dialog->setWindowTitle(this->action + QLatin1Char(' ') + this->modName +
+                               QStringLiteral("..."));
+    }
+    thread.start(QThread::InheritPriority);
+}
+
+Controller::~Controller()
+{
+    if (dialog) {
+        // Closing the dialog must not come back here as a dismissal or an abort.
+        disconnect(dialog, nullptr, this, nullptr);
+        if (dialog->isVisible())
+            dialog->close();
+    }
+    thread.quit();
+    thread.wait(); // the Worker is deleted on its own thread before this returns
+    delete dialog;
+}
+
+void Controller::result(const QString &, int done, int failed, int missing, bool aborted,
+                        bool forced)
+{
+    forcedPassRunning = false;
+    if (dialog)
+        disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
+    const bool problems = failed + missing > 0;
+    if ((!problems && !aborted) || !dialog) {
+        // Deleted at once, so the dialog is closed and the thread joined before the main
+        // window's handler for this same result runs.
+        delete this;
+        return;
+    }
+
+    if (aborted) {
+        dialog->finish(false);
+    } else if (forced) {
+        dialog->finish(false);
+        appendAction(QStringLiteral("done."));
+    } else {
+        const bool unmounting = action == QLatin1String("Unmounting");
+        dialog->finish(unmounting && done == 0);
+        appendAction(done > 0 && !unmounting ? QStringLiteral("done.") : QStringLiteral("failed."));
+    }
+
+    QString summary = QStringLiteral("%0 files succeeded").arg(done);
+    if (failed > 0)
+        summary += QStringLiteral(", %0 files failed").arg(failed);
+    if (missing > 0)
+        summary += QStringLiteral(", %0 files missing").arg(missing);
+    summary += QLatin1Char('.');
+    status(summary, false);
+    awaitingDismissal = true;
+}
+
+void Controller::status(const QString &text, bool error)
+{
+    if (!dialog)
+        return;
+    if (error)
+        dialog->appendDetail(text);
+    else
+        dialog->setInfo(text);
+    if (!dialog->isVisible())
+        dialog->show();
+}
+
+void Controller::appendAction(const QString &text)
+{
+    if (dialog)
+        dialog->setMessage(action + QLatin1Char(' ') + modName + QStringLiteral(": ") + text);
+}
+
+void Controller::abort()
+{
+    worker->aborted = true;
+    appendAction(QStringLiteral("aborted."));
+}
+
+void Controller::releaseAfterScan()
+{
+    // Runs on the worker's thread after the scan, then back here behind every report the scan
+    // posted to this thread. A queued call, not deleteLater: deferred deletions may be carried
+    // out ahead of other posted events.
+    QMetaObject::invokeMethod(
+        worker,
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { delete this; }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void Controller::dialogDismissed()
+{
+    if (awaitingDismissal && !forcedPassRunning)
+        deleteLater();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+class ConfigStore;
+class FileStatus;
+class MainWindow;
+class QWidget;
+class Worker;
+
+// Runs one file operation of a Worker on a thread of its own and shows its progress.
+// It has no owner: it releases itself, with its thread, Worker and dialog, once nothing more
+// can arrive — after a clean result, after the user dismissed the finished dialog, or after a
+// scan's last report.
+class Controller : public QObject
+{
+    Q_OBJECT
+
+public:
+    Controller(MainWindow *mainWindow, QString action, QString modName, bool withDialog);
+    // The same without a main window: the dialog's parent and the store are given directly.
+    Controller(QWidget *dialogParent, ConfigStore *config, QString action, QString modName,
+               bool withDialog);
+    ~Controller() override;
+
+    Worker *worker;
+
+signals:
+    void scanMod(int row);
+    void mountMod();
+    void unmountMod(bool force = false);
+    void deleteMod();
+    void moveFolder(const QString &source, const QString &target, int mode = 0);
+
+private slots:
+    void result(const QString &modName, int done, int failed, int missing, bool aborted,
+                bool forced = false);
+    void status(const QString &text, bool error = false);
+    void appendAction(const QString &text);
+    void abort();
+
+private:
+    void releaseAfterScan();
+    void dialogDismissed();
+
+    QThread thread;
+    QString action;
+    QString modName;
+    // Owned by the main window as a widget; held weakly in case the window goes first.
+    QPointer<FileStatus> dialog;
+    bool awaitingDismissal = false;
+    bool forcedPassRunning = false;
+};

@@ -1,0 +1,86 @@
+#include "filestatus.h"
+
+#include "ui_filestatus.h"
+
+#include <QMessageBox>
+#include <QTextCursor>
+
+namespace
+{
+
+const int detailsHeight = 90;
+
+} // namespace
+
+FileStatus::FileStatus(QWidget *parent) : QDialog(parent), ui(new Ui::FileStatus)
+{
+    ui->setupUi(this);
+    // While an operation runs, the only way out is Abort.
+    setWindowFlag(Qt::WindowCloseButtonHint, false);
+    ui->okBtn->hide();
+    ui->forceBtn->hide();
+    connect(ui->abortBtn, &QPushButton::clicked, this, &FileStatus::abort);
+}
+
+FileStatus::~FileStatus()
+{
+    delete ui;
+}
+
+void FileStatus::setMessage(const QString &text)
+{
+    ui->msgLbl->setText(text);
+}
+
+void FileStatus::setInfo(const QString &text)
+{
+    ui->infoLbl->setText(text);
+}
+
+void FileStatus::appendDetail(const QString &text)
+{
+    if (ui->detailsTxt->maximumHeight() == 0) {
+        // The first error line opens the log.
+        setMinimumHeight(minimumHeight() + detailsHeight);
+        ui->detailsTxt->setMinimumHeight(detailsHeight);
+        ui->detailsTxt->setMaximumHeight(QWIDGETSIZE_MAX);
+    }
+    QTextCursor cursor = ui->detailsTxt->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text + QLatin1Char('\n'));
+    ui->detailsTxt->setTextCursor(cursor);
+}
+
+void FileStatus::finish(bool allowForce)
+{
+    setWindowFlag(Qt::WindowCloseButtonHint, true);
+    disconnect(ui->abortBtn, &QPushButton::clicked, this, &FileStatus::abort);
+    ui->abortBtn->hide();
+    connect(ui->okBtn, &QPushButton::clicked, this, &QDialog::accept, Qt::UniqueConnection);
+    ui->okBtn->show();
+    if (allowForce) {
+        connect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked,
+                Qt::UniqueConnection);
+        ui->forceBtn->show();
+    } else {
+        disconnect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked);
+        ui->forceBtn->hide();
+    }
+    ui->detailsTxt->textCursor().insertText(QStringLiteral("-----------------\n\n"));
+}
+
+void FileStatus::abort()
+{
+    // Stays on screen: the operation still has to report how far it got.
+    emit rejected();
+}
+
+void FileStatus::forceUnmountClicked()
+{
+    const QMessageBox::StandardButton answer = QMessageBox::warning(
+        this, tr("Force unmount?"),
+        tr("Are you sure you want to remove all record of mounted files and backups?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer == QMessageBox::Yes)
+        emit forceUnmount(true);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+namespace Ui
+{
+class FileStatus;
+}
+
+// Progress and log window of one running file operation. Modeless; its Controller fills it and
+// switches it to the finished mode when the operation ended with problems or was aborted.
+class FileStatus : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit FileStatus(QWidget *parent);
+    ~FileStatus() override;
+
+    void setMessage(const QString &text);
+    void setInfo(const QString &text);
+    void appendDetail(const QString &text);
+    void finish(bool allowForce);
+
+signals:
+    // The user confirmed that every record of the mount may be forgotten.
+    void forceUnmount(bool force = true);
+
+private slots:
+    void abort();
+    void forceUnmountClicked();
+
+private:
+    Ui::FileStatus *ui;
+};

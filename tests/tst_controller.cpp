@@ -1,0 +1,340 @@
+#include "controller.h"
+#include "filestatus.h"
+#include "sandbox.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace
+{
+
+// Threads of this process as the system sees them. A finished QThread's system thread may
+// linger a moment after wait() returned, so counts are compared with QTRY.
+int liveThreads()
+{
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
+// Counts how often a widget is shown.
+class ShowCounter : public QObject
+{
+public:
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            ++shows;
+        return false;
+    }
+};
+
+// Stands in for the main window's result slot: records each result and what the world looked
+// like when it arrived.
+struct Handler {
+    QList<WorkerLog::Result> results;
+    QList<bool> controllerGoneOnArrival;
+    QList<int> dialogsOnArrival;
+};
+
+void answerNextBox(QMessageBox::StandardButton button)
+{
+    QTimer::singleShot(0, [button] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            box->button(button)->click();
+    });
+}
+
+QString labelText(FileStatus *dialog, const char *name)
+{
+    return dialog->findChild<QLabel *>(name)->text();
+}
+
+} // namespace
+
+class ControllerTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanResultReleasesBeforeTheCallerHearsOfIt();
+    void abortShowsAbortedAtOnceAndTheSummaryOnArrival();
+    void escapeWhileRunningAbortsAndHides();
+    void failedUnmountOffersAForcedPassOnTheSameWorker();
+    void everyControllerIsReleasedInTheEnd();
+    void destroyingWithoutDialogJoinsTheThread();
+
+private:
+    Controller *start(Sandbox &box, const QString &action, const QString &mod, Handler &handler)
+    {
+        auto *controller = new Controller(&window, box.config.get(), action, mod, true);
+        QPointer<Controller> guard(controller);
+        connect(controller->worker, &Worker::resultReady, this,
+                [this, guard, &handler](const QString &modName, int done, int failed, int missing,
+                                        bool aborted, bool forced) {
+                    handler.results
+                        << WorkerLog::Result{modName, done, failed, missing, aborted, forced};
+                    handler.controllerGoneOnArrival << guard.isNull();
+                    handler.dialogsOnArrival << window.findChildren<FileStatus *>().size();
+                });
+        return controller;
+    }
+
+    QWidget window;
+};
+
+void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::folder(box.modDir("Empty")));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/a.txt"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/b.txt"));
+
+    // Nothing to mount: no report, so the dialog never appears.
+    Handler handler;
+    Controller *controller = start(box, "Mounting", "Empty", handler);
+    FileStatus *dialog = window.findChild<FileStatus *>();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QString("Mounting Empty..."));
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Empty:"));
+    ShowCounter counter;
+    dialog->installEventFilter(&counter);
+    emit controller->mountMod();
+    QTRY_COMPARE(handler.results.size(), 1);
+    QCOMPARE(counter.shows, 0);
+    QCOMPARE(handler.results[0].done, 0);
+    QVERIFY(handler.controllerGoneOnArrival[0]);
+    QCOMPARE(handler.dialogsOnArrival[0], 0);
+
+    // With files: the dialog shows progress, and is gone with its thread before the caller's
+    // handler runs.
+    controller = start(box, "Mounting", "Foo", handler);
+    emit controller->mountMod();
+    QTRY_COMPARE(handler.results.size(), 2);
+    QCOMPARE(handler.results[1].done, 2);
+    QVERIFY(handler.controllerGoneOnArrival[1]);
+    QCOMPARE(handler.dialogsOnArrival[1], 0);
+}
+
+void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::folder(box.game("Maps")));
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(Tree::file(box.modDir("Foo") + QString("/Maps/%1.w3x").arg(i)));
+
+    Handler handler;
+    Controller *controller = start(box, "Mounting", "Foo", handler);
+    FileStatus *dialog = window.findChild<FileStatus *>();
+    // Hold the worker on its first file until the user has pressed Abort.
+    QSemaphore userActed;
+    bool held = false;
+    connect(
+        controller->worker, &Worker::status, controller->worker,
+        [&userActed, &held](const QString &text, bool) {
+            if (!held && text.startsWith("Maps/")) {
+                held = true;
+                userActed.acquire();
+            }
+        },
+        Qt::DirectConnection);
+    emit controller->mountMod();
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QTest::mouseClick(dialog->findChild<QPushButton *>("abortBtn"), Qt::LeftButton);
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
+    QVERIFY(dialog->isVisible());
+    userActed.release();
+
+    QTRY_COMPARE(handler.results.size(), 1);
+    QVERIFY(handler.results[0].aborted);
+    QCOMPARE(handler.results[0].done, 1);
+    QVERIFY(!handler.controllerGoneOnArrival[0]);
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
+    QCOMPARE(labelText(dialog, "infoLbl"), QString("1 files succeeded."));
+    QVERIFY(dialog->findChild<QPushButton *>("abortBtn")->isHidden());
+    QVERIFY(!dialog->findChild<QPushButton *>("okBtn")->isHidden());
+    QVERIFY(dialog->findChild<QPushButton *>("forceBtn")->isHidden());
+
+    // OK dismisses it, and the Controller goes with its dialog.
+    QPointer<FileStatus> gone(dialog);
+    QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
+    QTRY_VERIFY(gone.isNull());
+}
+
+void ControllerTest::escapeWhileRunningAbortsAndHides()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::folder(box.game("Maps")));
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(Tree::file(box.modDir("Foo") + QString("/Maps/%1.w3x").arg(i)));
+    QVERIFY(Tree::file(box.game("Maps/4.w3x"), "game")); // gives the mount a backup to undo
+
+    Handler handler;
+    Controller *controller = start(box, "Mounting", "Foo", handler);
+    FileStatus *dialog = window.findChild<FileStatus *>();
+    QSemaphore userActed;
+    connect(
+        controller->worker, &Worker::status, controller->worker,
+        [&userActed](const QString &text, bool) {
+            if (text == "Maps")
+                userActed.acquire();
+        },
+        Qt::DirectConnection);
+    emit controller->mountMod();
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
+    userActed.release();
+
+    // The result brings the dialog back in its finished mode.
+    QTRY_COMPARE(handler.results.size(), 1);
+    QVERIFY(handler.results[0].aborted);
+    QCOMPARE(handler.results[0].done, 0);
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
+    QCOMPARE(labelText(dialog, "infoLbl"), QString("0 files succeeded."));
+    QPointer<FileStatus> gone(dialog);
+    dialog->findChild<QPushButton *>("okBtn")->click();
+    QTRY_VERIFY(gone.isNull());
+}
+
+void ControllerTest::failedUnmountOffersAForcedPassOnTheSameWorker()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(
+        writeFile(box.appDir + "/out_files.txt",
+                  (box.game("a") + "\n" + box.game("b") + "\n" + box.game("c") + "\n").toUtf8()));
+
+    Handler handler;
+    Controller *controller = start(box, "Unmounting", "Foo", handler);
+    FileStatus *dialog = window.findChild<FileStatus *>();
+    emit controller->unmountMod(false);
+    QTRY_COMPARE(handler.results.size(), 1);
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Unmounting Foo: failed."));
+    QCOMPARE(labelText(dialog, "infoLbl"), QString("0 files succeeded, 3 files missing."));
+    auto *force = dialog->findChild<QPushButton *>("forceBtn");
+    QVERIFY(!force->isHidden());
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+
+    // No: nothing happens.
+    answerNextBox(QMessageBox::No);
+    QTest::mouseClick(force, Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(box.outFiles().count('\n'), 3);
+
+    // Yes: the same Worker runs the unmount again, forced.
+    answerNextBox(QMessageBox::Yes);
+    QTest::mouseClick(force, Qt::LeftButton);
+    QTRY_COMPARE(handler.results.size(), 2);
+    QVERIFY(!handler.results[0].forced);
+    QVERIFY(handler.results[1].forced);
+    QCOMPARE(handler.results[1].missing, 3);
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Unmounting Foo: done."));
+    QVERIFY(force->isHidden());
+    QCOMPARE(dialog->findChild<QPlainTextEdit *>("detailsTxt")
+                 ->toPlainText()
+                 .count("-----------------\n\n"),
+             2);
+    QCOMPARE(box.outFiles(), QByteArray());
+
+    // After a result Escape only dismisses: nothing is aborted.
+    QPointer<FileStatus> gone(dialog);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QCOMPARE(labelText(dialog, "msgLbl"), QString("Unmounting Foo: done."));
+    QTRY_VERIFY(gone.isNull());
+}
+
+void ControllerTest::everyControllerIsReleasedInTheEnd()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(Tree::file(box.modDir(QString("Mod%1").arg(i)) + "/a.txt", QByteArray(100, 'x')));
+    QVERIFY(Tree::folder(box.modDir("Empty")));
+    QVERIFY(writeFile(box.appDir + "/out_files.txt", box.game("gone").toUtf8() + "\n"));
+
+    // Warm up whatever threads Qt itself starts on first use.
+    delete new Controller(&window, box.config.get(), "Scanning", "Mod0", true);
+    const int threadsBefore = liveThreads();
+    int liveControllers = 0;
+    auto track = [&liveControllers](Controller *controller) {
+        ++liveControllers;
+        QObject::connect(controller, &QObject::destroyed,
+                         [&liveControllers] { --liveControllers; });
+        return controller;
+    };
+
+    for (int round = 0; round < 3; ++round) {
+        // A refresh: one scan per mod; every report arrives before its Controller goes.
+        QMap<int, QStringList> reports;
+        int scans = 0;
+        for (const char *mod : {"Mod0", "Mod1", "Mod2", "Mod3", "Empty"}) {
+            Controller *scan =
+                track(new Controller(&window, box.config.get(), "Scanning", mod, true));
+            connect(scan->worker, &Worker::scanModUpdate, this,
+                    [&reports](int row, const QString &size, const QString &files) {
+                        reports[row] << size + " " + files;
+                    });
+            emit scan->scanMod(scans++);
+        }
+        // An unmount with problems, dismissed with OK.
+        Handler handler;
+        Controller *failing = track(start(box, "Unmounting", "Foo", handler));
+        FileStatus *dialog = nullptr;
+        for (FileStatus *candidate : window.findChildren<FileStatus *>())
+            if (candidate->windowTitle() == "Unmounting Foo...")
+                dialog = candidate;
+        QVERIFY(dialog);
+        emit failing->unmountMod(false);
+        QTRY_VERIFY(dialog->isVisible());
+        QTRY_COMPARE(liveControllers, 1);
+        QCOMPARE(reports.size(), 5);
+        QCOMPARE(reports[4], QStringList{"0 MB 0 files"});
+        QTRY_VERIFY(dialog->findChild<QPushButton *>("okBtn")->isVisible());
+        dialog->findChild<QPushButton *>("okBtn")->click();
+        QTRY_COMPARE(liveControllers, 0);
+        QVERIFY(writeFile(box.appDir + "/out_files.txt", box.game("gone").toUtf8() + "\n"));
+    }
+    QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
+    QTRY_VERIFY(liveThreads() <= threadsBefore);
+}
+
+void ControllerTest::destroyingWithoutDialogJoinsTheThread()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const int threadsBefore = liveThreads();
+    auto *controller = new Controller(&window, box.config.get(), "Deleting", "Foo", false);
+    QVERIFY(controller->worker->thread()->isRunning());
+    QSignalSpy workerGone(controller->worker, &QObject::destroyed);
+    QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
+    delete controller;
+    QCOMPARE(workerGone.count(), 1);
+    QTRY_VERIFY(liveThreads() <= threadsBefore);
+}
+
+QTEST_MAIN(ControllerTest)
+#include "tst_controller.moc"

@@ -1,0 +1,170 @@
+#include "filestatus.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+namespace
+{
+
+// Answers the next modal message box with `button` once it is on screen, and remembers its
+// title and text.
+struct BoxAnswer {
+    QString title;
+    QString text;
+};
+
+void answerNextBox(QMessageBox::StandardButton button, BoxAnswer *seen)
+{
+    QTimer::singleShot(0, [button, seen] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
+
+class FileStatusTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsInRunningMode();
+    void abortButtonRejectsWithoutHiding();
+    void firstDetailOpensTheLogOnce();
+    void finishSwitchesToOkAndAddsASeparatorEachTime();
+    void forceUnmountAsksFirst();
+
+private:
+    QWidget window;
+};
+
+void FileStatusTest::startsInRunningMode()
+{
+    FileStatus dialog(&window);
+    QCOMPARE(dialog.objectName(), QString("FileStatus"));
+    QCOMPARE(dialog.size(), QSize(400, 90));
+    QCOMPARE(dialog.minimumSize(), QSize(400, 90));
+    QVERIFY(dialog.isSizeGripEnabled());
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!dialog.isModal());
+    auto *msg = dialog.findChild<QLabel *>("msgLbl");
+    auto *info = dialog.findChild<QLabel *>("infoLbl");
+    QVERIFY(msg && info);
+    QCOMPARE(msg->text(), QString("Message"));
+    QCOMPARE(info->text(), QString("Info"));
+    QCOMPARE(msg->maximumHeight(), 13);
+    QVERIFY(dialog.findChild<QPushButton *>("okBtn")->isHidden());
+    QVERIFY(dialog.findChild<QPushButton *>("forceBtn")->isHidden());
+    QVERIFY(!dialog.findChild<QPushButton *>("abortBtn")->isHidden());
+    auto *details = dialog.findChild<QPlainTextEdit *>("detailsTxt");
+    QCOMPARE(details->maximumHeight(), 0);
+    QVERIFY(details->isReadOnly());
+    QCOMPARE(details->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    dialog.setMessage("Mounting Foo:");
+    dialog.setInfo("Maps/a.w3x");
+    QCOMPARE(msg->text(), QString("Mounting Foo:"));
+    QCOMPARE(info->text(), QString("Maps/a.w3x"));
+}
+
+void FileStatusTest::abortButtonRejectsWithoutHiding()
+{
+    FileStatus dialog(&window);
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::mouseClick(dialog.findChild<QPushButton *>("abortBtn"), Qt::LeftButton);
+    QCOMPARE(rejected.count(), 1);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(dialog.isVisible());
+
+    // Escape rejects as well, and also hides the window.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QCOMPARE(rejected.count(), 2);
+    QVERIFY(!dialog.isVisible());
+}
+
+void FileStatusTest::firstDetailOpensTheLogOnce()
+{
+    FileStatus dialog(&window);
+    auto *details = dialog.findChild<QPlainTextEdit *>("detailsTxt");
+    // Before the dialog was ever shown, too.
+    dialog.appendDetail("Missing file: /g/a");
+    QCOMPARE(dialog.minimumHeight(), 180);
+    QCOMPARE(details->minimumHeight(), 90);
+    QCOMPARE(details->maximumHeight(), QWIDGETSIZE_MAX);
+    dialog.show();
+    dialog.appendDetail("Failed to delete file: /g/b");
+    QCOMPARE(dialog.minimumHeight(), 180);
+    QCOMPARE(details->toPlainText(), QString("Missing file: /g/a\nFailed to delete file: /g/b\n"));
+}
+
+void FileStatusTest::finishSwitchesToOkAndAddsASeparatorEachTime()
+{
+    FileStatus dialog(&window);
+    auto *details = dialog.findChild<QPlainTextEdit *>("detailsTxt");
+    auto *ok = dialog.findChild<QPushButton *>("okBtn");
+    auto *force = dialog.findChild<QPushButton *>("forceBtn");
+    auto *abort = dialog.findChild<QPushButton *>("abortBtn");
+    QSignalSpy rejected(&dialog, &QDialog::rejected);
+    QSignalSpy accepted(&dialog, &QDialog::accepted);
+
+    dialog.appendDetail("Missing file: /g/a");
+    dialog.finish(true);
+    QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!ok->isHidden() && !force->isHidden() && abort->isHidden());
+    QCOMPARE(details->toPlainText(), QString("Missing file: /g/a\n-----------------\n\n"));
+
+    dialog.appendDetail("Missing file: /g/a");
+    dialog.finish(false);
+    QVERIFY(force->isHidden());
+    QCOMPARE(details->toPlainText().count("-----------------\n\n"), 2);
+
+    // A hidden Abort button no longer rejects; OK accepts and hides.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    abort->click();
+    QCOMPARE(rejected.count(), 0);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(rejected.count(), 0);
+    QVERIFY(!dialog.isVisible());
+}
+
+void FileStatusTest::forceUnmountAsksFirst()
+{
+    FileStatus dialog(&window);
+    QSignalSpy forced(&dialog, &FileStatus::forceUnmount);
+    dialog.finish(true);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *force = dialog.findChild<QPushButton *>("forceBtn");
+
+    BoxAnswer seen;
+    answerNextBox(QMessageBox::No, &seen);
+    QTest::mouseClick(force, Qt::LeftButton);
+    QCOMPARE(seen.title, QString("Force unmount?"));
+    QCOMPARE(seen.text,
+             QString("Are you sure you want to remove all record of mounted files and backups?"));
+    QCOMPARE(forced.count(), 0);
+    QVERIFY(!force->isHidden());
+
+    answerNextBox(QMessageBox::Yes, &seen);
+    QTest::mouseClick(force, Qt::LeftButton);
+    QCOMPARE(forced.count(), 1);
+    QCOMPARE(forced.at(0).at(0).toBool(), true);
+}
+
+QTEST_MAIN(FileStatusTest)
+#include "tst_filestatus.moc"
