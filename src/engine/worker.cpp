@@ -10,11 +10,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <system_error>
+#include <vector>
 
 namespace
 {
@@ -296,28 +298,43 @@ void Worker::unmountModWorker(bool force)
 }
 
 OutcomeCounts Worker::workThroughRecord(LineReader &reader, const std::string &recordPath,
-                                        bool force,
-                                        const std::function<FileOutcome(const QString &)> &handle)
+                                        bool force, RecordOrder order,
+                                        const std::function<Handled(const QString &)> &handle)
 {
+    std::vector<std::string> lines;
+    while (reader.next())
+        if (!reader.line.empty())
+            lines.push_back(reader.line);
+
     OutcomeCounts counts;
-    QByteArray kept;
-    while (reader.next()) {
-        if (!reader.line.empty()) {
-            const FileOutcome outcome = handle(fromUtf8(reader.line));
-            counts.add(outcome);
-            if (!force && outcome != Done)
-                keepLine(kept, reader.line);
-        }
-        if (aborted) {
-            // Lines not visited still describe changes that a later unmount has to undo.
-            while (reader.next())
-                if (!reader.line.empty())
-                    keepLine(kept, reader.line);
+    // Lines not visited (after an abort) still describe changes that a later unmount has to
+    // undo, so they are kept like the ones that failed.
+    std::vector<bool> keep(lines.size(), true);
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const size_t i = order == RecordOrder::Forward ? n : lines.size() - 1 - n;
+        const Handled handled = handle(fromUtf8(lines[i]));
+        counts.add(handled.outcome);
+        keep[i] = !force && handled.stillToUndo;
+        if (aborted)
             break;
-        }
     }
+
+    QByteArray kept;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (keep[i])
+            keepLine(kept, lines[i]);
     rewriteRecord(recordPath, kept);
     return counts;
+}
+
+QSet<QString> Worker::recordedRestorePaths() const
+{
+    QSet<QString> paths;
+    LineReader reader(config->backupFilesPath);
+    while (reader.next())
+        if (!reader.line.empty())
+            paths.insert(BackupName::restorePath(fromUtf8(reader.line)));
+    return paths;
 }
 
 OutcomeCounts Worker::unmountPlacedEntries(bool force)
@@ -325,18 +342,26 @@ OutcomeCounts Worker::unmountPlacedEntries(bool force)
     LineReader reader(config->outFilesPath);
     if (!reader.isReadable())
         return OutcomeCounts();
-    return workThroughRecord(reader, config->outFilesPath, force, [this](const QString &path) {
-        emit status(path, false);
-        const QFileInfo info(path);
-        if (isLink(info))
-            return removeEntry(path, false);
-        if (info.exists()) {
-            emit status(QStringLiteral("Not a symbolic link: ") + path, true);
-            return Failed;
-        }
-        emit status(QStringLiteral("Missing file: ") + path, true);
-        return Missing;
-    });
+    // A recorded link that is not there while a backup is to go back to its path was never
+    // made (the mount stopped between its record and the link): the restore takes care of
+    // that path, and keeping the line would later take the game's own entry for our link.
+    const QSet<QString> restorePaths = recordedRestorePaths();
+    return workThroughRecord(reader, config->outFilesPath, force, RecordOrder::Forward,
+                             [this, &restorePaths](const QString &path) -> Handled {
+                                 emit status(path, false);
+                                 const QFileInfo info(path);
+                                 if (isLink(info)) {
+                                     const FileOutcome outcome = removeEntry(path, false);
+                                     return {outcome, outcome != Done};
+                                 }
+                                 if (info.exists()) {
+                                     emit status(QStringLiteral("Not a symbolic link: ") + path,
+                                                 true);
+                                     return {Failed, true};
+                                 }
+                                 emit status(QStringLiteral("Missing file: ") + path, true);
+                                 return {Missing, !restorePaths.contains(path)};
+                             });
 }
 
 OutcomeCounts Worker::restoreBackups(bool force)
@@ -345,15 +370,19 @@ OutcomeCounts Worker::restoreBackups(bool force)
     if (!reader.isReadable())
         return OutcomeCounts();
     emit appendAction(QStringLiteral("restoring backups..."));
+    // Last set aside, first put back: a backup may itself have been set aside again when the
+    // mod brings an entry named like it.
     const OutcomeCounts counts = workThroughRecord(
-        reader, config->backupFilesPath, force, [this](const QString &backupPath) {
+        reader, config->backupFilesPath, force, RecordOrder::Backward,
+        [this](const QString &backupPath) -> Handled {
             emit status(QFileInfo(backupPath).fileName(), false);
             const QString target = BackupName::restorePath(backupPath);
             if (target.isEmpty()) {
                 emit status(QStringLiteral("Failed to move file: ") + backupPath, true);
-                return Failed;
+                return {Failed, true};
             }
-            return placeFile(backupPath, target, Move).outcome;
+            const FileOutcome outcome = placeFile(backupPath, target, Move).outcome;
+            return {outcome, outcome != Done};
         });
     emit appendAction(QString());
     return counts;
@@ -414,7 +443,8 @@ void Worker::scanModWorker(int row)
     const QString filesFormat = QStringLiteral("%0 files");
     qint64 counter = 1;
     double total = 0;
-    while (listing.hasNext()) {
+    // A scan nobody waits for any more (the list was rebuilt) stops early.
+    while (listing.hasNext() && !aborted) {
         listing.next();
         total += double(listing.fileInfo().size());
         const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;

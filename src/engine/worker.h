@@ -4,6 +4,7 @@
 #include "recordfile.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <atomic>
@@ -62,9 +63,16 @@ private:
     FileOutcome removeEntry(const QString &path, bool prune);
     OutcomeCounts unmountPlacedEntries(bool force);
     OutcomeCounts restoreBackups(bool force);
+    struct Handled {
+        FileOutcome outcome;
+        bool stillToUndo; // the line stays on record for a later unmount
+    };
+    enum class RecordOrder { Forward, Backward };
     // Works through one record file; keeps the lines of entries that are still to be undone.
     OutcomeCounts workThroughRecord(LineReader &reader, const std::string &recordPath, bool force,
-                                    const std::function<FileOutcome(const QString &)> &handle);
+                                    RecordOrder order,
+                                    const std::function<Handled(const QString &)> &handle);
+    QSet<QString> recordedRestorePaths() const;
     QString modFolder() const;
     static bool isPlainName(const QString &name);
 

@@ -1,0 +1,182 @@
+// Preloaded into the kill test's helper (LD_PRELOAD): counts the calls by which a process
+// changes the disk and, with RUNEMOUNT_KILL_AFTER=N, lets the N-th of them happen and then
+// kills the process on the spot, as a crash or a task manager would. Without the variable
+// it writes "killshim-calls: <count>" to standard error at exit, so the test learns how many
+// kill points a run has. Linux (glibc) only.
+
+// Plain and 64-bit calls are separate symbols to interpose; this keeps the headers from
+// renaming the one into the other.
+#undef _FILE_OFFSET_BITS
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+// glibc declares most of these as not throwing; the definitions have to say the same.
+#ifndef __THROW
+#define __THROW
+#endif
+
+namespace
+{
+
+unsigned long callCount = 0;
+unsigned long killAfter = 0; // 0: never
+bool configured = false;
+
+void configure()
+{
+    if (configured)
+        return;
+    configured = true;
+    const char *value = getenv("RUNEMOUNT_KILL_AFTER");
+    if (value && *value)
+        killAfter = strtoul(value, nullptr, 10);
+}
+
+// Called right after each counted call has been made.
+void counted()
+{
+    configure();
+    const unsigned long n = __atomic_add_fetch(&callCount, 1, __ATOMIC_SEQ_CST);
+    if (killAfter != 0 && n == killAfter)
+        kill(getpid(), SIGKILL);
+}
+
+template <typename Function> Function real(const char *name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+using WriteFunction = ssize_t (*)(int, const void *, size_t);
+
+WriteFunction realWrite()
+{
+    static WriteFunction function = real<WriteFunction>("write");
+    return function;
+}
+
+__attribute__((constructor)) void start()
+{
+    configure();
+    realWrite();
+}
+
+__attribute__((destructor)) void finish()
+{
+    // Through the real write, so the report is not a call of its own.
+    char text[64];
+    const int length = snprintf(text, sizeof text, "\nkillshim-calls: %lu\n",
+                                __atomic_load_n(&callCount, __ATOMIC_SEQ_CST));
+    if (length > 0 && realWrite())
+        realWrite()(STDERR_FILENO, text, size_t(length));
+}
+
+} // namespace
+
+// Each wrapper makes the real call, counts it and hands back its result and errno untouched.
+#define RUNEMOUNT_COUNTED(type, call)                                                              \
+    const type result = call;                                                                      \
+    const int savedErrno = errno;                                                                  \
+    counted();                                                                                     \
+    errno = savedErrno;                                                                            \
+    return result
+
+extern "C" {
+
+ssize_t write(int fd, const void *buffer, size_t count)
+{
+    WriteFunction function = realWrite();
+    if (!function) {
+        errno = ENOSYS;
+        return -1;
+    }
+    RUNEMOUNT_COUNTED(ssize_t, function(fd, buffer, count));
+}
+
+int rename(const char *from, const char *to) __THROW
+{
+    static auto function = real<int (*)(const char *, const char *)>("rename");
+    RUNEMOUNT_COUNTED(int, function(from, to));
+}
+
+int renameat(int fromDir, const char *from, int toDir, const char *to) __THROW
+{
+    static auto function = real<int (*)(int, const char *, int, const char *)>("renameat");
+    RUNEMOUNT_COUNTED(int, function(fromDir, from, toDir, to));
+}
+
+// A wrapper only since glibc 2.28; before that, callers reach the kernel call directly.
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned int flags) __THROW
+{
+    static auto function =
+        real<int (*)(int, const char *, int, const char *, unsigned int)>("renameat2");
+    if (function) {
+        RUNEMOUNT_COUNTED(int, function(fromDir, from, toDir, to, flags));
+    }
+#ifdef SYS_renameat2
+    RUNEMOUNT_COUNTED(int, int(syscall(SYS_renameat2, fromDir, from, toDir, to, flags)));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+int symlink(const char *target, const char *path) __THROW
+{
+    static auto function = real<int (*)(const char *, const char *)>("symlink");
+    RUNEMOUNT_COUNTED(int, function(target, path));
+}
+
+int symlinkat(const char *target, int dir, const char *path) __THROW
+{
+    static auto function = real<int (*)(const char *, int, const char *)>("symlinkat");
+    RUNEMOUNT_COUNTED(int, function(target, dir, path));
+}
+
+int link(const char *from, const char *to) __THROW
+{
+    static auto function = real<int (*)(const char *, const char *)>("link");
+    RUNEMOUNT_COUNTED(int, function(from, to));
+}
+
+int linkat(int fromDir, const char *from, int toDir, const char *to, int flags) __THROW
+{
+    static auto function = real<int (*)(int, const char *, int, const char *, int)>("linkat");
+    RUNEMOUNT_COUNTED(int, function(fromDir, from, toDir, to, flags));
+}
+
+int unlink(const char *path) __THROW
+{
+    static auto function = real<int (*)(const char *)>("unlink");
+    RUNEMOUNT_COUNTED(int, function(path));
+}
+
+int unlinkat(int dir, const char *path, int flags) __THROW
+{
+    static auto function = real<int (*)(int, const char *, int)>("unlinkat");
+    RUNEMOUNT_COUNTED(int, function(dir, path, flags));
+}
+
+int ftruncate(int fd, off_t length) __THROW
+{
+    static auto function = real<int (*)(int, off_t)>("ftruncate");
+    RUNEMOUNT_COUNTED(int, function(fd, length));
+}
+
+#ifdef __USE_LARGEFILE64
+int ftruncate64(int fd, off64_t length) __THROW
+{
+    static auto function = real<int (*)(int, off64_t)>("ftruncate64");
+    RUNEMOUNT_COUNTED(int, function(fd, length));
+}
+#endif
+
+} // extern "C"

@@ -1,0 +1,63 @@
+#include "modalanswerer.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+ModalAnswerer::ModalAnswerer()
+{
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, this, &ModalAnswerer::tick);
+}
+
+void ModalAnswerer::act(const char *className, std::function<void(QWidget *)> action)
+{
+    pending.push(Answer{className, std::move(action)});
+    timer.start();
+}
+
+void ModalAnswerer::pressInMessageBox(const QString &buttonText)
+{
+    act("QMessageBox", [this, buttonText](QWidget *widget) {
+        auto *box = static_cast<QMessageBox *>(widget);
+        seenTitles << box->windowTitle();
+        seenTexts << box->text();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove('&') == QString(buttonText).remove('&')) {
+                button->click();
+                return;
+            }
+        }
+        box->reject(); // no such button: the test's check on seenTexts will tell
+    });
+}
+
+void ModalAnswerer::chooseFolder(const QString &folder)
+{
+    act("QFileDialog", [this, folder](QWidget *widget) {
+        auto *dialog = static_cast<QFileDialog *>(widget);
+        seenTitles << dialog->windowTitle();
+        seenTexts << dialog->directory().absolutePath();
+        if (folder.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(folder);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+void ModalAnswerer::tick()
+{
+    if (pending.empty()) {
+        timer.stop();
+        return;
+    }
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible() || !modal->inherits(pending.front().className))
+        return;
+    const Answer answer = pending.front();
+    pending.pop();
+    answer.action(modal);
+}

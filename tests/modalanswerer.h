@@ -1,0 +1,43 @@
+#pragma once
+
+// Answers the modal dialogs a test's clicks open (message boxes, folder choosers, the settings
+// dialog), in order, as a user would. Each answer waits until a modal widget of its kind is on
+// screen; what the answer saw is kept for the test to check.
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <queue>
+
+class QWidget;
+
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+
+public:
+    ModalAnswerer();
+
+    // Presses the button with this text (or standard button text, e.g. "&Yes") in a message box.
+    void pressInMessageBox(const QString &buttonText);
+    // Chooses `folder` in a folder chooser; an empty folder cancels it.
+    void chooseFolder(const QString &folder);
+    // Runs `action` on the next modal widget of class `className`.
+    void act(const char *className, std::function<void(QWidget *)> action);
+
+    bool done() const { return pending.empty(); }
+    QStringList seenTitles;
+    QStringList seenTexts;
+
+private:
+    void tick();
+
+    struct Answer {
+        const char *className;
+        std::function<void(QWidget *)> action;
+    };
+    std::queue<Answer> pending;
+    QTimer timer;
+};

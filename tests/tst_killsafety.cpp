@@ -1,0 +1,279 @@
+#include "randomtree.h"
+#include "sandbox.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+
+using namespace TestSupport;
+
+#ifdef RUNEMOUNT_KILLSHIM
+namespace
+{
+
+const QString modName = QString::fromUtf8("Kill M\u00f6d");
+
+// Above this many kill points a seeded sample is taken, to keep the test at a minute or less.
+const int allPointsUpTo = 400;
+const int sampledPoints = 200;
+
+struct HelperRun {
+    bool started = false;
+    QProcess::ExitStatus exitStatus = QProcess::NormalExit;
+    int exitCode = -1;
+    QString errors;
+};
+
+// Mounts the sandbox's mod in the helper under the shim; `killAfter` 0 runs it to the end.
+HelperRun runHelper(const Sandbox &box, int killAfter)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString preloaded = environment.value("LD_PRELOAD");
+    environment.insert("LD_PRELOAD", preloaded.isEmpty() ? QString(RUNEMOUNT_KILLSHIM)
+                                                         : preloaded + ':' + RUNEMOUNT_KILLSHIM);
+    if (killAfter > 0)
+        environment.insert("RUNEMOUNT_KILL_AFTER", QString::number(killAfter));
+    else
+        environment.remove("RUNEMOUNT_KILL_AFTER");
+
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(RUNEMOUNT_KILLHELPER, {box.appDir, modName});
+    HelperRun run;
+    run.started = process.waitForStarted(-1);
+    if (!run.started) {
+        run.errors = process.errorString();
+        return run;
+    }
+    process.waitForFinished(-1);
+    run.exitStatus = process.exitStatus();
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return run;
+}
+
+// Link targets hold the sandbox's own path; this makes snapshots of two sandboxes comparable.
+QMap<QString, QString> portable(const Sandbox &box, QMap<QString, QString> snapshot)
+{
+    for (QString &value : snapshot)
+        value.replace(box.root, "<root>");
+    return snapshot;
+}
+
+bool recordIsEmpty(const QByteArray &content)
+{
+    return content.isEmpty() || content == "<absent>";
+}
+
+// One fresh sandbox holding the trees of `seed`, and the state of both before the mount.
+struct Case {
+    Sandbox box;
+    QMap<QString, QString> gameBefore;
+    QMap<QString, QString> modBefore;
+    QString error;
+
+    explicit Case(quint32 seed)
+    {
+        const QString mod = box.modDir(modName);
+        if (!box.isValid() || !QDir().mkpath(mod)) {
+            error = "no sandbox";
+            return;
+        }
+        if (!RandomTree::build(seed, box.gameDir, mod, &error))
+            return;
+        gameBefore = Tree::snapshot(box.gameDir);
+        modBefore = Tree::snapshot(mod);
+    }
+    QString mod() const { return box.modDir(modName); }
+};
+
+// Entries that a left-over mount would show: links and backup names the game did not have.
+QStringList leftovers(const QMap<QString, QString> &before, const QMap<QString, QString> &after)
+{
+    QStringList found;
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (before.contains(it.key()))
+            continue;
+        if (it.value().startsWith("link:"))
+            found << "stray link " + it.key();
+        else if (it.key().contains(".oxdbackup"))
+            found << "left under a backup name: " + it.key();
+    }
+    return found;
+}
+
+} // namespace
+#endif
+
+// Kills the mount right after each single change it makes to the disk, in a helper process,
+// and checks that an unmount in a later run (forced if the normal one finds entries missing)
+// gives back the game folder as it was.
+class KillSafetyTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unmountUndoesAMountKilledAnywhere_data();
+    void unmountUndoesAMountKilledAnywhere();
+};
+
+void KillSafetyTest::unmountUndoesAMountKilledAnywhere_data()
+{
+    QTest::addColumn<quint32>("seed");
+    // Trees with many kill points, among them game links and files in the way, taken backup
+    // names, and (seeds 4 and 127) mod entries named like backups the mount makes itself.
+    for (const quint32 seed : {143u, 202u, 38u, 165u, 64u, 12u, 4u, 127u})
+        QTest::newRow(qPrintable(QString("tree of seed %1").arg(seed))) << seed;
+}
+
+void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
+{
+#if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
+    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+#else
+    QFETCH(quint32, seed);
+
+    // A whole run first: it tells how many counted calls the mount makes, and the unmount after
+    // it has to be clean, or no kill point could be judged.
+    int callCount = 0;
+    QMap<QString, QString> mountedGame;
+    {
+        Case whole(seed);
+        QVERIFY2(whole.error.isEmpty(), qPrintable("could not build the trees: " + whole.error));
+        const HelperRun run = runHelper(whole.box, 0);
+        QVERIFY2(run.started, qPrintable("the helper did not start: " + run.errors));
+        if (run.errors.contains("cannot be preloaded") || run.errors.contains("ld.so"))
+            QSKIP(qPrintable("the kill shim could not be preloaded: " + run.errors.trimmed()));
+        QVERIFY2(run.exitStatus == QProcess::NormalExit && run.exitCode == 0,
+                 qPrintable(QString("the mount without a kill did not end cleanly (exit code "
+                                    "%1):\n%2")
+                                .arg(run.exitCode)
+                                .arg(run.errors)));
+        const QRegularExpressionMatch report =
+            QRegularExpression("killshim-calls: (\\d+)").match(run.errors);
+        QVERIFY2(report.hasMatch(),
+                 qPrintable("the shim did not report its count; standard error:\n" + run.errors));
+        callCount = report.captured(1).toInt();
+        QVERIFY2(callCount > 0, "the shim counted no call: it sees nothing the mount does");
+        mountedGame = portable(whole.box, Tree::snapshot(whole.box.gameDir));
+        QVERIFY2(!Tree::difference(portable(whole.box, whole.gameBefore), mountedGame).isEmpty(),
+                 "the mount changed nothing in the game");
+
+        auto worker = whole.box.worker(modName);
+        WorkerLog log(worker.get());
+        worker->unmountModWorker(false);
+        const QString change =
+            Tree::difference(whole.gameBefore, Tree::snapshot(whole.box.gameDir));
+        QVERIFY2(log.last().failed == 0 && log.last().missing == 0 && change.isEmpty(),
+                 qPrintable(QString("the unmount after a whole mount is not clean (%1):\n%2\n%3")
+                                .arg(log.counts(), log.errors.join('\n'), change)));
+    }
+
+    QList<int> points;
+    if (callCount <= allPointsUpTo) {
+        for (int n = 1; n <= callCount; ++n)
+            points << n;
+    } else {
+        std::mt19937 pick(seed);
+        QSet<int> chosen{1, callCount};
+        while (chosen.size() < sampledPoints)
+            chosen.insert(1 + int(pick() % quint32(callCount)));
+        points = chosen.values();
+        std::sort(points.begin(), points.end());
+    }
+
+    QStringList failures;
+    int forcedPasses = 0;
+    int failedInFirstPass = 0;
+    for (const int n : points) {
+        Case killed(seed);
+        QVERIFY2(killed.error.isEmpty(), qPrintable("could not build the trees: " + killed.error));
+        const HelperRun run = runHelper(killed.box, n);
+        QVERIFY2(run.started, qPrintable("the helper did not start: " + run.errors));
+        const QString at =
+            QString("seed %1, killed after call %2 of %3: ").arg(seed).arg(n).arg(callCount);
+        if (run.exitStatus != QProcess::CrashExit) {
+            failures << at + QString("the helper was not killed but exited with code %1 (the "
+                                     "calls are not the same from run to run?)\n%2")
+                                 .arg(run.exitCode)
+                                 .arg(run.errors);
+            continue;
+        }
+        const QMap<QString, QString> atKill = Tree::snapshot(killed.box.gameDir);
+        if (n == 1 && !Tree::difference(killed.gameBefore, atKill).isEmpty())
+            failures << at + "the first change was made to the game before any record:\n" +
+                            Tree::difference(killed.gameBefore, atKill);
+        if (n == callCount &&
+            !Tree::difference(mountedGame, portable(killed.box, atKill)).isEmpty())
+            failures << at + "the last counted call does not complete the mount:\n" +
+                            Tree::difference(mountedGame, portable(killed.box, atKill));
+        const QString records =
+            "\nout_files.txt at the kill:\n" + QString::fromUtf8(killed.box.outFiles()) +
+            "\nbackup_files.txt at the kill:\n" + QString::fromUtf8(killed.box.backupFiles());
+
+        // A later run of the program: its own configuration and worker.
+        ConfigStore config(utf8(killed.box.appDir));
+        Worker worker(&config, modName);
+        WorkerLog log(&worker);
+        worker.unmountModWorker(false);
+        const WorkerLog::Result first = log.last();
+        QString passes = "normal unmount: " + log.counts() + " (done/failed/missing)";
+        // After a kill, records can only run ahead of the disk: changes on record that were
+        // never made are missing, but nothing may be in a state the unmount cannot handle.
+        if (first.failed > 0) {
+            ++failedInFirstPass;
+            failures << at + "the normal unmount reported failed entries (" + log.counts() +
+                            "):\n" + log.errors.join('\n') + records;
+        }
+        if (first.failed + first.missing > 0) {
+            ++forcedPasses;
+            worker.unmountModWorker(true);
+            passes += ", forced unmount: " + log.counts();
+            if (!log.last().forced)
+                failures << at + "the forced unmount did not report itself as forced";
+        }
+        if (first.aborted || log.last().aborted)
+            failures << at + "an unmount reported itself aborted";
+
+        const QMap<QString, QString> after = Tree::snapshot(killed.box.gameDir);
+        const QString change = Tree::difference(killed.gameBefore, after);
+        if (!change.isEmpty()) {
+            QStringList lines = leftovers(killed.gameBefore, after);
+            lines << "difference to the game before:" << change << passes
+                  << "errors: " + log.errors.join('\n');
+            failures << at + "the game is not as it was\n" + lines.join('\n') + records;
+        }
+        if (!recordIsEmpty(killed.box.outFiles()) || !recordIsEmpty(killed.box.backupFiles()))
+            failures << at + "records left after the unmount: out_files.txt:\n" +
+                            QString::fromUtf8(killed.box.outFiles()) + "\nbackup_files.txt:\n" +
+                            QString::fromUtf8(killed.box.backupFiles());
+        const QString modChange = Tree::difference(killed.modBefore, Tree::snapshot(killed.mod()));
+        if (!modChange.isEmpty())
+            failures << at + "the mod folder changed:\n" + modChange;
+    }
+
+    qInfo("seed %u: %d counted calls, %d kill points run, %d needed a forced unmount, "
+          "%d normal unmounts reported failed entries, %d failures",
+          seed, callCount, int(points.size()), forcedPasses, failedInFirstPass,
+          int(failures.size()));
+    if (!failures.isEmpty()) {
+        // In full here: QtTest cuts a failure's own message short.
+        qWarning().noquote() << failures.mid(0, 5).join("\n\n");
+        QFAIL(qPrintable(QString("%1 of %2 kill points went wrong (the first ones above), "
+                                 "starting with: ")
+                             .arg(failures.size())
+                             .arg(points.size()) +
+                         failures.first().left(300)));
+    }
+#endif
+}
+
+QTEST_GUILESS_MAIN(KillSafetyTest)
+#include "tst_killsafety.moc"
