@@ -1,12 +1,27 @@
 #pragma once
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
+#include <QString>
 
 #include <memory>
 #include <string>
 
 class ConfigStore;
+class QDialog;
+class QTableWidgetItem;
+class Settings;
+class Worker;
 
+namespace Ui
+{
+class MainWindow;
+}
+
+// The program's window: the mod list with sizes and counts, the mount state, the commands,
+// the game's two options and a one-line status.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -19,8 +34,72 @@ public:
 
     ConfigStore *configStore() const { return config.get(); }
 
+private slots:
+    void openGameFolder();
+    void openModsFolder();
+    void openSettings();
+    void openAbout();
+    void refresh(const QString &text = QString(), const QString &select = QString(),
+                 bool rescan = true);
+    void scanModUpdate(int row, const QString &size, const QString &count);
+    void launchGame();
+    void launchEditor();
+    void setAllowFiles();
+    void setGameVersion();
+    void mountMod();
+    void mountModReady(const QString &modName, int done, int failed, int missing,
+                       bool aborted = false);
+    void unmountMod();
+    void unmountModReady(const QString &modName, int done, int failed, int missing,
+                         bool aborted = false, bool forced = false);
+    void addMod();
+    void addModReady(const QString &modName, int done, int failed, int missing,
+                     bool aborted = false);
+    void openModFolder();
+    void renameModAction();
+    void renameModStart(QTableWidgetItem *item);
+    void renameModSave(QTableWidgetItem *item);
+    void deleteMod();
+    void deleteModReady(const QString &modName, int done, int failed, int missing,
+                        bool aborted = false);
+
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
 
+    void setStatus(const QString &text, bool error);
+    void showMountState(bool focusList);
+    void updateLaunchIcons();
+    bool modSelected();
+    void readAllowFiles();
+    void readGameVersion();
+    void readOption(const wchar_t *valueName, class QCheckBox *box, const QString &failure);
+    void writeOption(const wchar_t *valueName, class QCheckBox *box, const QString &name,
+                     const QString &failure, void (MainWindow::*reread)());
+    void launch(const QString &executable, const QString &before, const QString &success,
+                const QString &failure);
+    void openFolder(const QString &folder, const QString &label);
+    void startScan(const QString &modName, int row);
+    void stopScans();
+    QString mountedWarning() const;
+    bool recordsAreEmpty() const;
+    QString setting(const char *key) const;
+    QString modsPath() const;
+
+    Ui::MainWindow *ui;
+    Settings *settingsDialog = nullptr;
+    QDialog *aboutDialog = nullptr;
+    QString renameFrom;
+    QTableWidgetItem *renameItem = nullptr;
+    QIcon war3Icon;
+    QIcon war3ModIcon;
+    QIcon war3xIcon;
+    QIcon war3xModIcon;
+    QIcon worldEditIcon;
+    QIcon worldEditModIcon;
+    QIcon warningIcon;
     std::unique_ptr<ConfigStore> config;
+    // Each rebuild of the list starts a new generation of scans; reports of an older one are
+    // ignored, and its scans are asked to stop.
+    int scanGeneration = 0;
+    QList<QPointer<Worker>> runningScans;
 };

@@ -1,0 +1,74 @@
+#include "resultwording.h"
+
+namespace ResultWording
+{
+
+namespace
+{
+
+QString counts(const ActionWords &words, int done, int failed, int missing)
+{
+    QString text = QStringLiteral("%0 files %1").arg(done).arg(words.pAction);
+    if (failed > 0)
+        text += QStringLiteral(", %0 files failed").arg(failed);
+    if (missing > 0)
+        text += QStringLiteral(", %0 files missing").arg(missing);
+    return text;
+}
+
+} // namespace
+
+ActionWords actionWords(const QString &action)
+{
+    if (action == QLatin1String("Mounting"))
+        return {QStringLiteral("mounted"), QStringLiteral("Mounted"), QStringLiteral("mount")};
+    if (action == QLatin1String("Unmounting"))
+        return {QStringLiteral("unmounted"), QStringLiteral("Unmounted"),
+                QStringLiteral("unmount")};
+    if (action == QLatin1String("Adding"))
+        return {QStringLiteral("added"), QStringLiteral("Added"), QStringLiteral("add")};
+    if (action == QLatin1String("Deleting"))
+        return {QStringLiteral("deleted"), QStringLiteral("Deleted"), QStringLiteral("delete")};
+    return {};
+}
+
+QString statusSummary(const QString &action, const QString &modName, int done, int failed,
+                      int missing, bool aborted, bool forced)
+{
+    const ActionWords words = actionWords(action);
+    const bool problems = failed + missing > 0;
+    const bool unmounting = action == QLatin1String("Unmounting");
+    QString head;
+    if (aborted) {
+        head = action + QLatin1Char(' ') + modName + QStringLiteral(": aborted.");
+    } else if (problems && forced) {
+        head = modName + QLatin1Char(' ') + words.pAction + QLatin1Char('.');
+    } else if (done > 0 && (!unmounting || !problems)) {
+        head = modName + QLatin1Char(' ') + words.pAction + QLatin1Char('.');
+        if (!problems)
+            return head;
+    } else if (problems) {
+        head = QStringLiteral("Failed to ") + words.cAction + QLatin1Char(' ') + modName +
+               QLatin1Char('.');
+    } else {
+        return QStringLiteral("No files to ") + words.cAction + QLatin1Char('.');
+    }
+    return head + QStringLiteral(" [") + counts(words, done, failed, missing) + QLatin1Char(']');
+}
+
+std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted)
+{
+    const QString qaction = QString::fromStdString(action);
+    const ActionWords words = actionWords(qaction);
+    const bool problems = failed + missing > 0;
+    QString head;
+    if (aborted)
+        head = qaction + QStringLiteral(" aborted");
+    else if (done > 0 && !(qaction == QLatin1String("Unmounting") && problems))
+        head = words.pAction_c;
+    else
+        head = qaction + QStringLiteral(" failed");
+    return (head + QStringLiteral(": ") + counts(words, done, failed, missing)).toStdString();
+}
+
+} // namespace ResultWording

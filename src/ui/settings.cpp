@@ -1,0 +1,66 @@
+#include "settings.h"
+
+#include "configstore.h"
+#include "ui_settings.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace
+{
+
+QString fromUtf8(const std::string &text)
+{
+    return QString::fromUtf8(text.data(), int(text.size()));
+}
+
+} // namespace
+
+Settings::Settings(QWidget *parent, ConfigStore *config)
+    : QDialog(parent), ui(new Ui::Settings), config(config)
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    connect(ui->dirBtn, &QPushButton::clicked, this, &Settings::browseGame);
+    connect(ui->buttonBox, &QDialogButtonBox::clicked, this, &Settings::save);
+}
+
+Settings::~Settings()
+{
+    delete ui;
+}
+
+int Settings::exec()
+{
+    ui->dirEdit->setText(QDir::toNativeSeparators(fromUtf8(config->get("GamePath"))));
+    ui->hideEmptyCbx->setChecked(config->get("hideEmptyMods") == "1");
+    return QDialog::exec();
+}
+
+void Settings::browseGame()
+{
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, tr("Warcraft III Folder"), ui->dirEdit->text(),
+        QFileDialog::ShowDirsOnly | QFileDialog::HideNameFilterDetails);
+    if (!chosen.isEmpty())
+        ui->dirEdit->setText(QDir::toNativeSeparators(chosen));
+}
+
+void Settings::save(QAbstractButton *button)
+{
+    if (ui->buttonBox->standardButton(button) != QDialogButtonBox::Apply)
+        return;
+    const QString folder = ui->dirEdit->text();
+    const QFileInfo info(folder);
+    if (!info.exists() || !info.isDir()) {
+        QMessageBox::warning(this, tr("Error"), tr("Warcraft III Folder: invalid folder."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    config->set("GamePath", folder.toUtf8().toStdString());
+    config->set("hideEmptyMods", ui->hideEmptyCbx->isChecked() ? "1" : "0");
+    config->save();
+    accept();
+}
