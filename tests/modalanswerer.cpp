@@ -43,7 +43,8 @@ void ModalAnswerer::chooseFolder(const QString &folder)
             dialog->reject();
             return;
         }
-        dialog->selectFile(folder);
+        // A folder chooser with nothing typed in returns the folder it shows.
+        dialog->setDirectory(folder);
         QMetaObject::invokeMethod(dialog, "accept");
     });
 }
@@ -59,5 +60,7 @@ void ModalAnswerer::tick()
         return;
     const Answer answer = pending.front();
     pending.pop();
-    answer.action(modal);
+    // Not from within this timer's own slot: an answer may open the next modal widget, and a
+    // timer is never delivered again while its slot still runs.
+    QTimer::singleShot(0, modal, [action = answer.action, modal] { action(modal); });
 }

@@ -49,6 +49,11 @@ QStringList entryNames(const QString &folder)
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+int liveThreadCount()
+{
+    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
 Immutable::Immutable(const QString &path) : path(path)
 {
     applied = run("chattr", {"+i", path});

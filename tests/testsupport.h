@@ -17,6 +17,9 @@ bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);
 // Names in a folder, hidden ones included, sorted.
 QStringList entryNames(const QString &folder);
+// Threads of this process as the system sees them. A finished QThread's system thread may
+// linger a moment after wait() returned, so compare counts with QTRY.
+int liveThreadCount();
 
 // Makes a file or folder immutable (chattr +i) for its lifetime. Even root can then neither
 // create, rename nor remove entries in that folder.

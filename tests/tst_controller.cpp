@@ -20,13 +20,6 @@ using namespace TestSupport;
 namespace
 {
 
-// Threads of this process as the system sees them. A finished QThread's system thread may
-// linger a moment after wait() returned, so counts are compared with QTRY.
-int liveThreads()
-{
-    return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-}
-
 // Counts how often a widget is shown.
 class ShowCounter : public QObject
 {
@@ -278,7 +271,7 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
 
     // Warm up whatever threads Qt itself starts on first use.
     delete new Controller(&window, box.config.get(), "Scanning", "Mod0", true);
-    const int threadsBefore = liveThreads();
+    const int threadsBefore = liveThreadCount();
     int liveControllers = 0;
     auto track = [&liveControllers](Controller *controller) {
         ++liveControllers;
@@ -319,21 +312,21 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         QVERIFY(writeFile(box.appDir + "/out_files.txt", box.game("gone").toUtf8() + "\n"));
     }
     QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
-    QTRY_VERIFY(liveThreads() <= threadsBefore);
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
 }
 
 void ControllerTest::destroyingWithoutDialogJoinsTheThread()
 {
     Sandbox box;
     QVERIFY(box.isValid());
-    const int threadsBefore = liveThreads();
+    const int threadsBefore = liveThreadCount();
     auto *controller = new Controller(&window, box.config.get(), "Deleting", "Foo", false);
     QVERIFY(controller->worker->thread()->isRunning());
     QSignalSpy workerGone(controller->worker, &QObject::destroyed);
     QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
     delete controller;
     QCOMPARE(workerGone.count(), 1);
-    QTRY_VERIFY(liveThreads() <= threadsBefore);
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
 }
 
 QTEST_MAIN(ControllerTest)

@@ -529,7 +529,10 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     }
     renameFrom.clear();
     renameItem = nullptr;
-    refresh(result, select, true);
+    // After the list has finished with its editor: rebuilding the list from inside the commit
+    // would leave it stuck in its editing state, refusing every later rename.
+    QMetaObject::invokeMethod(
+        this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
 }
 
 void MainWindow::deleteMod()

@@ -1,0 +1,416 @@
+#include "gameregistrystandin.h"
+#include "mainwindow.h"
+#include "modalanswerer.h"
+#include "sandbox.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace
+{
+
+// An application folder with a mods folder, a game folder with real files, and config.cfg.
+struct AppFolder {
+    Sandbox box;
+
+    explicit AppFolder(const QByteArray &extraConfig = QByteArray())
+    {
+        writeFile(box.appDir + "/config.cfg",
+                  "GamePath=" + box.gameDir.toUtf8() + "\nhideEmptyMods=1\n" + extraConfig);
+        Tree::file(box.game("war3.mpq"), "game mpq");
+        Tree::file(box.game("Maps/keep.w3x"), "game map");
+    }
+    QByteArray config() const { return readFile(box.appDir + "/config.cfg"); }
+};
+
+struct Window {
+    MainWindow window;
+    QTableWidget *list;
+    QLabel *status;
+    QPushButton *toggle;
+
+    explicit Window(const AppFolder &app)
+        : window(utf8(app.box.appDir)), list(window.findChild<QTableWidget *>("modList")),
+          status(window.findChild<QLabel *>("statusBarLbl")),
+          toggle(window.findChild<QPushButton *>("toggleMountBtn"))
+    {
+        window.show();
+        window.activateWindow();
+        QTest::qWaitForWindowActive(&window);
+    }
+    int row(const QString &name) const
+    {
+        for (int r = 0; r < list->rowCount(); ++r)
+            if (list->item(r, 0)->text() == name)
+                return r;
+        return -1;
+    }
+    QString cell(const QString &name, int column) const
+    {
+        const int r = row(name);
+        return r < 0 ? QString("<no row>") : list->item(r, column)->text();
+    }
+    bool shown(const QString &name) const
+    {
+        const int r = row(name);
+        return r >= 0 && !list->isRowHidden(r);
+    }
+    void select(const QString &name) { list->setCurrentCell(row(name), 0); }
+    QAction *action(const char *name) { return window.findChild<QAction *>(name); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        GameRegistryStandIn::reset();
+        GameRegistryStandIn::setGameDword(L"Allow Local Files", 0);
+        GameRegistryStandIn::setGameDword(L"Preferred Game Version", 0);
+    }
+
+    void listShowsModsAsTheirScansReport();
+    void mountAndUnmountWithTheToggleButton();
+    void mountedRowShowsStoredValuesAndWarnings();
+    void mountRefusals();
+    void addByCopyAndByMove();
+    void addRefusesTheModsFolderAndTakenNames();
+    void renameInPlace();
+    void deleteAsksFirst();
+    void settingsApplyOrRefuse();
+    void staleScanReportsLeaveTheNewListAlone();
+};
+
+void MainWindowTest::listShowsModsAsTheirScansReport()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Big") + "/a.mpq", QByteArray(1048576, 'x')));
+    QVERIFY(Tree::file(app.box.modDir("Two") + "/a", "1"));
+    QVERIFY(Tree::file(app.box.modDir("Two") + "/sub/b", "2"));
+    QVERIFY(Tree::folder(app.box.modDir("Empty") + "/sub"));
+    Window w(app);
+    QCOMPARE(w.window.windowTitle(), QString("Runemount"));
+    QCOMPARE(w.list->columnCount(), 3);
+    QCOMPARE(w.list->horizontalHeaderItem(0)->text(), QString("Mod"));
+    QCOMPARE(w.status->text(), QString("Ready."));
+
+    QTRY_VERIFY(w.shown("Big") && w.shown("Two"));
+    QTRY_COMPARE(w.cell("Two", 2), QString("2 files"));
+    QCOMPARE(w.cell("Big", 1), QString("1 MB"));
+    QCOMPARE(w.cell("Big", 2), QString("1 files"));
+    QCOMPARE(w.list->rowCount(), 3);
+    QVERIFY(!w.shown("Empty"));
+
+    // With empty mods shown, a refresh brings it in.
+    w.window.configStore()->set("hideEmptyMods", "0");
+    auto *refresh = w.window.findChild<QPushButton *>("refreshBtn");
+    QCOMPARE(refresh->shortcut(), QKeySequence(Qt::Key_F5));
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Runemount refreshed."));
+    QTRY_VERIFY(w.shown("Empty"));
+    QCOMPARE(w.cell("Empty", 1), QString("0 MB"));
+}
+
+void MainWindowTest::mountAndUnmountWithTheToggleButton()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    QTRY_COMPARE(w.cell("Foo", 2), QString("2 files"));
+    w.select("Foo");
+    QCOMPARE(w.toggle->text(), QString("&Mount"));
+
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QVERIFY(w.status->text() == "Mounting Foo..." || w.status->text() == "Foo mounted.");
+    QVERIFY(app.config().contains("Mounted=Foo\nMountedCount=2 files\nMountedSize=0 MB\n"));
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QCOMPARE(w.toggle->text(), QString("Un&mount"));
+    QVERIFY(!w.list->isEnabled());
+    QVERIFY(w.toggle->isEnabled());
+    QCOMPARE(readFile(app.box.game("war3.mpq")), QByteArray("mod mpq"));
+    QCOMPARE(readFile(app.box.game("war3.mpq.oxdbackup")), QByteArray("game mpq"));
+    QVERIFY(QFileInfo(app.box.game("Maps/new.w3x")).isSymLink());
+
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+    QVERIFY(!app.config().contains("Mounted"));
+    QCOMPARE(w.toggle->text(), QString("&Mount"));
+    QVERIFY(w.list->isEnabled());
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+    QTRY_VERIFY(w.shown("Foo")); // scanned again as an ordinary mod
+}
+
+void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
+{
+    AppFolder app("Mounted=Gone\nMountedCount=9 files\nMountedError=a;;a;b\nMountedSize=9 MB\n");
+    QVERIFY(Tree::file(app.box.modDir("Other") + "/x", "x"));
+    Window w(app);
+    // The mounted mod's folder is missing: it comes back empty and stays mounted.
+    QVERIFY(QFileInfo(app.box.modDir("Gone")).isDir());
+    QVERIFY(w.shown("Gone"));
+    QCOMPARE(w.cell("Gone", 1), QString("9 MB"));
+    QCOMPARE(w.cell("Gone", 2), QString("9 files"));
+    QTableWidgetItem *name = w.list->item(w.row("Gone"), 0);
+    QCOMPARE(name->toolTip(), QString("Warning:\n(1) a\n(3) b"));
+    QVERIFY(!name->icon().pixmap(16, 16, QIcon::Disabled).isNull());
+    QCOMPARE(w.list->currentRow(), w.row("Gone"));
+    QCOMPARE(w.toggle->text(), QString("Un&mount"));
+    QVERIFY(w.list->styleSheet().contains("dashed #bcbe00"));
+
+    // Separators only: no warning at all.
+    w.window.configStore()->set("MountedError", ";;");
+    QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(), QString());
+    QVERIFY(w.list->item(w.row("Gone"), 0)->icon().isNull());
+}
+
+void MainWindowTest::mountRefusals()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    w.list->setCurrentCell(-1, -1);
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Select a mod to mount."));
+    QVERIFY(w.toggle->isEnabled() && w.list->isEnabled());
+
+    w.window.configStore()->set("GamePath", (app.box.root + "/no such folder").toStdString());
+    w.select("Foo");
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Error"});
+    QCOMPARE(answers.seenTexts, QStringList{"Invalid Warcraft III folder."});
+    QCOMPARE(w.status->text(), QString("Invalid Warcraft III folder."));
+    QVERIFY(!app.config().contains("Mounted"));
+    QVERIFY(w.toggle->isEnabled());
+}
+
+void MainWindowTest::addByCopyAndByMove()
+{
+    AppFolder app;
+    const QString copySource = app.box.root + "/Downloads/Copied";
+    const QString moveSource = app.box.root + "/Downloads/Moved";
+    QVERIFY(Tree::file(copySource + "/Maps/a.w3x", "a"));
+    QVERIFY(Tree::file(moveSource + "/b/c.txt", "c"));
+    Window w(app);
+    auto *add = w.window.findChild<QPushButton *>("addModBtn");
+
+    ModalAnswerer answers;
+    answers.chooseFolder(copySource);
+    answers.pressInMessageBox("Copy");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, (QStringList{"Add Mod", "Copy or move?"}));
+    QCOMPARE(answers.seenTexts.last(), "Do you want to copy or move this folder?\n" + copySource);
+    QTRY_COMPARE(w.status->text(), QString("Copied added."));
+    QCOMPARE(readFile(app.box.modDir("Copied") + "/Maps/a.w3x"), QByteArray("a"));
+    QVERIFY(QFileInfo::exists(copySource + "/Maps/a.w3x"));
+    QCOMPARE(w.list->currentRow(), w.row("Copied"));
+
+    answers.chooseFolder(moveSource);
+    answers.pressInMessageBox("Move");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Moved added."));
+    QCOMPARE(readFile(app.box.modDir("Moved") + "/b/c.txt"), QByteArray("c"));
+    QVERIFY(!QFileInfo::exists(moveSource));
+    QVERIFY(QFileInfo(app.box.root + "/Downloads").isDir());
+
+    // Cancelling either question leaves the announcement.
+    answers.chooseFolder(QString());
+    QTest::mouseClick(add, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Adding mod..."));
+    answers.chooseFolder(copySource);
+    answers.pressInMessageBox("Cancel");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(w.status->text(), QString("Adding mod..."));
+}
+
+void MainWindowTest::addRefusesTheModsFolderAndTakenNames()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
+    QVERIFY(Tree::file(app.box.root + "/elsewhere/Foo/b", "b"));
+    Window w(app);
+    auto *add = w.window.findChild<QPushButton *>("addModBtn");
+    const auto modsBefore = Tree::snapshot(app.box.modsDir);
+
+    const QString refusal =
+        "Cannot add this folder: it is the mods folder, lies inside it or holds it.";
+    for (const QString &folder : {app.box.modsDir, app.box.modDir("Foo"), app.box.appDir}) {
+        ModalAnswerer answers;
+        answers.chooseFolder(folder);
+        answers.pressInMessageBox("Move");
+        answers.pressInMessageBox("OK");
+        QTest::mouseClick(add, Qt::LeftButton);
+        QVERIFY(answers.done());
+        QCOMPARE(answers.seenTexts.last(), refusal);
+        QCOMPARE(w.status->text(), refusal);
+    }
+    ModalAnswerer answers;
+    answers.chooseFolder(app.box.root + "/elsewhere/Foo");
+    answers.pressInMessageBox("Copy");
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles.last(), QString("Error"));
+    QCOMPARE(w.status->text(), QString("A mod with that name already exists."));
+    QCOMPARE(Tree::difference(modsBefore, Tree::snapshot(app.box.modsDir)), QString());
+    QVERIFY(QFileInfo::exists(app.box.root + "/elsewhere/Foo/b"));
+}
+
+void MainWindowTest::renameInPlace()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Old") + "/a", "a"));
+    QVERIFY(Tree::file(app.box.modDir("Taken") + "/b", "b"));
+    const int threadsBefore = liveThreadCount();
+    Window w(app);
+    QTRY_VERIFY(w.shown("Old") && w.shown("Taken"));
+
+    auto rename = [&](const QString &from, const QString &to) {
+        // A scan report landing in the list would end the rename ("Saving wrong item."), so
+        // every scan of the last refresh has to be over first.
+        if (!QTest::qWaitFor([&] { return liveThreadCount() <= threadsBefore; }, 20000))
+            return false;
+        const QRect cell = w.list->visualItemRect(w.list->item(w.row(from), 0));
+        // A double click is a press, a release and then the double click itself.
+        QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        auto *editor = w.list->viewport()->findChild<QLineEdit *>();
+        if (!editor)
+            return false;
+        editor->selectAll();
+        QTest::keyClicks(editor, to);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return true;
+    };
+
+    QVERIFY(rename("Old", "New"));
+    QTRY_COMPARE(w.status->text(), QString("Old renamed to New."));
+    QVERIFY(QFileInfo(app.box.modDir("New") + "/a").isFile());
+    QCOMPARE(w.list->currentRow(), w.row("New"));
+
+    w.status->clear();
+    QVERIFY(rename("New", "Taken"));
+    QTRY_COMPARE(w.status->text(), QString("Failed to rename mod."));
+    QCOMPARE(w.list->currentRow(), w.row("New"));
+    QVERIFY(QFileInfo(app.box.modDir("Taken") + "/b").isFile());
+
+    // Only a plain folder name: nothing leaves the mods folder.
+    for (const QString &bad :
+         {QString("../Escaped"), QString("a/b"), QString(".."), QString(".")}) {
+        w.status->clear();
+        QVERIFY(rename("New", bad));
+        QTRY_COMPARE(w.status->text(), QString("Failed to rename mod."));
+        QVERIFY(QFileInfo(app.box.modDir("New") + "/a").isFile());
+    }
+    QVERIFY(!QFileInfo::exists(app.box.appDir + "/Escaped"));
+}
+
+void MainWindowTest::deleteAsksFirst()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "abc"));
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    w.select("Foo");
+    w.list->setFocus();
+
+    ModalAnswerer answers;
+    answers.pressInMessageBox("No");
+    QTest::keyClick(w.list, Qt::Key_Delete);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Permanently delete Foo?"});
+    QCOMPARE(answers.seenTexts,
+             QStringList{"Are you sure you want to PERMANENTLY delete Foo (0 MB / 1 files)?"});
+    QVERIFY(QFileInfo::exists(app.box.modDir("Foo") + "/a"));
+
+    answers.pressInMessageBox("Yes");
+    w.action("actionDelete")->trigger();
+    QTRY_COMPARE(w.status->text(), QString("Foo deleted."));
+    QVERIFY(!QFileInfo::exists(app.box.modDir("Foo")));
+    QCOMPARE(w.row("Foo"), -1);
+}
+
+void MainWindowTest::settingsApplyOrRefuse()
+{
+    AppFolder app;
+    Window w(app);
+    const QString newGame = app.box.root + "/other game";
+    QVERIFY(Tree::folder(newGame));
+    const QByteArray configBefore = app.config();
+
+    // An invalid folder is refused and the dialog stays; Cancel then changes nothing.
+    ModalAnswerer answers;
+    answers.act("Settings", [&](QWidget *dialog) {
+        QCOMPARE(dialog->findChild<QLineEdit *>("dirEdit")->text(), app.box.gameDir);
+        QVERIFY(dialog->findChild<QCheckBox *>("hideEmptyCbx")->isChecked());
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(app.box.root + "/nowhere");
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    answers.pressInMessageBox("OK");
+    answers.act("Settings", [](QWidget *dialog) {
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Error"});
+    QCOMPARE(answers.seenTexts, QStringList{"Warcraft III Folder: invalid folder."});
+    QCOMPARE(app.config(), configBefore);
+
+    answers.act("Settings", [&](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(newGame);
+        dialog->findChild<QCheckBox *>("hideEmptyCbx")->setChecked(false);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QVERIFY(answers.done());
+    QCOMPARE(w.status->text(), QString("Settings saved."));
+    QCOMPARE(app.config(), "GamePath=" + newGame.toUtf8() + "\nhideEmptyMods=0\n");
+}
+
+void MainWindowTest::staleScanReportsLeaveTheNewListAlone()
+{
+    AppFolder app;
+    const int threadsBefore = liveThreadCount();
+    // Big mods report thousands of times. Once they are out of the list, their reports must
+    // not land on the mod that moves up into their rows.
+    const QStringList big{"A1", "A2", "A3", "A4"};
+    for (const QString &mod : big)
+        for (int i = 0; i < 1500; ++i)
+            QVERIFY(Tree::file(app.box.modDir(mod) + QString("/f%1").arg(i), "x"));
+    QVERIFY(Tree::file(app.box.modDir("B") + "/only", "x"));
+    Window w(app);
+    for (const QString &mod : big) // hidden folders are not listed
+        QVERIFY(QDir(app.box.modsDir).rename(mod, "." + mod));
+    for (int i = 0; i < 5; ++i) // F5 held down
+        QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QCOMPARE(w.list->rowCount(), 1);
+    // Every scan has ended and delivered its last report once its thread is gone.
+    QTRY_VERIFY_WITH_TIMEOUT(liveThreadCount() <= threadsBefore, 30000);
+    QCOMPARE(w.cell("B", 2), QString("1 files"));
+    QVERIFY(w.shown("B"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
