@@ -44,8 +44,6 @@ struct Window {
           toggle(window.findChild<QPushButton *>("toggleMountBtn"))
     {
         window.show();
-        window.activateWindow();
-        QTest::qWaitForWindowActive(&window);
     }
     int row(const QString &name) const
     {
