@@ -1,3 +1,4 @@
+#include "filestatus.h"
 #include "gameregistrystandin.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
@@ -84,6 +85,7 @@ private slots:
     void mountAndUnmountWithTheToggleButton();
     void mountedRowShowsStoredValuesAndWarnings();
     void mountRefusals();
+    void failedEntriesAreRememberedUntilAnUnmountSucceeds();
     void addByCopyAndByMove();
     void addRefusesTheModsFolderAndTakenNames();
     void renameInPlace();
@@ -200,6 +202,37 @@ void MainWindowTest::mountRefusals()
     QCOMPARE(w.status->text(), QString("Invalid Warcraft III folder."));
     QVERIFY(!app.config().contains("Mounted"));
     QVERIFY(w.toggle->isEnabled());
+}
+
+void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/blocked.w3x", "mod map"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QTRY_COMPARE(w.cell("Foo", 2), QString("2 files"));
+    w.select("Foo");
+    {
+        Immutable locked(app.box.game("Maps"));
+        if (!locked.ok())
+            QSKIP("chattr +i is not available here");
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QTRY_COMPARE(w.status->text(), QString("Foo mounted. [1 files mounted, 1 files failed]"));
+    }
+    QVERIFY(app.config().contains("MountedError=Mounted: 1 files mounted, 1 files failed\n"));
+    QCOMPARE(w.list->item(w.row("Foo"), 0)->toolTip(),
+             QString("Warning:\n(1) Mounted: 1 files mounted, 1 files failed"));
+    // The progress dialog shows what went wrong; dismiss it as the user would.
+    FileStatus *dialog = w.window.findChild<FileStatus *>();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    QTest::keyClick(dialog, Qt::Key_Escape);
+
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+    QVERIFY(!app.config().contains("Mounted"));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
 }
 
 void MainWindowTest::addByCopyAndByMove()
