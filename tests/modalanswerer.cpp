@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 ModalAnswerer::ModalAnswerer()
 {
@@ -58,9 +59,16 @@ void ModalAnswerer::tick()
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible() || !modal->inherits(pending.front().className))
         return;
+    if (answering) // the last answer is still on its way
+        return;
+    answering = true;
     const Answer answer = pending.front();
     pending.pop();
     // Not from within this timer's own slot: an answer may open the next modal widget, and a
     // timer is never delivered again while its slot still runs.
-    QTimer::singleShot(0, modal, [action = answer.action, modal] { action(modal); });
+    QTimer::singleShot(0, this, [this, action = answer.action, modal = QPointer<QWidget>(modal)] {
+        answering = false;
+        if (modal)
+            action(modal);
+    });
 }

@@ -39,5 +39,6 @@ private:
         std::function<void(QWidget *)> action;
     };
     std::queue<Answer> pending;
+    bool answering = false;
     QTimer timer;
 };

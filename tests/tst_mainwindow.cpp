@@ -2,8 +2,7 @@
 #include "gameregistrystandin.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
-#include "sandbox.h"
-#include "testsupport.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,59 +14,6 @@
 #include <QtTest>
 
 using namespace TestSupport;
-
-namespace
-{
-
-// An application folder with a mods folder, a game folder with real files, and config.cfg.
-struct AppFolder {
-    Sandbox box;
-
-    explicit AppFolder(const QByteArray &extraConfig = QByteArray())
-    {
-        writeFile(box.appDir + "/config.cfg",
-                  "GamePath=" + box.gameDir.toUtf8() + "\nhideEmptyMods=1\n" + extraConfig);
-        Tree::file(box.game("war3.mpq"), "game mpq");
-        Tree::file(box.game("Maps/keep.w3x"), "game map");
-    }
-    QByteArray config() const { return readFile(box.appDir + "/config.cfg"); }
-};
-
-struct Window {
-    MainWindow window;
-    QTableWidget *list;
-    QLabel *status;
-    QPushButton *toggle;
-
-    explicit Window(const AppFolder &app)
-        : window(utf8(app.box.appDir)), list(window.findChild<QTableWidget *>("modList")),
-          status(window.findChild<QLabel *>("statusBarLbl")),
-          toggle(window.findChild<QPushButton *>("toggleMountBtn"))
-    {
-        window.show();
-    }
-    int row(const QString &name) const
-    {
-        for (int r = 0; r < list->rowCount(); ++r)
-            if (list->item(r, 0)->text() == name)
-                return r;
-        return -1;
-    }
-    QString cell(const QString &name, int column) const
-    {
-        const int r = row(name);
-        return r < 0 ? QString("<no row>") : list->item(r, column)->text();
-    }
-    bool shown(const QString &name) const
-    {
-        const int r = row(name);
-        return r >= 0 && !list->isRowHidden(r);
-    }
-    void select(const QString &name) { list->setCurrentCell(row(name), 0); }
-    QAction *action(const char *name) { return window.findChild<QAction *>(name); }
-};
-
-} // namespace
 
 class MainWindowTest : public QObject
 {

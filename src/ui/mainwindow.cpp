@@ -6,6 +6,7 @@
 #include "gameregistry.h"
 #include "resultwording.h"
 #include "settings.h"
+#include "ui_about.h"
 #include "ui_mainwindow.h"
 #include "worker.h"
 
@@ -378,7 +379,12 @@ void MainWindow::writeOption(const wchar_t *valueName, QCheckBox *box, const QSt
         setStatus(name + (checked ? tr(" enabled.") : tr(" disabled.")), false);
     else
         setStatus(failure, true);
-    (this->*reread)();
+    updateLaunchIcons();
+    // Read back once the click that got here has finished: while a button handles a click it
+    // does not report state changes, so setting it back from inside would neither write the
+    // stored value again nor let the next click be noticed.
+    QMetaObject::invokeMethod(
+        this, [this, reread] { (this->*reread)(); }, Qt::QueuedConnection);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -593,7 +599,13 @@ void MainWindow::openSettings()
 
 void MainWindow::openAbout()
 {
-    setStatus(tr("Runemount"), false);
+    if (!aboutDialog) {
+        aboutDialog = new QDialog(this);
+        Ui::About form; // only needed while building the dialog
+        form.setupUi(aboutDialog);
+        aboutDialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    }
+    aboutDialog->show();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,0 +1,216 @@
+#include "gameregistrystandin.h"
+#include "modalanswerer.h"
+#include "windowfixture.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace
+{
+
+bool sameIcon(const QIcon &shown, const char *resource)
+{
+    return shown.pixmap(32, 32).toImage() == QIcon(resource).pixmap(32, 32).toImage();
+}
+
+// A stand-in for wine that writes down how it was started.
+class FakeWine
+{
+public:
+    FakeWine()
+    {
+        writeFile(bin.path() + "/wine", "#!/bin/sh\nprintf '%s|%s' \"$PWD\" \"$*\" > \"" +
+                                            bin.path().toUtf8() + "/started.tmp\"\nmv \"" +
+                                            bin.path().toUtf8() + "/started.tmp\" \"" +
+                                            bin.path().toUtf8() + "/started\"\n");
+        QFile::setPermissions(bin.path() + "/wine",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        oldPath = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
+    }
+    ~FakeWine() { qputenv("PATH", oldPath); }
+    QString startedFile() const { return bin.path() + "/started"; }
+    QByteArray started() const { return readFile(startedFile()); }
+
+private:
+    QTemporaryDir bin;
+    QByteArray oldPath;
+};
+
+} // namespace
+
+class GameOptionsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        GameRegistryStandIn::reset();
+        GameRegistryStandIn::setGameDword(L"Allow Local Files", 0);
+        GameRegistryStandIn::setGameDword(L"Preferred Game Version", 0);
+    }
+
+    void optionsFollowTheRegistryAndSwitchTheIcons();
+    void refusedWritesShowErrorsAndSetTheBoxesBack();
+    void launchStartsTheGameOrSaysWhyNot();
+    void aboutIsOneFixedModelessDialog();
+};
+
+void GameOptionsTest::optionsFollowTheRegistryAndSwitchTheIcons()
+{
+    AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
+    GameRegistryStandIn::setGameDword(L"Allow Local Files", 1);
+    Window w(app);
+    auto *allow = w.window.findChild<QCheckBox *>("allowFilesCbx");
+    auto *expansion = w.window.findChild<QCheckBox *>("gameVersionCbx");
+    auto *game = w.window.findChild<QPushButton *>("gameBtn");
+    auto *editor = w.window.findChild<QPushButton *>("editorBtn");
+    // Reading the options at start wrote nothing back.
+    QVERIFY(allow->isChecked() && !expansion->isChecked());
+    QVERIFY(sameIcon(game->icon(), ":/icons/war3_mod.png"));
+    QVERIFY(sameIcon(editor->icon(), ":/icons/worldedit_mod.png"));
+
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 1);
+    QCOMPARE(w.status->text(), QString("Expansion enabled."));
+    QVERIFY(sameIcon(game->icon(), ":/icons/war3x_mod.png"));
+
+    // Without local files the mounted mod is not in play: plain icons.
+    QTest::mouseClick(allow, Qt::LeftButton);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Allow Local Files"), 0);
+    QCOMPARE(w.status->text(), QString("Allow Local Files disabled."));
+    QVERIFY(sameIcon(game->icon(), ":/icons/war3x.png"));
+    QVERIFY(sameIcon(editor->icon(), ":/icons/worldedit.png"));
+
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 0);
+    QCOMPARE(w.status->text(), QString("Expansion disabled."));
+    QVERIFY(sameIcon(game->icon(), ":/icons/war3.png"));
+
+    // A change made outside shows with the next refresh (which writes the same value back).
+    GameRegistryStandIn::setGameDword(L"Allow Local Files", 1);
+    QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QVERIFY(allow->isChecked());
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Allow Local Files"), 1);
+    QCOMPARE(w.status->text(), QString("Runemount refreshed."));
+    QVERIFY(sameIcon(editor->icon(), ":/icons/worldedit_mod.png"));
+}
+
+void GameOptionsTest::refusedWritesShowErrorsAndSetTheBoxesBack()
+{
+    AppFolder app;
+    Window w(app);
+    auto *allow = w.window.findChild<QCheckBox *>("allowFilesCbx");
+    auto *expansion = w.window.findChild<QCheckBox *>("gameVersionCbx");
+
+    // The key can be read but not written: the box goes back to the stored value, which runs
+    // the setter once more; that write fails too, hence a second box.
+    GameRegistryStandIn::setWritesFail(true);
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts, (QStringList{"Failed to set Preferred Game Version.",
+                                             "Failed to set Preferred Game Version."}));
+    QCOMPARE(answers.seenTitles, (QStringList{"Error", "Error"}));
+    QTRY_VERIFY(!expansion->isChecked());
+
+    // The box was set back for real: the next click is noticed and written.
+    GameRegistryStandIn::setWritesFail(false);
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 1);
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 0);
+    GameRegistryStandIn::setWritesFail(true);
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 0);
+
+    // No key at all: one error box, the box stays as the user left it, and the read-back says
+    // why.
+    GameRegistryStandIn::removeGameKey();
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(allow, Qt::LeftButton);
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts.last(), QString("Failed to set Allow Local Files."));
+    QCOMPARE(answers.seenTexts.size(), 3);
+    QTRY_COMPARE(w.status->text(), QString("Failed to get Allow Local Files setting."));
+    QVERIFY(allow->isChecked());
+    QVERIFY(!GameRegistryStandIn::hasGameKey());
+}
+
+void GameOptionsTest::launchStartsTheGameOrSaysWhyNot()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.game("Warcraft III.exe"), "MZ"));
+    Window w(app);
+    auto *game = w.window.findChild<QPushButton *>("gameBtn");
+    auto *editor = w.window.findChild<QPushButton *>("editorBtn");
+    {
+        FakeWine wine;
+        QTest::mouseClick(game, Qt::LeftButton);
+        QCOMPARE(w.status->text(), QString("Game launched."));
+        QTRY_VERIFY(QFile::exists(wine.startedFile()));
+        QCOMPARE(wine.started(),
+                 app.box.gameDir.toUtf8() + "|" + app.box.game("Warcraft III.exe").toUtf8());
+
+        // The editor is missing from this game folder: a failure, never a false success.
+        ModalAnswerer answers;
+        answers.pressInMessageBox("OK");
+        QTest::mouseClick(editor, Qt::LeftButton);
+        QTRY_VERIFY(answers.done());
+        QCOMPARE(answers.seenTexts, QStringList{"Failed to launch World Editor.exe"});
+        QCOMPARE(w.status->text(), QString("Failed to launch World Editor.exe"));
+    }
+    // Nothing to run the game with.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(game, Qt::LeftButton);
+    QTRY_VERIFY(answers.done());
+    qputenv("PATH", path);
+    QCOMPARE(answers.seenTexts, QStringList{"Failed to launch Warcraft III.exe"});
+}
+
+void GameOptionsTest::aboutIsOneFixedModelessDialog()
+{
+    AppFolder app;
+    Window w(app);
+    QAction *about = w.action("actionAbout");
+    about->trigger();
+    about->trigger();
+    const QList<QDialog *> dialogs = w.window.findChildren<QDialog *>("About");
+    QCOMPARE(dialogs.size(), 1);
+    QDialog *dialog = dialogs.first();
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    QCOMPARE(dialog->windowTitle(), QString("About"));
+    QCOMPARE(dialog->size(), QSize(373, 140));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QVERIFY(dialog->windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+    QVERIFY(dialog->findChild<QLabel *>("titleLbl")->styleSheet().contains(":/img/logo.png"));
+    QVERIFY(dialog->findChild<QLabel *>("versionLbl")->styleSheet().contains(":/img/version.png"));
+    for (const char *name : {"depotLbl", "forgeLbl"}) {
+        auto *link = dialog->findChild<QLabel *>(name);
+        QVERIFY(link->openExternalLinks());
+        QVERIFY(link->toolTip().startsWith("https://"));
+        QVERIFY(link->text().contains("href=\"" + link->toolTip() + "\""));
+    }
+    // The main window stays usable, and Close only hides the dialog.
+    QVERIFY(w.toggle->isEnabled());
+    QTest::mouseClick(dialog->findChild<QPushButton *>("closeBtn"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    about->trigger();
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(w.window.findChildren<QDialog *>("About").size(), 1);
+}
+
+QTEST_MAIN(GameOptionsTest)
+#include "tst_gameoptions.moc"
