@@ -10,17 +10,29 @@
 namespace SymbolicLink
 {
 
+namespace
+{
+
+bool linkExists(const NativePath &link)
+{
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+} // namespace
+
 bool create(const NativePath &link, const NativePath &target, bool directory)
 {
     const DWORD kind = directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
     // With Developer Mode on, this flag lets a user without the link privilege create links.
-    if (CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                            kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
-        return true;
+    BOOL created = CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                       kind | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
     // Systems older than Windows 10 1703 reject the flag itself.
-    if (GetLastError() == ERROR_INVALID_PARAMETER)
-        return CreateSymbolicLinkW(link.c_str(), target.c_str(), kind) != 0;
-    return false;
+    if (!created && GetLastError() == ERROR_INVALID_PARAMETER)
+        created = CreateSymbolicLinkW(link.c_str(), target.c_str(), kind);
+    // Only a link that is really there counts: some implementations report success without
+    // making one.
+    return created && linkExists(link);
 }
 
 bool remove(const NativePath &link)
