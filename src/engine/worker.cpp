@@ -213,9 +213,7 @@ PlaceResult Worker::place(const QString &source, const QString &target, Transfer
     if (isTaken(targetInfo)) {
         const QString candidate = BackupName::forTarget(target);
         if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
-            emit status(QStringLiteral("Failed to write record file: ") + backupFilesStream.path() +
-                            QStringLiteral("\n-->Skipping file: ") + source,
-                        true);
+            reportUnrecordable(backupFilesStream, source);
             return {Failed, std::string()};
         }
         if (!renameEntry(target, candidate)) {
@@ -232,9 +230,7 @@ PlaceResult Worker::place(const QString &source, const QString &target, Transfer
     }
 
     if (how.record && !outFilesStream.append(target.toUtf8())) {
-        emit status(QStringLiteral("Failed to write record file: ") + outFilesStream.path() +
-                        QStringLiteral("\n-->Skipping file: ") + source,
-                    true);
+        reportUnrecordable(outFilesStream, source);
         const bool restored = undoBackup(backupPath, target, how.record);
         return {Failed, restored ? std::string() : toUtf8(backupPath)};
     }
@@ -251,6 +247,13 @@ PlaceResult Worker::place(const QString &source, const QString &target, Transfer
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
     const bool restored = undoBackup(backupPath, target, how.record);
     return {Failed, restored ? std::string() : toUtf8(backupPath)};
+}
+
+void Worker::reportUnrecordable(const RecordFile &record, const QString &source)
+{
+    emit status(QStringLiteral("Failed to write record file: ") + record.path() +
+                    QStringLiteral("\n-->Skipping file: ") + source,
+                true);
 }
 
 bool Worker::transfer(const QString &source, const QString &target, TransferMode mode,

@@ -59,6 +59,8 @@ private:
                       const Placement &how);
     bool transfer(const QString &source, const QString &target, TransferMode mode,
                   bool sourceIsFolder);
+    // A change that could not be written down is not made at all.
+    void reportUnrecordable(const RecordFile &record, const QString &source);
     bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
     FileOutcome removeEntry(const QString &path, bool prune);
     OutcomeCounts unmountPlacedEntries(bool force);
