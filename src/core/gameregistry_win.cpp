@@ -28,39 +28,40 @@ std::string stringFromData(const BYTE *data, DWORD size)
     return narrowText(text);
 }
 
-std::string readString(HKEY root, const wchar_t *keyPath, const wchar_t *valueName)
+// One value of a key into a 1024-byte buffer; the key is closed again before returning.
+bool queryValue(HKEY root, const wchar_t *keyPath, const wchar_t *valueName, BYTE *data,
+                DWORD &size, DWORD &type)
 {
     HKEY key;
     if (RegOpenKeyExW(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::string();
-    std::string result;
-    BYTE data[bufferBytes];
-    DWORD size = bufferBytes;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ))
-        result = stringFromData(data, size);
+        return false;
+    size = bufferBytes;
+    const bool read =
+        RegQueryValueExW(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return result;
+    return read;
+}
+
+std::string readString(HKEY root, const wchar_t *keyPath, const wchar_t *valueName)
+{
+    BYTE data[bufferBytes];
+    DWORD size = 0, type = 0;
+    if (queryValue(root, keyPath, valueName, data, size, type) &&
+        (type == REG_SZ || type == REG_EXPAND_SZ))
+        return stringFromData(data, size);
+    return std::string();
 }
 
 std::string readNumber(const wchar_t *valueName)
 {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::string();
-    std::string result;
     BYTE data[bufferBytes];
-    DWORD size = bufferBytes;
-    DWORD type = 0;
-    if (RegQueryValueExW(key, valueName, nullptr, &type, data, &size) == ERROR_SUCCESS &&
-        type == REG_DWORD && size >= sizeof(std::int32_t)) {
-        std::int32_t number;
-        std::memcpy(&number, data, sizeof number);
-        result = std::to_string(number);
-    }
-    RegCloseKey(key);
-    return result;
+    DWORD size = 0, type = 0;
+    if (!queryValue(HKEY_CURRENT_USER, gameKeyPath, valueName, data, size, type) ||
+        type != REG_DWORD || size < sizeof(std::int32_t))
+        return std::string();
+    std::int32_t number;
+    std::memcpy(&number, data, sizeof number);
+    return std::to_string(number);
 }
 
 } // namespace
