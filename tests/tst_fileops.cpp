@@ -201,6 +201,19 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
     QVERIFY(log.errors.contains("Failed to copy file: " + box.root + "/src/top.txt"));
     QCOMPARE(entryNames(target), QStringList{"top.txt"});
     QCOMPARE(readFile(target + "/top.txt"), QByteArray("old"));
+
+    // A disk that fills up half way through a copy: no partial file is left behind.
+    const QString small = box.root + "/smalltarget";
+    TinyDisk smallDisk(small, 64);
+    QVERIFY(smallDisk.ok());
+    QVERIFY(Tree::file(small + "/big.bin", "old"));
+    QVERIFY(Tree::file(box.root + "/bigsrc/big.bin", QByteArray(256 * 1024, 'b')));
+    auto big = box.worker("Y");
+    WorkerLog bigLog(big.get());
+    big->moveFolderWorker(box.root + "/bigsrc", small, Copy);
+    QCOMPARE(bigLog.counts(), QString("0/1/0"));
+    QCOMPARE(entryNames(small), QStringList{"big.bin"});
+    QCOMPARE(readFile(small + "/big.bin"), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(FileOpsTest)

@@ -176,7 +176,7 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         } else {
             Placement recorded;
             recorded.record = true;
-            counts.add(place(sourcePath, target, Link, recorded).outcome);
+            counts.add(place(listing.fileInfo(), targetInfo, Link, recorded).outcome);
         }
         if (aborted)
             break;
@@ -186,14 +186,14 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
 
 PlaceResult Worker::placeFile(const QString &source, const QString &target, TransferMode mode)
 {
-    return place(source, target, mode, Placement());
+    return place(QFileInfo(source), QFileInfo(target), mode, Placement());
 }
 
-PlaceResult Worker::place(const QString &source, const QString &target, TransferMode mode,
-                          const Placement &how)
+PlaceResult Worker::place(const QFileInfo &sourceInfo, const QFileInfo &targetInfo,
+                          TransferMode mode, const Placement &how)
 {
-    const QFileInfo sourceInfo(source);
-    const QFileInfo targetInfo(target);
+    const QString source = sourceInfo.filePath();
+    const QString target = targetInfo.filePath();
     const bool sourceIsFolder = sourceInfo.isDir();
     const QString failedText =
         QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
@@ -225,7 +225,9 @@ PlaceResult Worker::place(const QString &source, const QString &target, Transfer
             return {Failed, std::string()};
         }
         backupPath = candidate;
-    } else {
+    } else if (!how.record) {
+        // A mount needs no folder made: its targets lie in the game folder or in a folder of
+        // the game that the walk descended into.
         QDir().mkpath(targetInfo.absolutePath());
     }
 
@@ -236,7 +238,7 @@ PlaceResult Worker::place(const QString &source, const QString &target, Transfer
     }
 
     if (transfer(source, target, mode, sourceIsFolder)) {
-        if (mode == Move)
+        if (mode == Move && how.prune)
             deleteEmptyFolders(sourceInfo.absolutePath(), how.pruneStopFolder);
         return {Done, toUtf8(backupPath)};
     }
@@ -260,11 +262,19 @@ bool Worker::transfer(const QString &source, const QString &target, TransferMode
                       bool sourceIsFolder)
 {
     switch (mode) {
-    case Copy:
-        return QFile::copy(source, target);
+    case Copy: {
+        // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
+        std::error_code error;
+        const std::filesystem::path to(nativePath(target));
+        if (std::filesystem::copy_file(std::filesystem::path(nativePath(source)), to, error) &&
+            !error)
+            return true;
+        // The target was free before: whatever a failed copy left there goes.
+        std::filesystem::remove(to, error);
+        return false;
+    }
     case Link:
-        return SymbolicLink::create(nativePath(target), nativePath(source), sourceIsFolder) &&
-               isLink(QFileInfo(target));
+        return SymbolicLink::create(nativePath(target), nativePath(source), sourceIsFolder);
     case Move: {
         if (renameEntry(source, target))
             return true;
@@ -384,7 +394,11 @@ OutcomeCounts Worker::restoreBackups(bool force)
                 emit status(QStringLiteral("Failed to move file: ") + backupPath, true);
                 return {Failed, true};
             }
-            const FileOutcome outcome = placeFile(backupPath, target, Move).outcome;
+            // Nothing to prune: the restored entry sits in the backup's own folder.
+            Placement restore;
+            restore.prune = false;
+            const FileOutcome outcome =
+                place(QFileInfo(backupPath), QFileInfo(target), Move, restore).outcome;
             return {outcome, outcome != Done};
         });
     emit appendAction(QString());
@@ -446,12 +460,18 @@ void Worker::scanModWorker(int row)
     const QString filesFormat = QStringLiteral("%0 files");
     qint64 counter = 1;
     double total = 0;
+    double shownMegabytes = -1;
+    QString sizeText;
     // A scan nobody waits for any more (the list was rebuilt) stops early.
     while (listing.hasNext() && !aborted) {
         listing.next();
         total += double(listing.fileInfo().size());
         const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
-        emit scanModUpdate(row, sizeFormat.arg(megabytes), filesFormat.arg(counter));
+        if (megabytes != shownMegabytes) { // most files do not change the rounded size
+            shownMegabytes = megabytes;
+            sizeText = sizeFormat.arg(megabytes);
+        }
+        emit scanModUpdate(row, sizeText, filesFormat.arg(counter));
         ++counter;
     }
 }
@@ -495,7 +515,8 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         const QString sourcePath = listing.next();
         const QString relative = relativeTo(sourcePath, root);
         emit status(relative, false);
-        counts.add(place(sourcePath, target + QLatin1Char('/') + relative, TransferMode(mode), how)
+        counts.add(place(listing.fileInfo(), QFileInfo(target + QLatin1Char('/') + relative),
+                         TransferMode(mode), how)
                        .outcome);
     }
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);

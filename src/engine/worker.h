@@ -12,6 +12,7 @@
 #include <string>
 
 class ConfigStore;
+class QFileInfo;
 class LineReader;
 
 // Does all file work of the program: mounting, unmounting, measuring, deleting and adding
@@ -53,9 +54,10 @@ public:
 private:
     struct Placement {
         bool record = false;     // write-ahead records of a mount
+        bool prune = true;       // after a move: remove the folders it emptied
         QString pruneStopFolder; // after a move: the folder at which pruning stops
     };
-    PlaceResult place(const QString &source, const QString &target, TransferMode mode,
+    PlaceResult place(const QFileInfo &sourceInfo, const QFileInfo &targetInfo, TransferMode mode,
                       const Placement &how);
     bool transfer(const QString &source, const QString &target, TransferMode mode,
                   bool sourceIsFolder);
