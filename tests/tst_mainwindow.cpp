@@ -20,12 +20,7 @@ class MainWindowTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        GameRegistryStandIn::reset();
-        GameRegistryStandIn::setGameDword(L"Allow Local Files", 0);
-        GameRegistryStandIn::setGameDword(L"Preferred Game Version", 0);
-    }
+    void init() { installGameKey(); }
 
     void listShowsModsAsTheirScansReport();
     void mountAndUnmountWithTheToggleButton();

@@ -2,6 +2,7 @@
 
 // A main window on a throw-away application folder, and what a test needs to drive it.
 
+#include "gameregistrystandin.h"
 #include "mainwindow.h"
 #include "sandbox.h"
 #include "testsupport.h"
@@ -10,6 +11,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+
+// A game key with both options off, as a fresh install of the game has it.
+inline void installGameKey()
+{
+    GameRegistryStandIn::reset();
+    GameRegistryStandIn::setGameDword(L"Allow Local Files", 0);
+    GameRegistryStandIn::setGameDword(L"Preferred Game Version", 0);
+}
 
 // An application folder with a mods folder, a game folder with real files, and config.cfg.
 struct AppFolder {
