@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -239,7 +240,7 @@ PlaceResult Worker::place(const QFileInfo &sourceInfo, const QFileInfo &targetIn
 
     if (transfer(source, target, mode, sourceIsFolder)) {
         if (mode == Move && how.prune)
-            deleteEmptyFolders(sourceInfo.absolutePath(), how.pruneStopFolder);
+            deleteEmptyFolders(sourceInfo.absolutePath(), QString());
         return {Done, toUtf8(backupPath)};
     }
 
@@ -489,15 +490,21 @@ void Worker::deleteModWorker()
     }
     // System entries too: a link whose target is gone is listed only with them.
     QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
+    QSet<QString> emptied;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
         emit status(path, false);
         const QFileInfo info = listing.fileInfo();
-        if (!isLink(info) && info.isDir())
-            deleteEmptyFolders(path, modsPath);
-        else
-            counts.add(deleteFile(path));
+        if (!isLink(info) && info.isDir()) {
+            emptied.insert(path);
+        } else {
+            const FileOutcome outcome = removeEntry(path, false);
+            counts.add(outcome);
+            if (outcome == Done)
+                emptied.insert(info.absolutePath());
+        }
     }
+    pruneFolders(emptied, modsPath);
     QDir().rmdir(folder);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
@@ -507,19 +514,40 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
     OutcomeCounts counts;
     const QString from = QDir::cleanPath(source);
     // Pruning after each move may take the chosen folder once it is empty, never its parents.
+    const QString stopFolder = QFileInfo(cleanAbsolute(from)).absolutePath();
     Placement how;
-    how.pruneStopFolder = QFileInfo(cleanAbsolute(from)).absolutePath();
+    how.prune = false; // once at the end, not after every file
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
     QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
+    QSet<QString> emptied;
     while (!aborted && listing.hasNext()) {
         const QString sourcePath = listing.next();
         const QString relative = relativeTo(sourcePath, root);
         emit status(relative, false);
-        counts.add(place(listing.fileInfo(), QFileInfo(target + QLatin1Char('/') + relative),
-                         TransferMode(mode), how)
-                       .outcome);
+        const FileOutcome outcome =
+            place(listing.fileInfo(), QFileInfo(target + QLatin1Char('/') + relative),
+                  TransferMode(mode), how)
+                .outcome;
+        counts.add(outcome);
+        if (outcome == Done && mode == Move)
+            emptied.insert(listing.fileInfo().absolutePath());
     }
+    pruneFolders(emptied, stopFolder);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)
+{
+    // Deepest first, so that a folder's subfolders are gone before it is looked at. Pruning
+    // once at the end instead of after every entry saves listing a folder per file.
+    QStringList ordered;
+    for (const QString &folder : folders)
+        ordered << folder;
+    std::sort(ordered.begin(), ordered.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : ordered)
+        if (QFileInfo(folder).isDir()) // not already taken with an emptied subfolder
+            deleteEmptyFolders(folder, stopFolder);
 }
 
 bool Worker::isPlainName(const QString &name)

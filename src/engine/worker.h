@@ -53,9 +53,8 @@ public:
 
 private:
     struct Placement {
-        bool record = false;     // write-ahead records of a mount
-        bool prune = true;       // after a move: remove the folders it emptied
-        QString pruneStopFolder; // after a move: the folder at which pruning stops
+        bool record = false; // write-ahead records of a mount
+        bool prune = true;   // after a move: remove the folders it emptied
     };
     PlaceResult place(const QFileInfo &sourceInfo, const QFileInfo &targetInfo, TransferMode mode,
                       const Placement &how);
@@ -77,6 +76,7 @@ private:
                                     RecordOrder order,
                                     const std::function<Handled(const QString &)> &handle);
     QSet<QString> recordedRestorePaths() const;
+    void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
     static bool isPlainName(const QString &name);
 
