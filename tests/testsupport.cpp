@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QProcess>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace TestSupport
 {
 
@@ -47,6 +51,15 @@ QStringList entryNames(const QString &folder)
 {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+bool runningAsRoot()
+{
+#ifdef Q_OS_UNIX
+    return ::geteuid() == 0;
+#else
+    return false;
+#endif
 }
 
 int liveThreadCount()

@@ -17,6 +17,10 @@ bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);
 // Names in a folder, hidden ones included, sorted.
 QStringList entryNames(const QString &folder);
+// Root can make failures that hold even for itself (chattr +i, a tmpfs of its own); CI runs as
+// root, so there such tests always run.
+bool runningAsRoot();
+
 // Threads of this process as the system sees them. A finished QThread's system thread may
 // linger a moment after wait() returned, so compare counts with QTRY.
 int liveThreadCount();
@@ -55,3 +59,14 @@ private:
 };
 
 } // namespace TestSupport
+
+// For a test that needs root to set up a failure: skips, saying why, when not run as root, and
+// fails when root could not set it up.
+#define RUNEMOUNT_NEEDS_ROOT(madeIt, what)                                                         \
+    do {                                                                                           \
+        if (!(madeIt)) {                                                                           \
+            if (!TestSupport::runningAsRoot())                                                     \
+                QSKIP("needs root: " what);                                                        \
+            QFAIL("could not set up, although running as root: " what);                           \
+        }                                                                                          \
+    } while (false)

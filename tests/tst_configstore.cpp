@@ -223,8 +223,7 @@ void ConfigStoreTest::failedSaveLeavesTheOldFileIntact()
         ConfigStore store(utf8(dir.path()));
         store.erase("Mounted");
         Immutable frozen(dir.path());
-        if (!frozen.ok())
-            QSKIP("chattr +i is not available here");
+        RUNEMOUNT_NEEDS_ROOT(frozen.ok(), "chattr +i");
         store.save();
         QCOMPARE(readFile(dir.filePath("config.cfg")), old);
         QCOMPARE(store.get("Mounted"), std::string()); // memory keeps the change
@@ -233,8 +232,7 @@ void ConfigStoreTest::failedSaveLeavesTheOldFileIntact()
     // A full disk in the middle of the write.
     const QString diskFolder = dir.filePath("disk");
     TinyDisk disk(diskFolder, 8);
-    if (!disk.ok())
-        QSKIP("cannot mount a tmpfs here (needs root)");
+    RUNEMOUNT_NEEDS_ROOT(disk.ok(), "a tmpfs mounted by the test");
     QVERIFY(writeFile(diskFolder + "/config.cfg", old));
     ConfigStore store(utf8(diskFolder));
     store.set("MountedError", std::string(64 * 1024, 'e'));

@@ -15,6 +15,7 @@ private slots:
     void scanReportsRunningTotals();
     void deleteRemovesTheModAndNothingElse();
     void deleteRefusesANameThatIsNotAMod();
+    void deleteThatLeavesTheFolderIsAFailure();
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
     void failedCopyPutsTheBackupStraightBack();
@@ -117,6 +118,21 @@ void FileOpsTest::deleteRefusesANameThatIsNotAMod()
     QVERIFY(QFileInfo::exists(box.appDir + "/config.cfg"));
 }
 
+void FileOpsTest::deleteThatLeavesTheFolderIsAFailure()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString mod = box.modDir("Foo");
+    QVERIFY(Tree::file(mod + "/a.txt"));
+    QVERIFY(Tree::file(mod + "/.settings", "hidden, so never listed"));
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->deleteModWorker();
+    QCOMPARE(log.counts(), QString("1/1/0"));
+    QCOMPARE(log.errors, QStringList{"Failed to delete empty folder: " + mod});
+    QCOMPARE(entryNames(mod), QStringList{".settings"});
+}
+
 void FileOpsTest::copyAddLeavesTheSourceAndBacksUpTheTarget()
 {
     Sandbox box;
@@ -169,8 +185,7 @@ void FileOpsTest::moveAddPrunesUpToTheChosenFolderOnly()
     // Across file systems the move copies and removes.
     const QString otherDisk = box.root + "/usb";
     TinyDisk disk(otherDisk, 256);
-    if (!disk.ok())
-        QSKIP("cannot mount a tmpfs here (needs root)");
+    RUNEMOUNT_NEEDS_ROOT(disk.ok(), "a tmpfs mounted by the test");
     QVERIFY(Tree::file(otherDisk + "/Far/sub/e.txt", "e"));
     auto far = box.worker("Far");
     WorkerLog farLog(far.get());
@@ -190,8 +205,7 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
     // The destination holds one file and has no room for another entry.
     const QString target = box.root + "/fulltarget";
     TinyDisk disk(target, 64, 2);
-    if (!disk.ok())
-        QSKIP("cannot mount a tmpfs here (needs root)");
+    RUNEMOUNT_NEEDS_ROOT(disk.ok(), "a tmpfs mounted by the test");
     QVERIFY(Tree::file(target + "/top.txt", "old"));
 
     auto worker = box.worker("X");

@@ -31,8 +31,9 @@ struct HelperRun {
     QString errors;
 };
 
-// Mounts the sandbox's mod in the helper under the shim; `killAfter` 0 runs it to the end.
-HelperRun runHelper(const Sandbox &box, int killAfter)
+// Mounts (or unmounts) the sandbox's mod in the helper under the shim; `killAfter` 0 runs it to
+// the end.
+HelperRun runHelper(const Sandbox &box, int killAfter, const QString &operation = "mount")
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString preloaded = environment.value("LD_PRELOAD");
@@ -45,7 +46,7 @@ HelperRun runHelper(const Sandbox &box, int killAfter)
 
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(RUNEMOUNT_KILLHELPER, {box.appDir, modName});
+    process.start(RUNEMOUNT_KILLHELPER, {box.appDir, modName, operation});
     HelperRun run;
     run.started = process.waitForStarted(-1);
     if (!run.started) {
@@ -72,6 +73,44 @@ bool recordIsEmpty(const QByteArray &content)
     return content.isEmpty() || content == "<absent>";
 }
 
+QString killerCount(const HelperRun &run, int *count)
+{
+    const QRegularExpressionMatch report =
+        QRegularExpression("killshim-calls: (\\d+)").match(run.errors);
+    if (!report.hasMatch())
+        return "the shim did not report its count; standard error:\n" + run.errors;
+    *count = report.captured(1).toInt();
+    return *count > 0 ? QString() : "the shim counted no call: it sees nothing the operation does";
+}
+
+// Every point up to `allPointsUpTo`, else a sample that always holds the first and the last.
+QList<int> killPoints(int callCount, quint32 seed)
+{
+    QList<int> points;
+    if (callCount <= allPointsUpTo) {
+        for (int n = 1; n <= callCount; ++n)
+            points << n;
+        return points;
+    }
+    std::mt19937 pick(seed);
+    QSet<int> chosen{1, callCount};
+    while (chosen.size() < sampledPoints)
+        chosen.insert(1 + int(pick() % quint32(callCount)));
+    points = chosen.values();
+    std::sort(points.begin(), points.end());
+    return points;
+}
+
+QString reportFailures(const QStringList &failures, int points)
+{
+    // In full here: QtTest cuts a failure's own message short.
+    qWarning().noquote() << failures.mid(0, 5).join("\n\n");
+    return QString("%1 of %2 kill points went wrong (the first ones above), starting with: ")
+               .arg(failures.size())
+               .arg(points) +
+           failures.first().left(300);
+}
+
 // One fresh sandbox holding the trees of `seed`, and the state of both before the mount.
 struct Case {
     Sandbox box;
@@ -79,15 +118,27 @@ struct Case {
     QMap<QString, QString> modBefore;
     QString error;
 
-    explicit Case(quint32 seed)
+    // With `wideFiles` > 0, instead of the random trees: that many mod files in a folder the game
+    // has, one link each, every tenth of them in the place of a game file.
+    explicit Case(quint32 seed, int wideFiles = 0)
     {
         const QString mod = box.modDir(modName);
         if (!box.isValid() || !QDir().mkpath(mod)) {
             error = "no sandbox";
             return;
         }
-        if (!RandomTree::build(seed, box.gameDir, mod, &error))
+        if (wideFiles > 0) {
+            for (int i = 0; i < wideFiles; ++i) {
+                const QString name = QString("Maps/%1.w3x").arg(i);
+                if (!Tree::file(mod + "/" + name, "mod") ||
+                    (i % 10 == 0 && !Tree::file(box.game(name), "game"))) {
+                    error = name;
+                    return;
+                }
+            }
+        } else if (!RandomTree::build(seed, box.gameDir, mod, &error)) {
             return;
+        }
         gameBefore = Tree::snapshot(box.gameDir);
         modBefore = Tree::snapshot(mod);
     }
@@ -122,6 +173,8 @@ class KillSafetyTest : public QObject
 private slots:
     void unmountUndoesAMountKilledAnywhere_data();
     void unmountUndoesAMountKilledAnywhere();
+    void plainUnmountFinishesAnUnmountKilledAnywhere_data();
+    void plainUnmountFinishesAnUnmountKilledAnywhere();
 };
 
 void KillSafetyTest::unmountUndoesAMountKilledAnywhere_data()
@@ -156,12 +209,8 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
                                     "%1):\n%2")
                                 .arg(run.exitCode)
                                 .arg(run.errors)));
-        const QRegularExpressionMatch report =
-            QRegularExpression("killshim-calls: (\\d+)").match(run.errors);
-        QVERIFY2(report.hasMatch(),
-                 qPrintable("the shim did not report its count; standard error:\n" + run.errors));
-        callCount = report.captured(1).toInt();
-        QVERIFY2(callCount > 0, "the shim counted no call: it sees nothing the mount does");
+        const QString countProblem = killerCount(run, &callCount);
+        QVERIFY2(countProblem.isEmpty(), qPrintable(countProblem));
         mountedGame = portable(whole.box, Tree::snapshot(whole.box.gameDir));
         QVERIFY2(!Tree::difference(portable(whole.box, whole.gameBefore), mountedGame).isEmpty(),
                  "the mount changed nothing in the game");
@@ -176,18 +225,7 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
                                 .arg(log.counts(), log.errors.join('\n'), change)));
     }
 
-    QList<int> points;
-    if (callCount <= allPointsUpTo) {
-        for (int n = 1; n <= callCount; ++n)
-            points << n;
-    } else {
-        std::mt19937 pick(seed);
-        QSet<int> chosen{1, callCount};
-        while (chosen.size() < sampledPoints)
-            chosen.insert(1 + int(pick() % quint32(callCount)));
-        points = chosen.values();
-        std::sort(points.begin(), points.end());
-    }
+    const QList<int> points = killPoints(callCount, seed);
 
     QStringList failures;
     int forcedPasses = 0;
@@ -263,15 +301,104 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
           "%d normal unmounts reported failed entries, %d failures",
           seed, callCount, int(points.size()), forcedPasses, failedInFirstPass,
           int(failures.size()));
-    if (!failures.isEmpty()) {
-        // In full here: QtTest cuts a failure's own message short.
-        qWarning().noquote() << failures.mid(0, 5).join("\n\n");
-        QFAIL(qPrintable(QString("%1 of %2 kill points went wrong (the first ones above), "
-                                 "starting with: ")
-                             .arg(failures.size())
-                             .arg(points.size()) +
-                         failures.first().left(300)));
+    if (!failures.isEmpty())
+        QFAIL(qPrintable(reportFailures(failures, int(points.size()))));
+#endif
+}
+
+void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<int>("wideFiles");
+    for (const quint32 seed : {143u, 202u, 38u, 165u, 64u, 12u, 4u, 127u})
+        QTest::newRow(qPrintable(QString("tree of seed %1").arg(seed))) << seed << 0;
+    // More lines than the unmount notes in its journal at once.
+    QTest::newRow("100 links in a game folder") << 1u << 100;
+}
+
+// Kills the unmount of a whole mount right after each single change it makes, and checks that
+// a plain unmount in a later run finishes it: no problems, the game as before the mount, and
+// nothing left on record.
+void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
+{
+#if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
+    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+#else
+    QFETCH(quint32, seed);
+    QFETCH(int, wideFiles);
+    auto mounted = [seed](Case &mountedCase) {
+        if (!mountedCase.error.isEmpty())
+            return "could not build the trees: " + mountedCase.error;
+        auto worker = mountedCase.box.worker(modName);
+        WorkerLog log(worker.get());
+        worker->mountModWorker();
+        if (log.last().failed + log.last().missing > 0 || log.last().done == 0)
+            return QString("seed %1: the mount is not clean (%2)").arg(seed).arg(log.counts());
+        return QString();
+    };
+
+    int callCount = 0;
+    {
+        Case whole(seed, wideFiles);
+        const QString problem = mounted(whole);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const HelperRun run = runHelper(whole.box, 0, "unmount");
+        QVERIFY2(run.started, qPrintable("the helper did not start: " + run.errors));
+        if (run.errors.contains("cannot be preloaded") || run.errors.contains("ld.so"))
+            QSKIP(qPrintable("the kill shim could not be preloaded: " + run.errors.trimmed()));
+        QVERIFY2(run.exitStatus == QProcess::NormalExit && run.exitCode == 0,
+                 qPrintable(QString("the unmount without a kill did not end cleanly (exit code "
+                                    "%1):\n%2")
+                                .arg(run.exitCode)
+                                .arg(run.errors)));
+        const QString countProblem = killerCount(run, &callCount);
+        QVERIFY2(countProblem.isEmpty(), qPrintable(countProblem));
+        QCOMPARE(Tree::difference(whole.gameBefore, Tree::snapshot(whole.box.gameDir)), QString());
     }
+
+    const QList<int> points = killPoints(callCount, seed);
+    QStringList failures;
+    for (const int n : points) {
+        Case killed(seed, wideFiles);
+        const QString problem = mounted(killed);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const HelperRun run = runHelper(killed.box, n, "unmount");
+        const QString at =
+            QString("seed %1, unmount killed after call %2 of %3: ").arg(seed).arg(n).arg(callCount);
+        if (run.exitStatus != QProcess::CrashExit) {
+            failures << at + QString("the helper was not killed but exited with code %1\n%2")
+                                 .arg(run.exitCode)
+                                 .arg(run.errors);
+            continue;
+        }
+        const QString records =
+            "\nout_files.txt at the kill:\n" + QString::fromUtf8(killed.box.outFiles()) +
+            "\nbackup_files.txt at the kill:\n" + QString::fromUtf8(killed.box.backupFiles());
+
+        ConfigStore config(utf8(killed.box.appDir));
+        Worker worker(&config, modName);
+        WorkerLog log(&worker);
+        worker.unmountModWorker(false);
+        if (log.last().failed + log.last().missing > 0 || log.last().aborted)
+            failures << at + "the plain unmount after it reported problems (" + log.counts() +
+                            "):\n" + log.errors.join('\n') + records;
+        const QString change = Tree::difference(killed.gameBefore, Tree::snapshot(killed.box.gameDir));
+        if (!change.isEmpty())
+            failures << at + "the game is not as it was:\n" + change + records;
+        if (!recordIsEmpty(killed.box.outFiles()) || !recordIsEmpty(killed.box.backupFiles()))
+            failures << at + "records left after the unmount: out_files.txt:\n" +
+                            QString::fromUtf8(killed.box.outFiles()) + "\nbackup_files.txt:\n" +
+                            QString::fromUtf8(killed.box.backupFiles());
+        if (QFileInfo::exists(killed.box.appDir + "/unmount_progress.txt"))
+            failures << at + "the unmount's journal is left behind";
+        const QString modChange = Tree::difference(killed.modBefore, Tree::snapshot(killed.mod()));
+        if (!modChange.isEmpty())
+            failures << at + "the mod folder changed:\n" + modChange;
+    }
+    qInfo("seed %u: the unmount makes %d counted calls, %d kill points run, %d failures", seed,
+          callCount, int(points.size()), int(failures.size()));
+    if (!failures.isEmpty())
+        QFAIL(qPrintable(reportFailures(failures, int(points.size()))));
 #endif
 }
 

@@ -28,6 +28,7 @@ private slots:
     void mountFoldsDescendsAndBacksUp();
     void emptyOrMissingModRecordsNothing();
     void repeatedRootTextInAPathIsKept();
+    void entryThatCannotBeOneRecordLineIsNotPlaced();
     void abortStopsTheWalkWithPartialCounts();
     void lockedGameFolderChangesNothing();
     void failedLinkPutsTheBackupStraightBack();
@@ -148,14 +149,46 @@ void MountTest::repeatedRootTextInAPathIsKept()
     QVERIFY(log.progress.contains(chain + "/y.txt"));
 }
 
+void MountTest::entryThatCannotBeOneRecordLineIsNotPlaced()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // The game has entries named like the parts of the odd names; none of them may be touched.
+    QVERIFY(Tree::file(box.game("a"), "game a"));
+    QVERIFY(Tree::file(box.game("b"), "game b"));
+    QVERIFY(Tree::file(box.game("c"), "game c"));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    const QString mod = box.modDir("Foo");
+    QVERIFY(Tree::file(mod + "/a\nb", "line feed"));
+    QVERIFY(Tree::file(mod + "/c\r", "carriage return"));
+    QVERIFY(Tree::file(mod + "/Maps/x\ny/z.w3x", "in an odd folder"));
+    QVERIFY(Tree::file(mod + "/Maps/plain.w3x", "plain"));
+    const auto before = Tree::snapshot(box.gameDir);
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.counts(), QString("1/3/0"));
+    QStringList errors = log.errors;
+    errors.sort();
+    QCOMPARE(errors, (QStringList{"Failed to create symbolic link to file: " + mod + "/Maps/x\ny",
+                                  "Failed to create symbolic link to file: " + mod + "/a\nb",
+                                  "Failed to create symbolic link to file: " + mod + "/c\r"}));
+    QCOMPARE(box.outFiles(), box.game("Maps/plain.w3x").toUtf8() + "\n");
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+    auto after = Tree::snapshot(box.gameDir);
+    QVERIFY(after.remove("Maps/plain.w3x") == 1);
+    QCOMPARE(Tree::difference(before, after), QString());
+}
+
 void MountTest::abortStopsTheWalkWithPartialCounts()
 {
     Sandbox box;
     QVERIFY(box.isValid());
-    const auto before = Tree::snapshot(box.gameDir);
     QVERIFY(Tree::folder(box.game("Maps")));
     for (int i = 0; i < 10; ++i)
         QVERIFY(Tree::file(box.modDir("Foo") + QString("/Maps/%1.w3x").arg(i)));
+    const auto before = Tree::snapshot(box.gameDir);
 
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
@@ -177,8 +210,7 @@ void MountTest::abortStopsTheWalkWithPartialCounts()
     WorkerLog unmountLog(unmounter.get());
     unmounter->unmountModWorker(false);
     QCOMPARE(unmountLog.counts(), QString("3/0/0"));
-    QVERIFY(Tree::folder(box.game("Maps")));
-    QCOMPARE(entryNames(box.game("Maps")), QStringList());
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
 }
 
 void MountTest::lockedGameFolderChangesNothing()
@@ -192,8 +224,7 @@ void MountTest::lockedGameFolderChangesNothing()
     const auto before = Tree::snapshot(box.gameDir);
 
     Immutable locked(box.game("Maps"));
-    if (!locked.ok())
-        QSKIP("chattr +i is not available here");
+    RUNEMOUNT_NEEDS_ROOT(locked.ok(), "chattr +i");
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->mountModWorker();
@@ -219,8 +250,7 @@ void MountTest::failedLinkPutsTheBackupStraightBack()
     // creating a link does not (as on Windows without the right to create links).
     const QString game = box.root + "/fullgame";
     TinyDisk disk(game, 64, 3);
-    if (!disk.ok())
-        QSKIP("cannot mount a tmpfs here (needs root)");
+    RUNEMOUNT_NEEDS_ROOT(disk.ok(), "a tmpfs mounted by the test");
     QVERIFY(Tree::file(game + "/war3.mpq", "game mpq"));
     QVERIFY(Tree::file(game + "/x.txt", "game x"));
     box.config->set("GamePath", game.toStdString());
@@ -254,8 +284,7 @@ void MountTest::unrecordableChangesAreNotMade()
     const auto before = Tree::snapshot(box.gameDir);
 
     Immutable locked(box.appDir + "/out_files.txt");
-    if (!locked.ok())
-        QSKIP("chattr +i is not available here");
+    RUNEMOUNT_NEEDS_ROOT(locked.ok(), "chattr +i");
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->mountModWorker();
@@ -277,8 +306,7 @@ void MountTest::fullDiskKeepsEveryChangeOnRecord()
     // The records live on a small disk that fills up part way through the mount.
     const QString app = box.root + "/smallapp";
     TinyDisk disk(app, 16);
-    if (!disk.ok())
-        QSKIP("cannot mount a tmpfs here (needs root)");
+    RUNEMOUNT_NEEDS_ROOT(disk.ok(), "a tmpfs mounted by the test");
     QVERIFY(writeFile(app + "/config.cfg", "GamePath=" + box.gameDir.toUtf8() + "\n"));
     QVERIFY(Tree::link(app + "/mods", box.modsDir)); // the mods themselves are elsewhere
     ConfigStore config(utf8(app));

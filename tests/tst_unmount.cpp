@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <cstring>
+#include <new>
+
 using namespace TestSupport;
 
 class UnmountTest : public QObject
@@ -19,6 +22,10 @@ private slots:
     void restoreSetsAnOccupantAside();
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
+    void onlyPathsAMountCanHaveWrittenAreUndone();
+    void gameFolderTypedWithASlashTooManyStillUnmounts();
+    void recordThatCannotBeRewrittenIsReported();
+    void workerNeedsNoStoreOnceMade();
 };
 
 void UnmountTest::cleanUnmountRestoresEverything()
@@ -245,6 +252,157 @@ void UnmountTest::pruningNeverClimbsAboveTheGameFolder()
         QVERIFY2(QFileInfo(box.gameDir).isDir(), qPrintable(suffix));
         QVERIFY(log.errors.isEmpty());
     }
+}
+
+void UnmountTest::onlyPathsAMountCanHaveWrittenAreUndone()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString outside = box.root + "/outside";
+    QVERIFY(Tree::file(outside + "/target.txt", "not the game's"));
+    QVERIFY(Tree::file(outside + "/secret.txt", "stays outside"));
+    QVERIFY(Tree::link(outside + "/link", outside + "/target.txt"));
+    QVERIFY(Tree::link(box.root + "/relative-link", outside + "/target.txt"));
+    // A link below the game folder leads out of it; the mount never descends into one.
+    QVERIFY(Tree::link(box.game("Linked"), outside));
+    QVERIFY(Tree::folder(box.game("x.oxdbackup")));
+    // One line of each kind that is the mount's own.
+    QVERIFY(Tree::link(box.game("ours"), outside + "/target.txt"));
+    QVERIFY(Tree::file(box.game("war3.mpq.oxdbackup"), "game mpq"));
+    const auto outsideBefore = Tree::snapshot(box.root + "/outside");
+
+    const QStringList untrustedPlaced{"relative-link", outside + "/link",
+                                      box.game("Maps/../../outside/link"), box.game("./ours"),
+                                      box.game("Linked/link"), box.gameDir};
+    const QStringList untrustedBackups{box.game("x.oxdbackup/../../outside/secret.txt"),
+                                       outside + "/target.txt.oxdbackup",
+                                       box.game("Linked/secret.txt.oxdbackup")};
+    QVERIFY(writeFile(box.appDir + "/out_files.txt",
+                      (untrustedPlaced.join('\n') + "\n" + box.game("ours") + "\n").toUtf8()));
+    QVERIFY(writeFile(box.appDir + "/backup_files.txt",
+                      (box.game("war3.mpq.oxdbackup") + "\n" + untrustedBackups.join('\n') + "\n")
+                          .toUtf8()));
+    // Relative lines would be taken from wherever the program was started.
+    const QString startFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(box.root));
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->unmountModWorker(false);
+    QCOMPARE(log.counts(), QString("2/9/0"));
+    QStringList expected;
+    for (const QString &line : untrustedPlaced + untrustedBackups)
+        expected << "Not a recorded path inside the game folder: " + line;
+    QStringList errors = log.errors;
+    errors.sort();
+    expected.sort();
+    QCOMPARE(errors, expected);
+    QVERIFY(QFileInfo(box.root + "/relative-link").isSymLink());
+    QCOMPARE(Tree::difference(outsideBefore, Tree::snapshot(box.root + "/outside")), QString());
+    QVERIFY(!QFileInfo::exists(box.game("x")));
+    QVERIFY(!QFileInfo::exists(box.game("ours")));
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
+    // They stay on record, byte for byte, until a forced unmount forgets them unread.
+    QCOMPARE(box.outFiles(), (untrustedPlaced.join('\n') + "\n").toUtf8());
+    QStringList backupsKept = untrustedBackups;
+    QCOMPARE(box.backupFiles(), (backupsKept.join('\n') + "\n").toUtf8());
+    log.clear();
+    worker->unmountModWorker(true);
+    QCOMPARE(log.counts(), QString("0/9/0"));
+    QCOMPARE(box.outFiles(), QByteArray());
+    QCOMPARE(box.backupFiles(), QByteArray());
+    QCOMPARE(Tree::difference(outsideBefore, Tree::snapshot(box.root + "/outside")), QString());
+    QVERIFY(QFileInfo(box.root + "/relative-link").isSymLink());
+    QVERIFY(QDir::setCurrent(startFolder));
+}
+
+void UnmountTest::gameFolderTypedWithASlashTooManyStillUnmounts()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    box.config->set("GamePath", (box.gameDir + "/").toStdString());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/Maps/a.w3x"));
+    const auto before = Tree::snapshot(box.gameDir);
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.counts(), QString("2/0/0"));
+    QVERIFY(box.outFiles().contains(box.gameDir.toUtf8() + "//Maps/a.w3x\n"));
+    QVERIFY(box.backupFiles().contains("//war3.mpq.oxdbackup\n"));
+
+    // Also after the slash has been taken out of the setting again.
+    box.config->set("GamePath", box.gameDir.toStdString());
+    auto unmounter = box.worker("Foo");
+    WorkerLog unmountLog(unmounter.get());
+    unmounter->unmountModWorker(false);
+    QVERIFY2(unmountLog.errors.isEmpty(), qPrintable(unmountLog.errors.join('\n')));
+    QCOMPARE(unmountLog.counts(), QString("3/0/0"));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+}
+
+void UnmountTest::recordThatCannotBeRewrittenIsReported()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/Scripts/a.j"));
+    const auto before = Tree::snapshot(box.gameDir);
+    box.worker("Foo")->mountModWorker();
+    const QByteArray placed = box.outFiles();
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    {
+        Immutable locked(box.appDir + "/out_files.txt");
+        RUNEMOUNT_NEEDS_ROOT(locked.ok(), "chattr +i");
+        worker->unmountModWorker(false);
+    }
+    // The links are gone, but nothing of the game is put back at their paths while the record
+    // still lists them.
+    QCOMPARE(log.counts(), QString("2/1/0"));
+    QCOMPARE(log.errors,
+             QStringList{"Failed to write record file: " + box.appDir + "/out_files.txt"});
+    QVERIFY(log.actions.isEmpty());
+    QCOMPARE(box.outFiles(), placed);
+    QVERIFY(!QFileInfo::exists(box.game("war3.mpq")));
+    QCOMPARE(readFile(box.game("war3.mpq.oxdbackup")), QByteArray("game mpq"));
+
+    // The links it removed are known as removed: the next unmount ends without problems.
+    auto again = box.worker("Foo");
+    WorkerLog againLog(again.get());
+    again->unmountModWorker(false);
+    QVERIFY2(againLog.errors.isEmpty(), qPrintable(againLog.errors.join('\n')));
+    QCOMPARE(againLog.counts(), QString("3/0/0"));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.outFiles(), QByteArray());
+    QCOMPARE(entryNames(box.appDir), (QStringList{"backup_files.txt", "config.cfg", "mods",
+                                                  "out_files.txt"}));
+}
+
+void UnmountTest::workerNeedsNoStoreOnceMade()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
+    const auto before = Tree::snapshot(box.gameDir);
+    box.worker("Foo")->mountModWorker();
+
+    // A store that is gone, its memory overwritten, as after the window closed.
+    alignas(ConfigStore) unsigned char storage[sizeof(ConfigStore)];
+    auto *store = new (storage) ConfigStore(utf8(box.appDir));
+    Worker worker(store, "Foo");
+    store->~ConfigStore();
+    std::memset(storage, 0xa5, sizeof storage);
+    WorkerLog log(&worker);
+    worker.unmountModWorker(false);
+    QCOMPARE(log.counts(), QString("2/0/0"));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.outFiles(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(UnmountTest)

@@ -44,7 +44,8 @@ ConfigStore::ConfigStore() : ConfigStore(applicationDirUtf8()) {}
 ConfigStore::ConfigStore(const std::string &applicationDir)
     : configPath(applicationDir + "/config.cfg"), modsPath(applicationDir + "/mods"),
       outFilesPath(applicationDir + "/out_files.txt"),
-      backupFilesPath(applicationDir + "/backup_files.txt")
+      backupFilesPath(applicationDir + "/backup_files.txt"),
+      unmountProgressPath(applicationDir + "/unmount_progress.txt")
 {
     load();
     fillDefaults();

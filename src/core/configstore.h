@@ -37,6 +37,8 @@ public:
     const std::string modsPath;
     const std::string outFilesPath;
     const std::string backupFilesPath;
+    // Exists only while an unmount runs, or after one was killed part way.
+    const std::string unmountProgressPath;
 
 private:
     void load();

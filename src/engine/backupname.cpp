@@ -1,28 +1,17 @@
 #include "backupname.h"
 
-#include <QFileInfo>
+#include "fileentry.h"
 
 namespace BackupName
 {
 
 const QString suffix = QStringLiteral(".oxdbackup");
 
-namespace
-{
-
-bool isTaken(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
-} // namespace
-
 QString forTarget(const QString &target)
 {
     const QString base = target + suffix;
     QString candidate = base;
-    for (int n = 2; isTaken(candidate); ++n)
+    for (int n = 2; FileEntry::isTaken(QFileInfo(candidate)); ++n)
         candidate = base + QString::number(n);
     return candidate;
 }

@@ -2,7 +2,9 @@
 
 #include "backupname.h"
 #include "configstore.h"
+#include "fileentry.h"
 #include "linereader.h"
+#include "recordedpathcheck.h"
 #include "symboliclink.h"
 
 #include <QDir>
@@ -46,21 +48,8 @@ SymbolicLink::NativePath nativePath(const QString &path)
 #endif
 }
 
-// A real symbolic link (on Windows, not a shortcut file).
-bool isLink(const QFileInfo &info)
-{
-#if QT_VERSION >= QT_VERSION_CHECK(5, 14, 0)
-    return info.isSymbolicLink();
-#else
-    return info.isSymLink();
-#endif
-}
-
-// Something is there, even if it is a link whose target is gone.
-bool isTaken(const QFileInfo &info)
-{
-    return info.exists() || isLink(info);
-}
+using FileEntry::isLink;
+using FileEntry::isTaken;
 
 // Renames a file, a folder or a link itself (also a link whose target is gone), and never
 // replaces an entry at `to`.
@@ -110,16 +99,44 @@ QString relativeTo(const QString &path, const QString &rootWithSlash)
 }
 
 // Rewrites a record with the lines that are kept, whole or not at all.
-void rewriteRecord(const std::string &path, const QByteArray &keptLines)
+bool rewriteRecord(const QString &path, const QByteArray &keptLines)
 {
-    QSaveFile file(fromUtf8(path));
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
-    if (file.write(keptLines) == keptLines.size())
-        file.commit();
-    else
+        return false;
+    if (file.write(keptLines) != keptLines.size()) {
         file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
+
+// A game folder typed as a relative path would make the records depend on the folder the
+// program happens to be started from.
+QString absoluteFolder(const QString &folder)
+{
+    return folder.isEmpty() || QDir::isAbsolutePath(folder) ? folder
+                                                           : QDir::current().absoluteFilePath(folder);
+}
+
+// A record holds one path per line.
+bool fitsOnOneLine(const QString &path)
+{
+    return !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
+}
+
+QSet<QString> recordedLines(const QString &recordPath)
+{
+    QSet<QString> lines;
+    LineReader reader(toUtf8(recordPath));
+    while (reader.next())
+        if (!reader.line.empty())
+            lines.insert(fromUtf8(reader.line));
+    return lines;
+}
+
+// How many lines the unmount notes in its journal with one write.
+const size_t journalBatch = 64;
 
 void keepLine(QByteArray &kept, const std::string &line)
 {
@@ -130,9 +147,11 @@ void keepLine(QByteArray &kept, const std::string &line)
 } // namespace
 
 Worker::Worker(ConfigStore *config, QString modName)
-    : config(config), modName(std::move(modName)), outFilesStream(fromUtf8(config->outFilesPath)),
-      backupFilesStream(fromUtf8(config->backupFilesPath)),
-      gamePath(fromUtf8(config->get("GamePath"))), modsPath(fromUtf8(config->modsPath))
+    : modName(std::move(modName)), gamePath(absoluteFolder(fromUtf8(config->get("GamePath")))),
+      modsPath(fromUtf8(config->modsPath)), outFilesPath(fromUtf8(config->outFilesPath)),
+      backupFilesPath(fromUtf8(config->backupFilesPath)),
+      unmountProgressPath(fromUtf8(config->unmountProgressPath)), outFilesStream(outFilesPath),
+      backupFilesStream(backupFilesPath)
 {
 }
 
@@ -171,7 +190,13 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         const QString target = gameFolder + QLatin1Char('/') + relative;
         emit status(relative, false);
         const QFileInfo targetInfo(target);
-        if (!isLink(targetInfo) && targetInfo.isDir()) {
+        if (!fitsOnOneLine(target)) {
+            // It could not be put on record, so it is not placed at all.
+            emit status(QStringLiteral("Failed to ") + verbFor(Link) + QStringLiteral(" file: ") +
+                            sourcePath,
+                        true);
+            counts.add(Failed);
+        } else if (!isLink(targetInfo) && targetInfo.isDir()) {
             // The game has a real folder here: link the mod's entries one by one inside it.
             counts += mountFolder(sourcePath, gameFolder);
         } else {
@@ -304,31 +329,52 @@ bool Worker::undoBackup(const QString &backupPath, const QString &target, bool r
 void Worker::unmountModWorker(bool force)
 {
     OutcomeCounts counts;
-    if (!aborted)
-        counts += unmountPlacedEntries(force);
-    if (!aborted)
-        counts += restoreBackups(force);
+    if (!aborted) {
+        RecordedPathCheck check(gamePath);
+        UnmountJournal journal(unmountProgressPath);
+        Pass pass{force, check, journal};
+        counts += unmountPlacedEntries(pass);
+        // While the record of placed links still lists links already removed, a game entry put
+        // back at such a path would later be taken for one of ours.
+        if (!aborted && pass.rewritten)
+            counts += restoreBackups(pass);
+        if (pass.rewritten)
+            journal.clear();
+    }
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, force);
 }
 
-OutcomeCounts Worker::workThroughRecord(LineReader &reader, const std::string &recordPath,
-                                        bool force, RecordOrder order,
-                                        const std::function<Handled(const QString &)> &handle)
+OutcomeCounts Worker::workThroughRecord(const QString &recordPath, Pass &pass,
+                                        UnmountJournal::Step step, RecordOrder order,
+                                        const std::function<Handled(const std::string &)> &handle)
 {
     std::vector<std::string> lines;
-    while (reader.next())
-        if (!reader.line.empty())
-            lines.push_back(reader.line);
+    {
+        LineReader reader(toUtf8(recordPath));
+        while (reader.next())
+            if (!reader.line.empty())
+                lines.push_back(reader.line);
+    }
+    auto lineAt = [&lines, order](size_t n) -> const std::string & {
+        return lines[order == RecordOrder::Forward ? n : lines.size() - 1 - n];
+    };
 
     OutcomeCounts counts;
     // Lines not visited (after an abort) still describe changes that a later unmount has to
     // undo, so they are kept like the ones that failed.
     std::vector<bool> keep(lines.size(), true);
+    size_t noted = 0;
     for (size_t n = 0; n < lines.size(); ++n) {
+        if (n == noted) {
+            std::vector<const std::string *> batch;
+            for (; noted < lines.size() && batch.size() < journalBatch; ++noted)
+                batch.push_back(&lineAt(noted));
+            pass.journal.note(step, batch);
+        }
         const size_t i = order == RecordOrder::Forward ? n : lines.size() - 1 - n;
-        const Handled handled = handle(fromUtf8(lines[i]));
+        const Handled handled = handle(lines[i]);
         counts.add(handled.outcome);
-        keep[i] = !force && handled.stillToUndo;
+        keep[i] = !pass.force && handled.stillToUndo;
         if (aborted)
             break;
     }
@@ -337,69 +383,98 @@ OutcomeCounts Worker::workThroughRecord(LineReader &reader, const std::string &r
     for (size_t i = 0; i < lines.size(); ++i)
         if (keep[i])
             keepLine(kept, lines[i]);
-    rewriteRecord(recordPath, kept);
+    if (!rewriteRecord(recordPath, kept)) {
+        // The record still lists what this pass undid; the journal tells the next unmount.
+        pass.rewritten = false;
+        emit status(QStringLiteral("Failed to write record file: ") + recordPath, true);
+        counts.add(Failed);
+    }
     return counts;
+}
+
+void Worker::reportUntrusted(const QString &line)
+{
+    emit status(QStringLiteral("Not a recorded path inside the game folder: ") + line, true);
 }
 
 QSet<QString> Worker::recordedRestorePaths() const
 {
     QSet<QString> paths;
-    LineReader reader(config->backupFilesPath);
-    while (reader.next())
-        if (!reader.line.empty())
-            paths.insert(BackupName::restorePath(fromUtf8(reader.line)));
+    for (const QString &backupPath : recordedLines(backupFilesPath))
+        paths.insert(BackupName::restorePath(backupPath));
     return paths;
 }
 
-OutcomeCounts Worker::unmountPlacedEntries(bool force)
+OutcomeCounts Worker::unmountPlacedEntries(Pass &pass)
 {
-    LineReader reader(config->outFilesPath);
-    if (!reader.isReadable())
+    if (!LineReader(toUtf8(outFilesPath)).isReadable())
         return OutcomeCounts();
     // A recorded link that is not there while a backup is to go back to its path was never
     // made (the mount stopped between its record and the link): the restore takes care of
     // that path, and keeping the line would later take the game's own entry for our link.
     const QSet<QString> restorePaths = recordedRestorePaths();
-    return workThroughRecord(reader, config->outFilesPath, force, RecordOrder::Forward,
-                             [this, &restorePaths](const QString &path) -> Handled {
-                                 emit status(path, false);
-                                 const QFileInfo info(path);
-                                 if (isLink(info)) {
-                                     const FileOutcome outcome = removeEntry(path, false);
-                                     return {outcome, outcome != Done};
-                                 }
-                                 if (info.exists()) {
-                                     emit status(QStringLiteral("Not a symbolic link: ") + path,
-                                                 true);
-                                     return {Failed, true};
-                                 }
-                                 emit status(QStringLiteral("Missing file: ") + path, true);
-                                 return {Missing, !restorePaths.contains(path)};
-                             });
+    return workThroughRecord(
+        outFilesPath, pass, UnmountJournal::Remove, RecordOrder::Forward,
+        [this, &pass, &restorePaths](const std::string &line) -> Handled {
+            const QString path = fromUtf8(line);
+            emit status(path, false);
+            if (!pass.check.accepts(path)) {
+                reportUntrusted(path);
+                return {Failed, true};
+            }
+            const QFileInfo info(path);
+            if (isLink(info)) {
+                const FileOutcome outcome = removeEntry(path, false);
+                return {outcome, outcome != Done};
+            }
+            if (info.exists()) {
+                emit status(QStringLiteral("Not a symbolic link: ") + path, true);
+                return {Failed, true};
+            }
+            if (pass.journal.wasStarted(UnmountJournal::Remove, line))
+                return {Done, false}; // removed by an unmount that was interrupted
+            emit status(QStringLiteral("Missing file: ") + path, true);
+            return {Missing, !restorePaths.contains(path)};
+        });
 }
 
-OutcomeCounts Worker::restoreBackups(bool force)
+OutcomeCounts Worker::restoreBackups(Pass &pass)
 {
-    LineReader reader(config->backupFilesPath);
-    if (!reader.isReadable())
+    if (!LineReader(toUtf8(backupFilesPath)).isReadable())
         return OutcomeCounts();
     emit appendAction(QStringLiteral("restoring backups..."));
+    const QSet<QString> backupPaths = recordedLines(backupFilesPath);
     // Last set aside, first put back: a backup may itself have been set aside again when the
     // mod brings an entry named like it.
     const OutcomeCounts counts = workThroughRecord(
-        reader, config->backupFilesPath, force, RecordOrder::Backward,
-        [this](const QString &backupPath) -> Handled {
+        backupFilesPath, pass, UnmountJournal::Restore, RecordOrder::Backward,
+        [this, &pass, &backupPaths](const std::string &line) -> Handled {
+            const QString backupPath = fromUtf8(line);
             emit status(QFileInfo(backupPath).fileName(), false);
+            if (!pass.check.accepts(backupPath)) {
+                reportUntrusted(backupPath);
+                return {Failed, true};
+            }
             const QString target = BackupName::restorePath(backupPath);
             if (target.isEmpty()) {
                 emit status(QStringLiteral("Failed to move file: ") + backupPath, true);
                 return {Failed, true};
             }
+            if (!pass.check.accepts(target)) {
+                reportUntrusted(backupPath);
+                return {Failed, true};
+            }
+            const QFileInfo backupInfo(backupPath);
+            const QFileInfo targetInfo(target);
+            // Put back by an unmount that was interrupted (a rename leaves no state between),
+            // and maybe put back further since, when its path is itself a backup on record.
+            if (!isTaken(backupInfo) && (isTaken(targetInfo) || backupPaths.contains(target)) &&
+                pass.journal.wasStarted(UnmountJournal::Restore, line))
+                return {Done, false};
             // Nothing to prune: the restored entry sits in the backup's own folder.
             Placement restore;
             restore.prune = false;
-            const FileOutcome outcome =
-                place(QFileInfo(backupPath), QFileInfo(target), Move, restore).outcome;
+            const FileOutcome outcome = place(backupInfo, targetInfo, Move, restore).outcome;
             return {outcome, outcome != Done};
         });
     emit appendAction(QString());
@@ -504,8 +579,13 @@ void Worker::deleteModWorker()
                 emptied.insert(info.absolutePath());
         }
     }
-    pruneFolders(emptied, modsPath);
-    QDir().rmdir(folder);
+    // The mod's own folder is taken last, here, so that one left behind is reported once.
+    pruneFolders(emptied, folder);
+    if (!QDir().rmdir(folder) && isTaken(QFileInfo(folder)) && !aborted) {
+        // Something the listing does not show (a hidden entry) keeps it: not deleted.
+        emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
+        counts.add(Failed);
+    }
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 

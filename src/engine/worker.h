@@ -2,6 +2,7 @@
 
 #include "fileoutcome.h"
 #include "recordfile.h"
+#include "unmountjournal.h"
 
 #include <QObject>
 #include <QSet>
@@ -13,7 +14,7 @@
 
 class ConfigStore;
 class QFileInfo;
-class LineReader;
+class RecordedPathCheck;
 
 // Does all file work of the program: mounting, unmounting, measuring, deleting and adding
 // mods. Lives on a thread of its own; one Worker serves one operation (an unmount may be run a
@@ -64,28 +65,40 @@ private:
     void reportUnrecordable(const RecordFile &record, const QString &source);
     bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
     FileOutcome removeEntry(const QString &path, bool prune);
-    OutcomeCounts unmountPlacedEntries(bool force);
-    OutcomeCounts restoreBackups(bool force);
+    // Each unmount pass works through one record; it is current again once the pass has
+    // rewritten it (`rewritten` false when that failed).
+    struct Pass {
+        bool force;
+        RecordedPathCheck &check;
+        UnmountJournal &journal;
+        bool rewritten = true;
+    };
+    OutcomeCounts unmountPlacedEntries(Pass &pass);
+    OutcomeCounts restoreBackups(Pass &pass);
     struct Handled {
         FileOutcome outcome;
         bool stillToUndo; // the line stays on record for a later unmount
     };
     enum class RecordOrder { Forward, Backward };
     // Works through one record file; keeps the lines of entries that are still to be undone.
-    OutcomeCounts workThroughRecord(LineReader &reader, const std::string &recordPath, bool force,
-                                    RecordOrder order,
-                                    const std::function<Handled(const QString &)> &handle);
+    OutcomeCounts workThroughRecord(const QString &recordPath, Pass &pass,
+                                    UnmountJournal::Step step, RecordOrder order,
+                                    const std::function<Handled(const std::string &)> &handle);
+    void reportUntrusted(const QString &line);
     QSet<QString> recordedRestorePaths() const;
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
     static bool isPlainName(const QString &name);
 
-    ConfigStore *config;
     QString modName;
-    RecordFile outFilesStream;
-    RecordFile backupFilesStream;
-    // Copies taken on the thread that owns the store, so a later change of the settings
-    // cannot race with a running operation.
+    // Copies taken when the Worker is made, on the thread that owns the store: the store is
+    // never read again, so neither a later change of the settings nor the store going away
+    // with the window can touch a running operation.
     const QString gamePath;
     const QString modsPath;
+    const QString outFilesPath;
+    const QString backupFilesPath;
+    const QString unmountProgressPath;
+    RecordFile outFilesStream;
+    RecordFile backupFilesStream;
 };

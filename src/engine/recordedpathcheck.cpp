@@ -1,0 +1,92 @@
+#include "recordedpathcheck.h"
+
+#include "fileentry.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace
+{
+
+#ifdef Q_OS_WIN
+const Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
+#else
+const Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
+#endif
+
+} // namespace
+
+RecordedPathCheck::RecordedPathCheck(const QString &gameFolder)
+{
+    const QString folder = folderForm(gameFolder);
+    if (!folder.isEmpty() && QDir::isAbsolutePath(folder))
+        prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+bool RecordedPathCheck::accepts(const QString &path)
+{
+    const QString line = withSingleSlashes(path);
+    if (prefix.isEmpty() || line.size() <= prefix.size() || !line.startsWith(prefix, pathCase))
+        return false;
+    const QStringList components = line.mid(prefix.size()).split(QLatin1Char('/'));
+    QString folder = prefix.left(prefix.size() - 1);
+    for (int i = 0; i < components.size(); ++i) {
+        const QString &component = components[i];
+        if (component.isEmpty() || component == QLatin1String(".") ||
+            component == QLatin1String(".."))
+            return false;
+        if (i + 1 == components.size())
+            break;
+        folder += QLatin1Char('/') + component;
+        if (!isRealFolder(folder))
+            return false;
+    }
+    return true;
+}
+
+bool RecordedPathCheck::isRealFolder(const QString &folder)
+{
+    if (realFolders.contains(folder))
+        return true;
+    const QFileInfo info(folder);
+    if (FileEntry::isLink(info) || info.isJunction())
+        return false;
+    // A folder that is not there is no link either; the entry below it is simply missing.
+    if (info.isDir())
+        realFolders.insert(folder);
+    return true;
+}
+
+bool RecordedPathCheck::sameFolder(const QString &a, const QString &b)
+{
+    return folderForm(a).compare(folderForm(b), pathCase) == 0;
+}
+
+QString RecordedPathCheck::withSingleSlashes(const QString &path)
+{
+    const QString slashed = QDir::fromNativeSeparators(path);
+    QString result;
+    result.reserve(slashed.size());
+    int from = 0;
+#ifdef Q_OS_WIN
+    // A network path keeps its leading "//".
+    if (slashed.startsWith(QLatin1String("//"))) {
+        result = QStringLiteral("//");
+        from = 2;
+    }
+#endif
+    for (int i = from; i < slashed.size(); ++i)
+        if (slashed[i] != QLatin1Char('/') || !result.endsWith(QLatin1Char('/')))
+            result += slashed[i];
+    return result;
+}
+
+QString RecordedPathCheck::folderForm(const QString &path)
+{
+    QString folder = withSingleSlashes(path);
+    // Not the slash of a root ("/", "C:/"): without it the path would name something else.
+    if (folder.endsWith(QLatin1Char('/')) && folder.size() > 1 &&
+        !(folder.size() == 3 && folder[1] == QLatin1Char(':')))
+        folder.chop(1);
+    return folder;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+// Tells which lines of the mount records an unmount may act on: only paths that a mount of this
+// program can have written. A mount records the game folder + "/" + a path inside the mod, and it
+// never descends into a link, so a trustworthy line is an absolute path below the game folder,
+// without "." or ".." components, that passes through no symbolic link below the game folder
+// (its last component may be one). Anything else could make the unmount delete or move entries
+// outside the game folder.
+class RecordedPathCheck
+{
+public:
+    explicit RecordedPathCheck(const QString &gameFolder);
+
+    bool accepts(const QString &path);
+
+    // The same folder as far as the records go: a game folder typed with a trailing or a doubled
+    // "/" still names the folder whose paths are on record.
+    static bool sameFolder(const QString &a, const QString &b);
+
+private:
+    static QString withSingleSlashes(const QString &path);
+    static QString folderForm(const QString &path);
+    bool isRealFolder(const QString &folder);
+
+    QString prefix; // the game folder in folder form, ending in "/"; empty when there is none
+    // Folders below the game folder already found to be real folders, not links: most lines of
+    // a record share them.
+    QSet<QString> realFolders;
+};
