@@ -12,9 +12,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -89,7 +91,126 @@ __attribute__((destructor)) void finish()
     errno = savedErrno;                                                                            \
     return result
 
+// Opening changes the disk only when it may create or truncate a file.
+bool changesTheDisk(int flags)
+{
+    return (flags & (O_CREAT | O_TRUNC)) != 0;
+}
+
+mode_t modeArgument(int flags, va_list arguments)
+{
+    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? mode_t(va_arg(arguments, int))
+                                                                  : 0;
+}
+
+using OpenFunction = int (*)(const char *, int, ...);
+using OpenAtFunction = int (*)(int, const char *, int, ...);
+
+// Looked up once per name.
+OpenFunction realOpen(const char *name)
+{
+    static OpenFunction open = real<OpenFunction>("open");
+    static OpenFunction open64 = real<OpenFunction>("open64");
+    return strcmp(name, "open64") == 0 ? open64 : open;
+}
+
+OpenAtFunction realAt(const char *name)
+{
+    static OpenAtFunction openat = real<OpenAtFunction>("openat");
+    static OpenAtFunction openat64 = real<OpenAtFunction>("openat64");
+    return strcmp(name, "openat64") == 0 ? openat64 : openat;
+}
+
+int countedOpen(OpenFunction function, const char *path, int flags, mode_t mode)
+{
+    if (!changesTheDisk(flags))
+        return function(path, flags, mode);
+    RUNEMOUNT_COUNTED(int, function(path, flags, mode));
+}
+
+int countedOpenAt(OpenAtFunction function, int dir, const char *path, int flags, mode_t mode)
+{
+    if (!changesTheDisk(flags))
+        return function(dir, path, flags, mode);
+    RUNEMOUNT_COUNTED(int, function(dir, path, flags, mode));
+}
+
 extern "C" {
+
+int open(const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return countedOpen(realOpen("open"), path, flags, mode);
+}
+
+int open64(const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return countedOpen(realOpen("open64"), path, flags, mode);
+}
+
+// The forms that fortified callers reach; they never pass a mode.
+int __open_2(const char *path, int flags)
+{
+    return countedOpen(realOpen("open"), path, flags, 0);
+}
+
+int __open64_2(const char *path, int flags)
+{
+    return countedOpen(realOpen("open64"), path, flags, 0);
+}
+
+int openat(int dir, const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return countedOpenAt(realAt("openat"), dir, path, flags, mode);
+}
+
+int openat64(int dir, const char *path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = modeArgument(flags, arguments);
+    va_end(arguments);
+    return countedOpenAt(realAt("openat64"), dir, path, flags, mode);
+}
+
+int creat(const char *path, mode_t mode)
+{
+    return countedOpen(realOpen("open"), path, O_CREAT | O_WRONLY | O_TRUNC, mode);
+}
+
+int creat64(const char *path, mode_t mode)
+{
+    return countedOpen(realOpen("open64"), path, O_CREAT | O_WRONLY | O_TRUNC, mode);
+}
+
+int mkdir(const char *path, mode_t mode) __THROW
+{
+    static auto function = real<int (*)(const char *, mode_t)>("mkdir");
+    RUNEMOUNT_COUNTED(int, function(path, mode));
+}
+
+int mkdirat(int dir, const char *path, mode_t mode) __THROW
+{
+    static auto function = real<int (*)(int, const char *, mode_t)>("mkdirat");
+    RUNEMOUNT_COUNTED(int, function(dir, path, mode));
+}
+
+int rmdir(const char *path) __THROW
+{
+    static auto function = real<int (*)(const char *)>("rmdir");
+    RUNEMOUNT_COUNTED(int, function(path));
+}
 
 ssize_t write(int fd, const void *buffer, size_t count)
 {

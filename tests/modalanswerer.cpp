@@ -62,13 +62,15 @@ void ModalAnswerer::tick()
     if (answering) // the last answer is still on its way
         return;
     answering = true;
-    const Answer answer = pending.front();
-    pending.pop();
     // Not from within this timer's own slot: an answer may open the next modal widget, and a
-    // timer is never delivered again while its slot still runs.
-    QTimer::singleShot(0, this, [this, action = answer.action, modal = QPointer<QWidget>(modal)] {
+    // timer is never delivered again while its slot still runs. The answer stays pending until
+    // it has been given, so one whose widget went away meanwhile waits for the next.
+    QTimer::singleShot(0, this, [this, modal = QPointer<QWidget>(modal)] {
         answering = false;
-        if (modal)
-            action(modal);
+        if (!modal || pending.empty())
+            return;
+        const Answer answer = pending.front();
+        pending.pop();
+        answer.action(modal);
     });
 }

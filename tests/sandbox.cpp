@@ -22,6 +22,12 @@ Sandbox::Sandbox()
     config = std::make_unique<ConfigStore>(TestSupport::utf8(appDir));
 }
 
+bool Sandbox::isValid() const
+{
+    return dir.isValid() && QFileInfo(modsDir).isDir() && QFileInfo(gameDir).isDir() &&
+           QFileInfo(appDir + "/config.cfg").isFile();
+}
+
 std::unique_ptr<Worker> Sandbox::worker(const QString &modName)
 {
     return std::make_unique<Worker>(config.get(), modName);

@@ -17,7 +17,8 @@ class Sandbox
 {
 public:
     Sandbox();
-    bool isValid() const { return dir.isValid(); }
+    // The folders and config.cfg were all made.
+    bool isValid() const;
 
     QString modDir(const QString &name) const { return modsDir + "/" + name; }
     QString game(const QString &relative) const { return gameDir + "/" + relative; }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
 #include <string>
 
 namespace TestSupport
@@ -61,12 +62,16 @@ private:
 } // namespace TestSupport
 
 // For a test that needs root to set up a failure: skips, saying why, when not run as root, and
-// fails when root could not set it up.
+// fails when root could not set it up. The reason goes to standard error as well, because the
+// tests run with -silent, which leaves skips unexplained in CTest's output.
 #define RUNEMOUNT_NEEDS_ROOT(madeIt, what)                                                         \
     do {                                                                                           \
         if (!(madeIt)) {                                                                           \
-            if (!TestSupport::runningAsRoot())                                                     \
+            if (!TestSupport::runningAsRoot()) {                                                   \
+                std::fprintf(stderr, "SKIP %s: needs root: %s\n", QTest::currentTestFunction(),   \
+                             what);                                                                \
                 QSKIP("needs root: " what);                                                        \
+            }                                                                                      \
             QFAIL("could not set up, although running as root: " what);                           \
         }                                                                                          \
     } while (false)

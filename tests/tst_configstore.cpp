@@ -59,13 +59,13 @@ void ConfigStoreTest::getSetEraseKeepTheMapInvariants()
     store.set("Other", "C:\\Games\\Warcraft III");
     QCOMPARE(store.get("Other"), std::string("C:\\Games\\Warcraft III"));
 
+    // set and erase never touch the file; save writes keys in byte order.
+    const QByteArray before = readFile(dir.filePath("config.cfg"));
+    QCOMPARE(before, defaultGamePathLine + defaultHideLine);
     store.set("MountedError", "x");
     store.erase("MountedError");
     store.erase("absent");
     QCOMPARE(store.get("MountedError"), std::string());
-
-    // set and erase never touch the file; save writes keys in byte order.
-    const QByteArray before = readFile(dir.filePath("config.cfg"));
     store.set("Z", "upper sorts before lower");
     QCOMPARE(readFile(dir.filePath("config.cfg")), before);
     store.save();

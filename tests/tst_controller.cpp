@@ -43,12 +43,24 @@ struct Handler {
     QList<int> dialogsOnArrival;
 };
 
-void answerNextBox(QMessageBox::StandardButton button)
+// Answers the message box that the next click opens; `asked` gets its title.
+void answerNextBox(QMessageBox::StandardButton button, QStringList *asked)
 {
-    QTimer::singleShot(0, [button] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+    QTimer::singleShot(0, [button, asked] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            *asked << box->windowTitle();
             box->button(button)->click();
+        }
     });
+}
+
+// Waits until the worker has done everything sent to it so far, and until what it reported
+// has arrived here.
+void drain(Worker *worker)
+{
+    QMetaObject::invokeMethod(
+        worker, [] {}, Qt::BlockingQueuedConnection);
+    QCoreApplication::sendPostedEvents();
 }
 
 QString labelText(FileStatus *dialog, const char *name)
@@ -116,9 +128,12 @@ void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
     // With files: the dialog shows progress, and is gone with its thread before the caller's
     // handler runs.
     controller = start(box, "Mounting", "Foo", handler);
+    ShowCounter fooCounter;
+    window.findChild<FileStatus *>()->installEventFilter(&fooCounter);
     emit controller->mountMod();
     QTRY_COMPARE(handler.results.size(), 2);
     QCOMPARE(handler.results[1].done, 2);
+    QVERIFY(fooCounter.shows > 0);
     QVERIFY(handler.controllerGoneOnArrival[1]);
     QCOMPARE(handler.dialogsOnArrival[1], 0);
 }
@@ -232,14 +247,19 @@ void ControllerTest::failedUnmountOffersAForcedPassOnTheSameWorker()
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
 
     // No: nothing happens.
-    answerNextBox(QMessageBox::No);
+    QStringList asked;
+    answerNextBox(QMessageBox::No, &asked);
     QTest::mouseClick(force, Qt::LeftButton);
+    QCOMPARE(asked, QStringList{"Force unmount?"});
+    drain(controller->worker);
+    QCOMPARE(handler.results.size(), 1);
     QVERIFY(dialog->isVisible());
     QCOMPARE(box.outFiles().count('\n'), 3);
 
     // Yes: the same Worker runs the unmount again, forced.
-    answerNextBox(QMessageBox::Yes);
+    answerNextBox(QMessageBox::Yes, &asked);
     QTest::mouseClick(force, Qt::LeftButton);
+    QCOMPARE(asked.size(), 2);
     QTRY_COMPARE(handler.results.size(), 2);
     QVERIFY(!handler.results[0].forced);
     QVERIFY(handler.results[1].forced);

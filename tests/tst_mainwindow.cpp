@@ -167,7 +167,10 @@ void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
     FileStatus *dialog = w.window.findChild<FileStatus *>();
     QVERIFY(dialog);
     QTRY_VERIFY(dialog->isVisible());
+    // Until the finished dialog is dismissed, that mount is still the running one.
+    QVERIFY(!w.toggle->isEnabled());
     QTest::keyClick(dialog, Qt::Key_Escape);
+    QTRY_VERIFY(w.toggle->isEnabled());
 
     QTest::mouseClick(w.toggle, Qt::LeftButton);
     QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
@@ -314,6 +317,9 @@ void MainWindowTest::deleteAsksFirst()
     QCOMPARE(answers.seenTitles, QStringList{"Permanently delete Foo?"});
     QCOMPARE(answers.seenTexts,
              QStringList{"Are you sure you want to PERMANENTLY delete Foo (0 MB / 1 files)?"});
+    // A delete that started would have its progress dialog by now.
+    for (FileStatus *dialog : w.window.findChildren<FileStatus *>())
+        QVERIFY(dialog->windowTitle() != "Deleting Foo...");
     QVERIFY(QFileInfo::exists(app.box.modDir("Foo") + "/a"));
 
     answers.pressInMessageBox("Yes");

@@ -25,6 +25,11 @@ Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString actio
     connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
     // A scan ends without a result; this runs after the scan has been queued.
     connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
+    connect(this, &Controller::scanMod, this, &Controller::started);
+    connect(this, &Controller::mountMod, this, &Controller::started);
+    connect(this, &Controller::unmountMod, this, &Controller::started);
+    connect(this, &Controller::deleteMod, this, &Controller::started);
+    connect(this, &Controller::moveFolder, this, &Controller::started);
 
     if (withDialog) {
         connect(worker, &Worker::status, this, &Controller::status);
@@ -37,8 +42,8 @@ Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString actio
         connect(dialog, &QDialog::rejected, this, &Controller::abort);
         connect(dialog, &FileStatus::forceUnmount, worker, &Worker::unmountModWorker);
         connect(dialog, &FileStatus::forceUnmount, this, [this] {
-            forcedPassRunning = true;
             awaitingDismissal = false;
+            running = true;
         });
         connect(dialog, &QDialog::finished, this, &Controller::dialogDismissed);
         dialog->setMessage(this->action + QLatin1Char(' ') + this->modName + QLatin1Char(':'));
@@ -64,7 +69,7 @@ Controller::~Controller()
 void Controller::result(const QString &, int done, int failed, int missing, bool aborted,
                         bool forced)
 {
-    forcedPassRunning = false;
+    running = false;
     if (dialog)
         disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
     const bool problems = failed + missing > 0;
@@ -136,6 +141,6 @@ void Controller::releaseAfterScan()
 
 void Controller::dialogDismissed()
 {
-    if (awaitingDismissal && !forcedPassRunning)
+    if (awaitingDismissal && !running)
         deleteLater();
 }

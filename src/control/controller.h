@@ -28,6 +28,13 @@ public:
 
     Worker *worker;
 
+    // From the signal that starts the operation until its result has arrived, and again while
+    // a forced pass started from the dialog runs. A Controller that only waits for its finished
+    // dialog to be dismissed is not running.
+    bool isRunning() const { return running; }
+    // Asks the operation to stop at its next check, as the dialog's Abort button does.
+    void requestAbort() { abort(); }
+
 signals:
     void scanMod(int row);
     void mountMod();
@@ -45,6 +52,7 @@ private slots:
 private:
     void releaseAfterScan();
     void dialogDismissed();
+    void started() { running = true; }
 
     QThread thread;
     QString action;
@@ -52,5 +60,5 @@ private:
     // Owned by the main window as a widget; held weakly in case the window goes first.
     QPointer<FileStatus> dialog;
     bool awaitingDismissal = false;
-    bool forcedPassRunning = false;
+    bool running = false;
 };

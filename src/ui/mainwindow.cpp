@@ -10,6 +10,7 @@
 #include "ui_mainwindow.h"
 #include "worker.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -83,6 +84,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     warningIcon.addPixmap(QPixmap(QStringLiteral(":/icons/warning.png")), QIcon::Disabled,
                           QIcon::Off);
 
+    // Made here already, because every refresh sets whether it can be used.
+    mountAction = new QAction(tr("Mount"), ui->modList);
     // Before any connection, so filling the option boxes writes nothing back.
     refresh(tr("Setting up UI..."), QString(), true);
 
@@ -97,7 +100,6 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->addModBtn, &QPushButton::clicked, this, &MainWindow::addMod);
     connect(ui->refreshBtn, &QPushButton::clicked, this, [this] { refresh(); });
     connect(ui->modList, &QTableWidget::itemDoubleClicked, this, &MainWindow::renameModStart);
-    auto *mountAction = new QAction(tr("Mount"), ui->modList);
     ui->modList->addAction(mountAction);
     connect(mountAction, &QAction::triggered, this, &MainWindow::mountMod);
     ui->modList->addAction(ui->actionOpen);
@@ -112,7 +114,9 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    stopScans();
+    // No Worker reads the store, but every operation's thread ends with the window all the same.
+    abortRunningOperations();
+    releaseOperations();
     delete ui;
 }
 
@@ -221,7 +225,7 @@ void MainWindow::startScan(const QString &modName, int row)
 {
     auto *controller = new Controller(this, QStringLiteral("Scanning"), modName, true);
     const int generation = scanGeneration;
-    runningScans << QPointer<Worker>(controller->worker);
+    runningScans << QPointer<Controller>(controller);
     connect(controller->worker, &Worker::scanModUpdate, this,
             [this, generation](int reportRow, const QString &size, const QString &count) {
                 // A report from before the last rebuild would name a row of the old list.
@@ -233,9 +237,9 @@ void MainWindow::startScan(const QString &modName, int row)
 
 void MainWindow::stopScans()
 {
-    for (const QPointer<Worker> &worker : qAsConst(runningScans))
-        if (worker)
-            worker->aborted = true;
+    for (const QPointer<Controller> &scan : qAsConst(runningScans))
+        if (scan)
+            scan->worker->aborted = true;
     runningScans.clear();
 }
 
@@ -277,10 +281,13 @@ void MainWindow::showMountState(bool focusList)
             ui->modList->setFocus(Qt::OtherFocusReason);
         connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
     }
-    ui->toggleMountBtn->setEnabled(true);
+    // Whatever asked for this display, a running mount or unmount keeps its controls.
+    const bool busy = mountOperationBusy();
+    ui->toggleMountBtn->setEnabled(!busy);
+    mountAction->setEnabled(!busy);
     updateLaunchIcons();
-    ui->gameBtn->setEnabled(true);
-    ui->editorBtn->setEnabled(true);
+    ui->gameBtn->setEnabled(!busy);
+    ui->editorBtn->setEnabled(!busy);
 }
 
 void MainWindow::updateLaunchIcons()
@@ -327,8 +334,11 @@ void MainWindow::setStatus(const QString &text, bool error)
 
 bool MainWindow::modSelected()
 {
+    // The list makes a row current without selecting it when it gets the focus; only a row the
+    // user can see highlighted counts.
     const int row = ui->modList->currentRow();
-    if (row >= 0 && row < ui->modList->rowCount())
+    if (row >= 0 && row < ui->modList->rowCount() &&
+        ui->modList->selectionModel()->isRowSelected(row, QModelIndex()))
         return true;
     setStatus(tr("No mod selected."), false);
     return false;
@@ -392,6 +402,10 @@ void MainWindow::writeOption(const wchar_t *valueName, QCheckBox *box, const QSt
 
 void MainWindow::mountMod()
 {
+    if (mountOperationBusy()) {
+        setStatus(tr("A mount or unmount is still running."), false);
+        return;
+    }
     ui->toggleMountBtn->setEnabled(false);
     ui->modList->setEnabled(false);
     ui->gameBtn->setEnabled(false);
@@ -428,13 +442,17 @@ void MainWindow::mountMod()
     config->set("MountedCount", toUtf8(ui->modList->item(row, 2)->text()));
     config->save();
 
-    auto *controller = new Controller(this, QStringLiteral("Mounting"), name, true);
+    Controller *controller = startMountOperation(QStringLiteral("Mounting"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::mountModReady);
     emit controller->mountMod();
 }
 
 void MainWindow::unmountMod()
 {
+    if (mountOperationBusy()) {
+        setStatus(tr("A mount or unmount is still running."), false);
+        return;
+    }
     ui->toggleMountBtn->setEnabled(false);
     ui->gameBtn->setEnabled(false);
     ui->editorBtn->setEnabled(false);
@@ -445,9 +463,34 @@ void MainWindow::unmountMod()
         return;
     }
     setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
-    auto *controller = new Controller(this, QStringLiteral("Unmounting"), mounted, true);
+    Controller *controller = startMountOperation(QStringLiteral("Unmounting"), mounted);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::unmountModReady);
     emit controller->unmountMod(false);
+}
+
+bool MainWindow::mountOperationBusy() const
+{
+    return mountResultPending || mountOperation;
+}
+
+Controller *MainWindow::startMountOperation(const QString &action, const QString &modName)
+{
+    auto *controller = new Controller(this, action, modName, true);
+    mountOperation = controller;
+    mountResultPending = true;
+    // Queued, so that it runs after the result slot that the same result reaches.
+    connect(
+        controller, &QObject::destroyed, this, [this] { showMountState(false); },
+        Qt::QueuedConnection);
+    return controller;
+}
+
+Controller *MainWindow::startFileOperation(const QString &action, const QString &modName)
+{
+    auto *controller = new Controller(this, action, modName, true);
+    fileOperations.removeAll(QPointer<Controller>());
+    fileOperations << QPointer<Controller>(controller);
+    return controller;
 }
 
 void MainWindow::addMod()
@@ -489,7 +532,7 @@ void MainWindow::addMod()
         return;
     }
     setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
-    auto *controller = new Controller(this, QStringLiteral("Adding"), name, true);
+    Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
     emit controller->moveFolder(chosen, target, mode);
 }
@@ -557,7 +600,7 @@ void MainWindow::deleteMod()
     if (answer != QMessageBox::Yes)
         return;
     setStatus(tr("Deleting ") + name + QStringLiteral("..."), false);
-    auto *controller = new Controller(this, QStringLiteral("Deleting"), name, true);
+    Controller *controller = startFileOperation(QStringLiteral("Deleting"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::deleteModReady);
     emit controller->deleteMod();
 }
@@ -624,6 +667,7 @@ bool MainWindow::recordsAreEmpty() const
 void MainWindow::mountModReady(const QString &modName, int done, int failed, int missing,
                                bool aborted)
 {
+    mountResultPending = false;
     bool rescan = false;
     // A mount that placed nothing is forgotten, unless a game entry it set aside could not be
     // put back: then the records still hold something an unmount has to undo.
@@ -639,6 +683,8 @@ void MainWindow::mountModReady(const QString &modName, int done, int failed, int
         config->save();
         rescan = true;
     }
+    if (closeIfQuitting())
+        return;
     refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
                                          aborted, false),
             modName, rescan);
@@ -647,6 +693,7 @@ void MainWindow::mountModReady(const QString &modName, int done, int failed, int
 void MainWindow::unmountModReady(const QString &modName, int done, int failed, int missing,
                                  bool aborted, bool forced)
 {
+    mountResultPending = false;
     bool rescan;
     // An aborted forced pass keeps what it did not reach on record, so the mount stays.
     if ((forced && !aborted) || (!aborted && failed + missing == 0)) {
@@ -663,6 +710,8 @@ void MainWindow::unmountModReady(const QString &modName, int done, int failed, i
         rescan = false;
     }
     config->save();
+    if (closeIfQuitting())
+        return;
     refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
                                          missing, aborted, forced),
             modName, rescan);
@@ -671,6 +720,8 @@ void MainWindow::unmountModReady(const QString &modName, int done, int failed, i
 void MainWindow::addModReady(const QString &modName, int done, int failed, int missing,
                              bool aborted)
 {
+    if (closeIfQuitting())
+        return;
     refresh(ResultWording::statusSummary(QStringLiteral("Adding"), modName, done, failed, missing,
                                          aborted, false),
             modName, true);
@@ -679,7 +730,74 @@ void MainWindow::addModReady(const QString &modName, int done, int failed, int m
 void MainWindow::deleteModReady(const QString &modName, int done, int failed, int missing,
                                 bool aborted)
 {
+    if (closeIfQuitting())
+        return;
     refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
                                          aborted, false),
             modName, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Quitting
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!quitting && hasRunningOperation()) {
+        const auto answer = QMessageBox::question(
+            this, tr("Quit?"), tr("An operation is still running. Abort it and quit?"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+        quitting = true;
+        centralWidget()->setEnabled(false);
+        menuBar()->setEnabled(false);
+        abortRunningOperations();
+    }
+    if (hasRunningOperation()) {
+        // Closed again by the result slot of the last one, once its bookkeeping is done.
+        event->ignore();
+        return;
+    }
+    releaseOperations();
+    event->accept();
+}
+
+bool MainWindow::hasRunningOperation() const
+{
+    if (mountResultPending || (mountOperation && mountOperation->isRunning()))
+        return true;
+    for (const QPointer<Controller> &operation : fileOperations)
+        if (operation && operation->isRunning())
+            return true;
+    return false;
+}
+
+void MainWindow::abortRunningOperations()
+{
+    if (mountOperation && mountOperation->isRunning())
+        mountOperation->requestAbort();
+    for (const QPointer<Controller> &operation : qAsConst(fileOperations))
+        if (operation && operation->isRunning())
+            operation->requestAbort();
+    stopScans();
+}
+
+bool MainWindow::closeIfQuitting()
+{
+    if (quitting)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return quitting;
+}
+
+void MainWindow::releaseOperations()
+{
+    // Deleting a Controller closes its dialog and joins its thread.
+    QList<QPointer<Controller>> all = runningScans + fileOperations;
+    all << mountOperation;
+    stopScans();
+    for (const QPointer<Controller> &operation : qAsConst(all))
+        delete operation.data();
+    fileOperations.clear();
 }

@@ -10,6 +10,8 @@
 #include <string>
 
 class ConfigStore;
+class Controller;
+class QAction;
 class QDialog;
 class QTableWidgetItem;
 class Settings;
@@ -33,6 +35,10 @@ public:
     ~MainWindow() override;
 
     ConfigStore *configStore() const { return config.get(); }
+
+protected:
+    // While a mount, unmount, add or delete runs, quitting means aborting it first.
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void openGameFolder();
@@ -80,6 +86,15 @@ private:
     void openFolder(const QString &folder, const QString &label);
     void startScan(const QString &modName, int row);
     void stopScans();
+    // One mount or unmount at a time: from the click until its result has been handled and
+    // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
+    bool mountOperationBusy() const;
+    Controller *startMountOperation(const QString &action, const QString &modName);
+    Controller *startFileOperation(const QString &action, const QString &modName);
+    bool hasRunningOperation() const;
+    void abortRunningOperations();
+    bool closeIfQuitting();
+    void releaseOperations();
     QString mountedWarning() const;
     bool recordsAreEmpty() const;
     QString setting(const char *key) const;
@@ -101,5 +116,10 @@ private:
     // Each rebuild of the list starts a new generation of scans; reports of an older one are
     // ignored, and its scans are asked to stop.
     int scanGeneration = 0;
-    QList<QPointer<Worker>> runningScans;
+    QList<QPointer<Controller>> runningScans;
+    QAction *mountAction = nullptr; // the list's "Mount"
+    QPointer<Controller> mountOperation;
+    bool mountResultPending = false;
+    QList<QPointer<Controller>> fileOperations; // adds and deletes
+    bool quitting = false;
 };

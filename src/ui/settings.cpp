@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "configstore.h"
+#include "recordedpathcheck.h"
 #include "ui_settings.h"
 
 #include <QDir>
@@ -56,6 +57,17 @@ void Settings::save(QAbstractButton *button)
     const QFileInfo info(folder);
     if (!info.exists() || !info.isDir()) {
         QMessageBox::warning(this, tr("Error"), tr("Warcraft III Folder: invalid folder."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    // The records of a mount name paths inside the game folder; the unmount undoes only
+    // those, so the folder must stay the same while a mod is mounted.
+    const QString mounted = fromUtf8(config->get("Mounted"));
+    const QString stored = QString(folder).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (!mounted.isEmpty() &&
+        !RecordedPathCheck::sameFolder(stored, fromUtf8(config->get("GamePath")))) {
+        QMessageBox::warning(this, tr("Error"),
+                             tr("Unmount ") + mounted + tr(" before changing the Warcraft III folder."),
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
