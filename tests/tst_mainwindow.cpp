@@ -32,6 +32,7 @@ private slots:
     void renameInPlace();
     void deleteAsksFirst();
     void settingsApplyOrRefuse();
+    void settingsKeepTheGameFolderWhileAModIsMounted();
     void staleScanReportsLeaveTheNewListAlone();
 };
 
@@ -364,6 +365,47 @@ void MainWindowTest::settingsApplyOrRefuse()
     QVERIFY(answers.done());
     QCOMPARE(w.status->text(), QString("Settings saved."));
     QCOMPARE(app.config(), "GamePath=" + newGame.toUtf8() + "\nhideEmptyMods=0\n");
+}
+
+void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
+{
+    AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
+    const QString otherGame = app.box.root + "/other game";
+    QVERIFY(Tree::folder(otherGame));
+    Window w(app);
+    const QByteArray configBefore = app.config();
+
+    ModalAnswerer answers;
+    QString shownAfterRefusal;
+    answers.act("Settings", [&](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(otherGame);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    answers.pressInMessageBox("OK");
+    answers.act("Settings", [&](QWidget *dialog) {
+        shownAfterRefusal = dialog->findChild<QLineEdit *>("dirEdit")->text();
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Error"});
+    QCOMPARE(answers.seenTexts,
+             QStringList{"Unmount Foo before changing the Warcraft III folder."});
+    QCOMPARE(shownAfterRefusal, otherGame);
+    QCOMPARE(app.config(), configBefore);
+
+    // The same folder, even typed with a slash more, lets the other setting through.
+    answers.act("Settings", [&](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(app.box.gameDir + "/");
+        dialog->findChild<QCheckBox *>("hideEmptyCbx")->setChecked(false);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QVERIFY(answers.done());
+    QCOMPARE(w.status->text(), QString("Settings saved."));
+    QVERIFY(app.config().contains("hideEmptyMods=0\n"));
+    QVERIFY(app.config().contains("Mounted=Foo\n"));
 }
 
 void MainWindowTest::staleScanReportsLeaveTheNewListAlone()

@@ -1,0 +1,246 @@
+#include "filestatus.h"
+#include "modalanswerer.h"
+#include "windowfixture.h"
+#include "workergate.h"
+
+#include <QAction>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace TestSupport;
+
+// The main window while its operations run: what the user can and cannot start meanwhile, and
+// closing it in the middle of one.
+class WindowOperationsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { installGameKey(); }
+
+    void nothingStartsASecondMountWhileOneRuns();
+    void finishedDialogAndForcedPassStillCountAsRunning();
+    void closingWhileAMountRunsAbortsItAfterAsking();
+    void closingWhileIdleQuitsAndJoinsEveryScan();
+    void commandsActOnlyOnAHighlightedRow();
+
+private:
+    static QAction *listMountAction(Window &w)
+    {
+        for (QAction *action : w.list->actions())
+            if (action->text() == "Mount")
+                return action;
+        return nullptr;
+    }
+    static QString dialogTitles(Window &w)
+    {
+        QStringList titles;
+        for (FileStatus *dialog : w.window.findChildren<FileStatus *>())
+            if (!dialog->windowTitle().startsWith("Scanning "))
+                titles << dialog->windowTitle();
+        titles.sort();
+        return titles.join(", ");
+    }
+};
+
+void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    QTRY_COMPARE(w.cell("Foo", 2), QString("2 files"));
+    w.select("Foo");
+    auto *game = w.window.findChild<QPushButton *>("gameBtn");
+
+    auto gate = std::make_unique<WorkerGate>();
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QVERIFY(gate->waitUntilHeld());
+    QCOMPARE(w.status->text(), QString("Mounting Foo..."));
+
+    // F5 rebuilds the list and shows the mod as mounted: "Mounted" was saved before the start.
+    // (A shortcut clicks its button a moment later.)
+    QTest::keyClick(&w.window, Qt::Key_F5);
+    QTRY_COMPARE(w.status->text(), QString("Runemount refreshed."));
+    QCOMPARE(w.toggle->text(), QString("Un&mount"));
+    QVERIFY(!w.toggle->isEnabled());
+    QVERIFY(!listMountAction(w)->isEnabled());
+    QVERIFY(!game->isEnabled());
+
+    // So does applying the settings (the game folder unchanged).
+    ModalAnswerer answers;
+    answers.act("Settings", [](QWidget *dialog) {
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QVERIFY(answers.done());
+    QCOMPARE(w.status->text(), QString("Settings saved."));
+    QVERIFY(!w.toggle->isEnabled());
+
+    // A click on the disabled toggle does nothing, and the commands refuse if reached anyway.
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Settings saved."));
+    QVERIFY(QMetaObject::invokeMethod(&w.window, "unmountMod"));
+    QCOMPARE(w.status->text(), QString("A mount or unmount is still running."));
+    QVERIFY(QMetaObject::invokeMethod(&w.window, "mountMod"));
+    QCOMPARE(w.status->text(), QString("A mount or unmount is still running."));
+    QCOMPARE(dialogTitles(w), QString("Mounting Foo..."));
+
+    gate.reset();
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QVERIFY(w.toggle->isEnabled());
+    QVERIFY(game->isEnabled());
+    QVERIFY(QFileInfo(app.box.game("Maps/new.w3x")).isSymLink());
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+    QCOMPARE(app.box.outFiles(), QByteArray());
+    QCOMPARE(app.box.backupFiles(), QByteArray());
+}
+
+void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
+{
+    // A mount whose links went away outside the program: the unmount finds only missing files.
+    AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
+    QVERIFY(Tree::folder(app.box.modDir("Foo")));
+    QVERIFY(writeFile(app.box.appDir + "/out_files.txt",
+                      (app.box.game("gone1") + "\n" + app.box.game("gone2") + "\n").toUtf8()));
+    Window w(app);
+    QVERIFY(w.toggle->isEnabled());
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(),
+                 QString("Failed to unmount Foo. [0 files unmounted, 2 files missing]"));
+    FileStatus *dialog = w.window.findChild<FileStatus *>();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    // The finished dialog still offers the forced pass: no new unmount meanwhile.
+    QVERIFY(!w.toggle->isEnabled());
+    QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QVERIFY(!w.toggle->isEnabled());
+
+    // The forced pass runs in the same dialog; the window hears of it only at its result.
+    ModalAnswerer answers;
+    answers.pressInMessageBox("Yes");
+    QTest::mouseClick(dialog->findChild<QPushButton *>("forceBtn"), Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
+    QTRY_COMPARE(w.status->text(),
+                 QString("Foo unmounted. [0 files unmounted, 2 files missing]"));
+    // Its own pass still had problems: the dialog stays until dismissed, and so does the block.
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(!w.toggle->isEnabled());
+    QCOMPARE(w.toggle->text(), QString("&Mount"));
+    QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
+    QTRY_VERIFY(w.toggle->isEnabled());
+    QVERIFY(!app.config().contains("Mounted"));
+    QCOMPARE(app.box.outFiles(), QByteArray());
+}
+
+void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
+{
+    AppFolder app;
+    // Files only, so that the entry held is one that gets placed.
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(Tree::file(app.box.modDir("Foo") + QString("/%1.w3x").arg(i), "mod"));
+    QVERIFY(Tree::file(app.box.game("3.w3x"), "game 3"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    const int threadsBefore = liveThreadCount();
+    auto w = std::make_unique<Window>(app);
+    QTRY_COMPARE(w->cell("Foo", 2), QString("5 files"));
+    w->select("Foo");
+
+    WorkerGate gate;
+    QTest::mouseClick(w->toggle, Qt::LeftButton);
+    QVERIFY(gate.waitUntilHeld());
+
+    // No: the window and the mount go on.
+    ModalAnswerer answers;
+    answers.pressInMessageBox("No");
+    QVERIFY(!w->window.close());
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Quit?"});
+    QCOMPARE(answers.seenTexts, QStringList{"An operation is still running. Abort it and quit?"});
+    QVERIFY(w->window.isVisible());
+
+    // Yes: the mount stops at its next check, its result is put on record, then the window goes.
+    answers.pressInMessageBox("Yes");
+    QVERIFY(!w->window.close());
+    QVERIFY(answers.done());
+    QVERIFY(w->window.isVisible());
+    gate.open();
+    QTRY_VERIFY(!w->window.isVisible());
+    QVERIFY(app.config().contains("Mounted=Foo\n"));
+    QVERIFY(app.config().contains("MountedError=Mounting aborted: 1 files mounted\n"));
+    QCOMPARE(w->window.findChildren<FileStatus *>().size(), 0);
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
+    w.reset();
+
+    // What it did is on record (one link, and a backup if the game had that file): the next
+    // run unmounts it whole.
+    QCOMPARE(app.box.outFiles().count('\n'), 1);
+    const int recorded = 1 + app.box.backupFiles().count('\n');
+    ConfigStore config(utf8(app.box.appDir));
+    Worker unmounter(&config, "Foo");
+    WorkerLog log(&unmounter);
+    unmounter.unmountModWorker(false);
+    QCOMPARE(log.counts(), QString("%1/0/0").arg(recorded));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+}
+
+void WindowOperationsTest::closingWhileIdleQuitsAndJoinsEveryScan()
+{
+    AppFolder app;
+    for (int mod = 0; mod < 20; ++mod)
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(Tree::file(app.box.modDir(QString("Mod%1").arg(mod)) + QString("/f%1").arg(i)));
+    const int threadsBefore = liveThreadCount();
+    Window w(app);
+    ModalAnswerer answers;
+    answers.pressInMessageBox("Yes"); // would answer a question that must not come
+    QVERIFY(w.window.close());
+    QVERIFY(!answers.done());
+    // Every scan's Controller, and with it its thread, was done with before the window went.
+    QCOMPARE(w.window.findChildren<FileStatus *>().size(), 0);
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
+}
+
+void WindowOperationsTest::commandsActOnlyOnAHighlightedRow()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("First") + "/a", "a"));
+    QVERIFY(Tree::file(app.box.modDir("Second") + "/b", "b"));
+    Window w(app);
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    QTRY_VERIFY(w.shown("First") && w.shown("Second"));
+    // With the focus, the list makes a row current without highlighting it.
+    QTRY_VERIFY(w.list->hasFocus());
+    QVERIFY(w.list->currentRow() >= 0);
+    QVERIFY(w.list->selectedItems().isEmpty());
+    const QByteArray configBefore = app.config();
+
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Select a mod to mount."));
+    QCOMPARE(app.config(), configBefore);
+    QCOMPARE(entryNames(app.box.gameDir), (QStringList{"Maps", "war3.mpq"}));
+
+    listMountAction(w)->trigger();
+    QCOMPARE(w.status->text(), QString("Select a mod to mount."));
+    for (const char *name : {"actionDelete", "actionRename"}) {
+        w.status->clear();
+        w.action(name)->trigger();
+        QCOMPARE(w.status->text(), QString("No mod selected."));
+    }
+    QVERIFY(!w.list->viewport()->findChild<QLineEdit *>());
+    QCOMPARE(dialogTitles(w), QString());
+    QVERIFY(QFileInfo(app.box.modDir("First") + "/a").isFile());
+    QVERIFY(QFileInfo(app.box.modDir("Second") + "/b").isFile());
+}
+
+QTEST_MAIN(WindowOperationsTest)
+#include "tst_windowoperations.moc"

@@ -1,0 +1,69 @@
+#include "workergate.h"
+
+#include "worker.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTest>
+#include <QWaitCondition>
+
+struct WorkerGate::State {
+    QMutex mutex;
+    QWaitCondition opened;
+    bool isOpen = false;
+    int held = 0;
+};
+
+WorkerGate::WorkerGate() : state(std::make_shared<State>())
+{
+    // A Controller moves its Worker to the Worker's thread right after making it; the move is
+    // announced to the Worker on this thread, where an application filter sees it.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+WorkerGate::~WorkerGate()
+{
+    open();
+}
+
+void WorkerGate::open()
+{
+    QMutexLocker lock(&state->mutex);
+    state->isOpen = true;
+    state->opened.wakeAll();
+}
+
+bool WorkerGate::waitUntilHeld(int timeoutMs)
+{
+    return QTest::qWaitFor(
+        [this] {
+            QMutexLocker lock(&state->mutex);
+            return state->held > 0;
+        },
+        timeoutMs);
+}
+
+bool WorkerGate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ThreadChange) {
+        if (auto *worker = qobject_cast<Worker *>(watched)) {
+            const std::shared_ptr<State> shared = state;
+            connect(
+                worker, &Worker::status, worker,
+                [shared](const QString &, bool error) {
+                    if (error)
+                        return;
+                    QMutexLocker lock(&shared->mutex);
+                    if (shared->isOpen)
+                        return;
+                    ++shared->held;
+                    while (!shared->isOpen)
+                        shared->opened.wait(&shared->mutex);
+                },
+                Qt::DirectConnection);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
