@@ -1,4 +1,5 @@
-#include "mainwindow.h"
+#include "configstore.h"
+#include "startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,11 +10,5 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_DisableWindowContextHelpButton, true);
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/icon.ico")));
-    int exitCode;
-    {
-        MainWindow window;
-        window.show();
-        exitCode = app.exec();
-    }
-    return exitCode;
+    return Startup::run(ConfigStore::applicationDirectory());
 }

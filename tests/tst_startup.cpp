@@ -1,46 +1,137 @@
+#include "modalanswerer.h"
+#include "sandbox.h"
+#include "startup.h"
 #include "testsupport.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 using namespace TestSupport;
 
-// Starts the real program from an empty folder, as a user would after unpacking it.
+namespace
+{
+
+// The real program, copied into a folder of its own, as a user would unpack it.
+struct Unpacked {
+    QTemporaryDir dir;
+    QString program;
+
+    Unpacked() : program(dir.filePath("runemount"))
+    {
+        if (dir.isValid())
+            QFile::copy(RUNEMOUNT_EXECUTABLE, program);
+    }
+    bool isValid() const { return dir.isValid() && QFileInfo(program).isExecutable(); }
+    QString lockFile() const { return dir.filePath("runemount.lock"); }
+
+    std::unique_ptr<QProcess> start() const
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(dir.path());
+        process->start(program, QStringList());
+        return process;
+    }
+    // The running program holds the folder: its lock names its process.
+    bool heldBy(const QProcess &process) const
+    {
+        return readFile(lockFile()).split('\n').value(0) ==
+               QByteArray::number(process.processId());
+    }
+};
+
+// Asks the program to end, as the system does at logout, and tells whether it ended cleanly.
+bool endsWhenAsked(QProcess &process)
+{
+    process.terminate();
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+} // namespace
+
+// Starts the real program as a user would: from an empty folder, twice in one folder, and after
+// a copy was killed.
 class StartupTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void firstStartCreatesOnlyTheConfiguration();
+    void secondCopyInTheSameFolderOnlySaysSo();
+    void killedCopyDoesNotBlockTheNextStart();
 };
 
 void StartupTest::firstStartCreatesOnlyTheConfiguration()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString program = dir.filePath("runemount");
-    QVERIFY(QFile::copy(RUNEMOUNT_EXECUTABLE, program));
-
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(dir.path());
-    process.start(program, QStringList());
-    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    Unpacked app;
+    QVERIFY(app.isValid());
+    auto process = app.start();
+    QVERIFY2(process->waitForStarted(), qPrintable(process->errorString()));
 
     // The file is renamed into place whole, so once it exists it is complete.
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("config.cfg")), 30000);
-    QCOMPARE(process.state(), QProcess::Running);
-    process.kill();
-    QVERIFY(process.waitForFinished());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(app.dir.filePath("config.cfg")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*process), 30000);
+    QCOMPARE(process->state(), QProcess::Running);
+    QVERIFY(endsWhenAsked(*process));
 
-    QCOMPARE(readFile(dir.filePath("config.cfg")),
+    QCOMPARE(readFile(app.dir.filePath("config.cfg")),
              QByteArray("GamePath=C:/Program Files (x86)/Warcraft III\nhideEmptyMods=1\n"));
-    QCOMPARE(entryNames(dir.path()), (QStringList{"config.cfg", "runemount"}));
+    QCOMPARE(entryNames(app.dir.path()), (QStringList{"config.cfg", "runemount"}));
 }
 
-QTEST_GUILESS_MAIN(StartupTest)
+void StartupTest::secondCopyInTheSameFolderOnlySaysSo()
+{
+    Unpacked app;
+    QVERIFY(app.isValid());
+    auto first = app.start();
+    QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*first), 30000);
+    // However long the first copy has been running.
+    QFile lock(app.lockFile());
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                             QFileDevice::FileModificationTime));
+    lock.close();
+    const auto before = Tree::snapshot(app.dir.path());
+
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    QCOMPARE(Startup::run(utf8(app.dir.path())), 1);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Error"});
+    QCOMPARE(answers.seenTexts, QStringList{"Runemount is already running from this folder."});
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.dir.path())), QString());
+
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(endsWhenAsked(*first));
+    QCOMPARE(entryNames(app.dir.path()), (QStringList{"config.cfg", "runemount"}));
+}
+
+void StartupTest::killedCopyDoesNotBlockTheNextStart()
+{
+    Unpacked app;
+    QVERIFY(app.isValid());
+    auto killed = app.start();
+    QVERIFY2(killed->waitForStarted(), qPrintable(killed->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*killed), 30000);
+    killed->kill();
+    QVERIFY(killed->waitForFinished());
+    QVERIFY(QFile::exists(app.lockFile()));
+
+    auto next = app.start();
+    QVERIFY2(next->waitForStarted(), qPrintable(next->errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*next), 30000);
+    QVERIFY(endsWhenAsked(*next));
+    QCOMPARE(entryNames(app.dir.path()), (QStringList{"config.cfg", "runemount"}));
+}
+
+QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"

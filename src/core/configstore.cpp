@@ -15,12 +15,6 @@ const char gamePathKey[] = "GamePath";
 const char hideEmptyModsKey[] = "hideEmptyMods";
 const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
-std::string applicationDirUtf8()
-{
-    const QByteArray dir = QCoreApplication::applicationDirPath().toUtf8();
-    return std::string(dir.constData(), size_t(dir.size()));
-}
-
 // The first non-empty source wins; the registry sources are empty off Windows.
 std::string defaultGamePath()
 {
@@ -39,7 +33,13 @@ std::string defaultGamePath()
 
 } // namespace
 
-ConfigStore::ConfigStore() : ConfigStore(applicationDirUtf8()) {}
+std::string ConfigStore::applicationDirectory()
+{
+    const QByteArray dir = QCoreApplication::applicationDirPath().toUtf8();
+    return std::string(dir.constData(), size_t(dir.size()));
+}
+
+ConfigStore::ConfigStore() : ConfigStore(applicationDirectory()) {}
 
 ConfigStore::ConfigStore(const std::string &applicationDir)
     : configPath(applicationDir + "/config.cfg"), modsPath(applicationDir + "/mods"),

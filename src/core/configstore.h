@@ -27,6 +27,8 @@ public:
     void save() const;
 
     static std::pair<std::string, std::string> splitLine(const std::string &line);
+    // The folder of the running executable, as UTF-8 with forward slashes.
+    static std::string applicationDirectory();
 
     const std::string configPath;
 

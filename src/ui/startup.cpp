@@ -1,0 +1,30 @@
+#include "startup.h"
+
+#include "instancelock.h"
+#include "mainwindow.h"
+#include "terminationsignal.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace Startup
+{
+
+int run(const std::string &applicationDir)
+{
+    // Before the window, whose store may write config.cfg.
+    InstanceLock lock(applicationDir);
+    if (!lock.acquire()) {
+        QMessageBox::warning(nullptr, QObject::tr("Error"),
+                             QObject::tr("Runemount is already running from this folder."),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return 1;
+    }
+    MainWindow window(applicationDir);
+    TerminationSignal termination;
+    QObject::connect(&termination, &TerminationSignal::received, &window, &QWidget::close);
+    window.show();
+    return QApplication::exec();
+}
+
+} // namespace Startup
