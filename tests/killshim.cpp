@@ -100,7 +100,7 @@ bool changesTheDisk(int flags)
 mode_t modeArgument(int flags, va_list arguments)
 {
     return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? mode_t(va_arg(arguments, int))
-                                                                  : 0;
+                                                                 : 0;
 }
 
 using OpenFunction = int (*)(const char *, int, ...);

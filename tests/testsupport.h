@@ -68,10 +68,10 @@ private:
     do {                                                                                           \
         if (!(madeIt)) {                                                                           \
             if (!TestSupport::runningAsRoot()) {                                                   \
-                std::fprintf(stderr, "SKIP %s: needs root: %s\n", QTest::currentTestFunction(),   \
+                std::fprintf(stderr, "SKIP %s: needs root: %s\n", QTest::currentTestFunction(),    \
                              what);                                                                \
                 QSKIP("needs root: " what);                                                        \
             }                                                                                      \
-            QFAIL("could not set up, although running as root: " what);                           \
+            QFAIL("could not set up, although running as root: " what);                            \
         }                                                                                          \
     } while (false)

@@ -73,8 +73,20 @@ bool recordIsEmpty(const QByteArray &content)
     return content.isEmpty() || content == "<absent>";
 }
 
-QString killerCount(const HelperRun &run, int *count)
+// Runs the operation in the helper under the shim without a kill, which tells how many counted
+// calls it makes. Empty when it ran cleanly; otherwise what went wrong.
+QString wholeRun(const Sandbox &box, const QString &operation, int *count)
 {
+    const HelperRun run = runHelper(box, 0, operation);
+    if (!run.started)
+        return "the helper did not start: " + run.errors;
+    if (run.errors.contains("cannot be preloaded") || run.errors.contains("ld.so"))
+        return "the kill shim could not be preloaded: " + run.errors.trimmed();
+    if (run.exitStatus != QProcess::NormalExit || run.exitCode != 0)
+        return QString("the %1 without a kill did not end cleanly (exit code %2):\n%3")
+            .arg(operation)
+            .arg(run.exitCode)
+            .arg(run.errors);
     const QRegularExpressionMatch report =
         QRegularExpression("killshim-calls: (\\d+)").match(run.errors);
     if (!report.hasMatch())
@@ -143,6 +155,25 @@ struct Case {
         modBefore = Tree::snapshot(mod);
     }
     QString mod() const { return box.modDir(modName); }
+
+    QString records(const QString &when) const
+    {
+        return "\nout_files.txt " + when + ":\n" + QString::fromUtf8(box.outFiles()) +
+               "\nbackup_files.txt " + when + ":\n" + QString::fromUtf8(box.backupFiles());
+    }
+    // What a finished unmount must not leave: records, its journal, a changed mod.
+    QStringList leftBehind(const QString &at) const
+    {
+        QStringList found;
+        if (!recordIsEmpty(box.outFiles()) || !recordIsEmpty(box.backupFiles()))
+            found << at + "records left after the unmount:" + records("after it");
+        if (QFileInfo::exists(box.appDir + "/unmount_progress.txt"))
+            found << at + "the unmount's journal is left behind";
+        const QString modChange = Tree::difference(modBefore, Tree::snapshot(mod()));
+        if (!modChange.isEmpty())
+            found << at + "the mod folder changed:\n" + modChange;
+        return found;
+    }
 };
 
 // Entries that a left-over mount would show: links and backup names the game did not have.
@@ -200,17 +231,8 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
     {
         Case whole(seed);
         QVERIFY2(whole.error.isEmpty(), qPrintable("could not build the trees: " + whole.error));
-        const HelperRun run = runHelper(whole.box, 0);
-        QVERIFY2(run.started, qPrintable("the helper did not start: " + run.errors));
-        if (run.errors.contains("cannot be preloaded") || run.errors.contains("ld.so"))
-            QFAIL(qPrintable("the kill shim could not be preloaded: " + run.errors.trimmed()));
-        QVERIFY2(run.exitStatus == QProcess::NormalExit && run.exitCode == 0,
-                 qPrintable(QString("the mount without a kill did not end cleanly (exit code "
-                                    "%1):\n%2")
-                                .arg(run.exitCode)
-                                .arg(run.errors)));
-        const QString countProblem = killerCount(run, &callCount);
-        QVERIFY2(countProblem.isEmpty(), qPrintable(countProblem));
+        const QString runProblem = wholeRun(whole.box, "mount", &callCount);
+        QVERIFY2(runProblem.isEmpty(), qPrintable(runProblem));
         mountedGame = portable(whole.box, Tree::snapshot(whole.box.gameDir));
         QVERIFY2(!Tree::difference(portable(whole.box, whole.gameBefore), mountedGame).isEmpty(),
                  "the mount changed nothing in the game");
@@ -253,9 +275,7 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
             !Tree::difference(mountedGame, portable(killed.box, atKill)).isEmpty())
             failures << at + "the last counted call does not complete the mount:\n" +
                             Tree::difference(mountedGame, portable(killed.box, atKill));
-        const QString records =
-            "\nout_files.txt at the kill:\n" + QString::fromUtf8(killed.box.outFiles()) +
-            "\nbackup_files.txt at the kill:\n" + QString::fromUtf8(killed.box.backupFiles());
+        const QString records = killed.records("at the kill");
 
         // A later run of the program: its own configuration and worker.
         ConfigStore config(utf8(killed.box.appDir));
@@ -293,13 +313,7 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
                   << "errors: " + log.errors.join('\n');
             failures << at + "the game is not as it was\n" + lines.join('\n') + records;
         }
-        if (!recordIsEmpty(killed.box.outFiles()) || !recordIsEmpty(killed.box.backupFiles()))
-            failures << at + "records left after the unmount: out_files.txt:\n" +
-                            QString::fromUtf8(killed.box.outFiles()) + "\nbackup_files.txt:\n" +
-                            QString::fromUtf8(killed.box.backupFiles());
-        const QString modChange = Tree::difference(killed.modBefore, Tree::snapshot(killed.mod()));
-        if (!modChange.isEmpty())
-            failures << at + "the mod folder changed:\n" + modChange;
+        failures << killed.leftBehind(at);
     }
 
     qInfo("seed %u: %d counted calls, %d kill points run, %d needed a forced unmount, "
@@ -348,17 +362,8 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         Case whole(seed, wideFiles);
         const QString problem = mounted(whole);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const HelperRun run = runHelper(whole.box, 0, "unmount");
-        QVERIFY2(run.started, qPrintable("the helper did not start: " + run.errors));
-        if (run.errors.contains("cannot be preloaded") || run.errors.contains("ld.so"))
-            QFAIL(qPrintable("the kill shim could not be preloaded: " + run.errors.trimmed()));
-        QVERIFY2(run.exitStatus == QProcess::NormalExit && run.exitCode == 0,
-                 qPrintable(QString("the unmount without a kill did not end cleanly (exit code "
-                                    "%1):\n%2")
-                                .arg(run.exitCode)
-                                .arg(run.errors)));
-        const QString countProblem = killerCount(run, &callCount);
-        QVERIFY2(countProblem.isEmpty(), qPrintable(countProblem));
+        const QString runProblem = wholeRun(whole.box, "unmount", &callCount);
+        QVERIFY2(runProblem.isEmpty(), qPrintable(runProblem));
         QCOMPARE(Tree::difference(whole.gameBefore, Tree::snapshot(whole.box.gameDir)), QString());
     }
 
@@ -369,17 +374,17 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         const QString problem = mounted(killed);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         const HelperRun run = runHelper(killed.box, n, "unmount");
-        const QString at =
-            QString("seed %1, unmount killed after call %2 of %3: ").arg(seed).arg(n).arg(callCount);
+        const QString at = QString("seed %1, unmount killed after call %2 of %3: ")
+                               .arg(seed)
+                               .arg(n)
+                               .arg(callCount);
         if (run.exitStatus != QProcess::CrashExit) {
             failures << at + QString("the helper was not killed but exited with code %1\n%2")
                                  .arg(run.exitCode)
                                  .arg(run.errors);
             continue;
         }
-        const QString records =
-            "\nout_files.txt at the kill:\n" + QString::fromUtf8(killed.box.outFiles()) +
-            "\nbackup_files.txt at the kill:\n" + QString::fromUtf8(killed.box.backupFiles());
+        const QString records = killed.records("at the kill");
 
         ConfigStore config(utf8(killed.box.appDir));
         Worker worker(&config, modName);
@@ -389,18 +394,11 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
             log.last().aborted)
             failures << at + "the plain unmount after it reported problems (" + log.counts() +
                             "):\n" + log.errors.join('\n') + records;
-        const QString change = Tree::difference(killed.gameBefore, Tree::snapshot(killed.box.gameDir));
+        const QString change =
+            Tree::difference(killed.gameBefore, Tree::snapshot(killed.box.gameDir));
         if (!change.isEmpty())
             failures << at + "the game is not as it was:\n" + change + records;
-        if (!recordIsEmpty(killed.box.outFiles()) || !recordIsEmpty(killed.box.backupFiles()))
-            failures << at + "records left after the unmount: out_files.txt:\n" +
-                            QString::fromUtf8(killed.box.outFiles()) + "\nbackup_files.txt:\n" +
-                            QString::fromUtf8(killed.box.backupFiles());
-        if (QFileInfo::exists(killed.box.appDir + "/unmount_progress.txt"))
-            failures << at + "the unmount's journal is left behind";
-        const QString modChange = Tree::difference(killed.modBefore, Tree::snapshot(killed.mod()));
-        if (!modChange.isEmpty())
-            failures << at + "the mod folder changed:\n" + modChange;
+        failures << killed.leftBehind(at);
     }
     qInfo("seed %u: the unmount makes %d counted calls, %d kill points run, %d failures", seed,
           callCount, int(points.size()), int(failures.size()));

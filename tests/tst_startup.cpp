@@ -42,8 +42,7 @@ struct Unpacked {
     // The running program holds the folder: its lock names its process.
     bool heldBy(const QProcess &process) const
     {
-        return readFile(lockFile()).split('\n').value(0) ==
-               QByteArray::number(process.processId());
+        return readFile(lockFile()).split('\n').value(0) == QByteArray::number(process.processId());
     }
 };
 

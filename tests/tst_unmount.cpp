@@ -271,17 +271,17 @@ void UnmountTest::onlyPathsAMountCanHaveWrittenAreUndone()
     QVERIFY(Tree::file(box.game("war3.mpq.oxdbackup"), "game mpq"));
     const auto outsideBefore = Tree::snapshot(box.root + "/outside");
 
-    const QStringList untrustedPlaced{"relative-link", outside + "/link",
-                                      box.game("Maps/../../outside/link"), box.game("./ours"),
-                                      box.game("Linked/link"), box.gameDir};
+    const QStringList untrustedPlaced{
+        "relative-link",    outside + "/link",       box.game("Maps/../../outside/link"),
+        box.game("./ours"), box.game("Linked/link"), box.gameDir};
     const QStringList untrustedBackups{box.game("x.oxdbackup/../../outside/secret.txt"),
                                        outside + "/target.txt.oxdbackup",
                                        box.game("Linked/secret.txt.oxdbackup")};
     QVERIFY(writeFile(box.appDir + "/out_files.txt",
                       (untrustedPlaced.join('\n') + "\n" + box.game("ours") + "\n").toUtf8()));
-    QVERIFY(writeFile(box.appDir + "/backup_files.txt",
-                      (box.game("war3.mpq.oxdbackup") + "\n" + untrustedBackups.join('\n') + "\n")
-                          .toUtf8()));
+    QVERIFY(writeFile(
+        box.appDir + "/backup_files.txt",
+        (box.game("war3.mpq.oxdbackup") + "\n" + untrustedBackups.join('\n') + "\n").toUtf8()));
     // Relative lines would be taken from wherever the program was started.
     const QString startFolder = QDir::currentPath();
     QVERIFY(QDir::setCurrent(box.root));
@@ -380,8 +380,8 @@ void UnmountTest::recordThatCannotBeRewrittenIsReported()
     QCOMPARE(againLog.counts(), QString("3/0/0"));
     QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
     QCOMPARE(box.outFiles(), QByteArray());
-    QCOMPARE(entryNames(box.appDir), (QStringList{"backup_files.txt", "config.cfg", "mods",
-                                                  "out_files.txt"}));
+    QCOMPARE(entryNames(box.appDir),
+             (QStringList{"backup_files.txt", "config.cfg", "mods", "out_files.txt"}));
 }
 
 void UnmountTest::workerNeedsNoStoreOnceMade()

@@ -130,8 +130,7 @@ void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
     QTest::mouseClick(dialog->findChild<QPushButton *>("forceBtn"), Qt::LeftButton);
     QVERIFY(answers.done());
     QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
-    QTRY_COMPARE(w.status->text(),
-                 QString("Foo unmounted. [0 files unmounted, 2 files missing]"));
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted. [0 files unmounted, 2 files missing]"));
     // Its own pass still had problems: the dialog stays until dismissed, and so does the block.
     QTRY_VERIFY(dialog->isVisible());
     QVERIFY(!w.toggle->isEnabled());

@@ -5,8 +5,8 @@
 const char InstanceLock::fileName[] = "runemount.lock";
 
 InstanceLock::InstanceLock(const std::string &applicationDir)
-    : lock(QString::fromUtf8(applicationDir.data(), int(applicationDir.size())) +
-           QLatin1Char('/') + QLatin1String(fileName))
+    : lock(QString::fromUtf8(applicationDir.data(), int(applicationDir.size())) + QLatin1Char('/') +
+           QLatin1String(fileName))
 {
     // Only a lock whose copy is gone is stale, however long a running copy has held it.
     lock.setStaleLockTime(0);

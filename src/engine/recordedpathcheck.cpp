@@ -49,8 +49,12 @@ bool RecordedPathCheck::isRealFolder(const QString &folder)
     if (realFolders.contains(folder))
         return true;
     const QFileInfo info(folder);
-    if (FileEntry::isLink(info) || info.isJunction())
+    if (FileEntry::isLink(info))
         return false;
+#if QT_VERSION >= QT_VERSION_CHECK(5, 15, 0)
+    if (info.isJunction()) // a Windows folder redirect: as good as a link
+        return false;
+#endif
     // A folder that is not there is no link either; the entry below it is simply missing.
     if (info.isDir())
         realFolders.insert(folder);

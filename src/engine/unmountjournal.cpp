@@ -36,9 +36,8 @@ void UnmountJournal::note(Step step, const std::vector<const std::string *> &lin
         return;
     // Appended, never truncated: what an interrupted unmount noted stays true until the
     // records have been rewritten.
-    if (!file.isOpen() &&
-        !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text |
-                   QIODevice::Unbuffered))
+    if (!file.isOpen() && !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text |
+                                     QIODevice::Unbuffered))
         return;
     QByteArray batch;
     for (const std::string *line : lines)

@@ -115,8 +115,9 @@ bool rewriteRecord(const QString &path, const QByteArray &keptLines)
 // program happens to be started from.
 QString absoluteFolder(const QString &folder)
 {
-    return folder.isEmpty() || QDir::isAbsolutePath(folder) ? folder
-                                                           : QDir::current().absoluteFilePath(folder);
+    return folder.isEmpty() || QDir::isAbsolutePath(folder)
+               ? folder
+               : QDir::current().absoluteFilePath(folder);
 }
 
 // A record holds one path per line.

@@ -67,7 +67,8 @@ void Settings::save(QAbstractButton *button)
     if (!mounted.isEmpty() &&
         !RecordedPathCheck::sameFolder(stored, fromUtf8(config->get("GamePath")))) {
         QMessageBox::warning(this, tr("Error"),
-                             tr("Unmount ") + mounted + tr(" before changing the Warcraft III folder."),
+                             tr("Unmount ") + mounted +
+                                 tr(" before changing the Warcraft III folder."),
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
