@@ -12,6 +12,9 @@ namespace Startup
 
 int run(const std::string &applicationDir)
 {
+    // First of all, so that a request to end that comes while the window is being built is
+    // kept until the window can act on it.
+    TerminationSignal termination;
     // Before the window, whose store may write config.cfg.
     InstanceLock lock(applicationDir);
     if (!lock.acquire()) {
@@ -21,7 +24,6 @@ int run(const std::string &applicationDir)
         return 1;
     }
     MainWindow window(applicationDir);
-    TerminationSignal termination;
     QObject::connect(&termination, &TerminationSignal::received, &window, &QWidget::close);
     window.show();
     return QApplication::exec();
