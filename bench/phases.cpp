@@ -1,0 +1,282 @@
+#include "phases.h"
+
+#include "benchsupport.h"
+#include "floorops.h"
+#include "table.h"
+#include "trees.h"
+#include "worker.h"
+#include "workerdriver.h"
+
+#include <QProcess>
+#include <QStringList>
+
+namespace bench
+{
+
+namespace
+{
+
+struct ToolRun {
+    double seconds = 0;
+    bool ok = false;
+    QString output;
+};
+
+ToolRun runTool(const QString &program, const QStringList &arguments)
+{
+    ToolRun run;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    const Clock::time_point start = Clock::now();
+    process.start(program, arguments);
+    const bool finished = process.waitForStarted(-1) && process.waitForFinished(-1);
+    run.seconds = secondsSince(start);
+    run.output = QString::fromLocal8Bit(process.readAll()).trimmed();
+    run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return run;
+}
+
+void mountWithWorker(PhaseContext &context, SizeSet &set, int r)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const WorkerRun mounted = context.driver.run(
+        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->mountModWorker(); }, true);
+    set.samples["mount"].push_back({mounted.seconds, mounted.done});
+    noteWorkerProblems(set, "mount", r, mounted);
+    const long outLines = countLines(w.outFiles());
+    const long backupLines = countLines(w.backupFiles());
+    if (r == 0)
+        set.notes.push_back(
+            format("mount: Worker made %s links and %s backups (result done %s, out_files.txt %s "
+                   "lines, backup_files.txt %s lines, %ld status signals); %s mod folders were "
+                   "folded into one link each",
+                   withSpaces(mounted.done).c_str(), withSpaces(backupLines).c_str(),
+                   withSpaces(mounted.done).c_str(), withSpaces(outLines).c_str(),
+                   withSpaces(backupLines).c_str(), mounted.statusSignals,
+                   withSpaces(long(set.shape.foldedFolders)).c_str()));
+    expect(set,
+           size_t(mounted.done) == set.shape.expectedLinks &&
+               size_t(backupLines) == set.shape.expectedBackups,
+           format("mount run %d: %d links and %ld backups, %zu and %zu expected", r + 1,
+                  mounted.done, backupLines, set.shape.expectedLinks, set.shape.expectedBackups));
+}
+
+void mountWithFloor(SizeSet &set, int r)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const Clock::time_point start = Clock::now();
+    const floorops::MountCounts counts =
+        floorops::mount(f.modFolder(), f.game, f.outFiles(), f.backupFiles());
+    set.samples["floor mount"].push_back({secondsSince(start), counts.links});
+    if (r == 0)
+        set.notes.push_back(format("mount: floor made %s links and %s backups",
+                                   withSpaces(counts.links).c_str(),
+                                   withSpaces(counts.backups).c_str()));
+    expect(set, counts.failed == 0 && size_t(counts.links) == set.shape.expectedLinks,
+           format("floor mount run %d: %ld links, %ld failed", r + 1, counts.links, counts.failed));
+}
+
+void copyAddWithWorker(PhaseContext &context, SizeSet &set, int r)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const QString source = q(w.modFolder());
+    const QString target = q(w.copyTarget());
+    const WorkerRun copied = context.driver.run(
+        *w.config, QStringLiteral("copied"),
+        [source, target](Worker *worker) { worker->moveFolderWorker(source, target, 1); }, true);
+    set.samples["copy-add"].push_back({copied.seconds, copied.done});
+    noteWorkerProblems(set, "copy-add", r, copied);
+    expect(set, countTree(w.copyTarget()).files == long(set.files),
+           format("copy-add run %d: the copy is incomplete", r + 1));
+}
+
+void copyAddWithFloor(SizeSet &set, int r)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const Clock::time_point start = Clock::now();
+    const long done = floorops::transferTree(f.modFolder(), f.copyTarget(), false);
+    set.samples["floor copy-add"].push_back({secondsSince(start), done});
+    expect(set, done == long(set.files), format("floor copy-add run %d: %ld files", r + 1, done));
+}
+
+WorkerRun scanWithWorker(PhaseContext &context, SizeSet &set, int r, bool connectReceiver)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    return context.driver.run(
+        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->scanModWorker(0); }, false,
+        connectReceiver);
+}
+
+void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &scanned, long files,
+                long long bytes)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const ToolRun measured = runTool(context.du, {QStringLiteral("-sb"), q(f.modFolder())});
+    set.samples["du -sb"].push_back({measured.seconds, long(set.files)});
+    if (r == 0)
+        set.notes.push_back(
+            format("scan: Worker's last update \"%s\", \"%s\" (%s updates); floor %s files, %s "
+                   "bytes; du -sb: %s (it counts the folders' own blocks too)",
+                   qPrintable(scanned.scanSize), qPrintable(scanned.scanFiles),
+                   withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
+                   withSpaces(bytes).c_str(), qPrintable(measured.output.section('\t', 0, 0))));
+    expect(set, measured.ok, "du failed: " + measured.output.toStdString());
+}
+
+void moveAddWithWorker(PhaseContext &context, SizeSet &set, int r)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const QString source = q(w.moveSource());
+    const QString target = q(w.moveTarget());
+    const WorkerRun moved = context.driver.run(
+        *w.config, QStringLiteral("moved"),
+        [source, target](Worker *worker) { worker->moveFolderWorker(source, target, 0); }, true);
+    set.samples["move-add"].push_back({moved.seconds, moved.done});
+    noteWorkerProblems(set, "move-add", r, moved);
+    expect(set, countTree(w.moveTarget()).files == long(set.files) && !exists(w.moveSource()),
+           format("move-add run %d: %ld files arrived, source %s", r + 1,
+                  countTree(w.moveTarget()).files,
+                  exists(w.moveSource()) ? "still there" : "gone"));
+}
+
+void moveAddWithFloor(SizeSet &set, int r)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const Clock::time_point start = Clock::now();
+    const long done = floorops::transferTree(f.moveSource(), f.moveTarget(), true);
+    set.samples["floor move-add"].push_back({secondsSince(start), done});
+    expect(set, done == long(set.files) && !exists(f.moveSource()),
+           format("floor move-add run %d: %ld files", r + 1, done));
+}
+
+void unmountWithWorker(PhaseContext &context, SizeSet &set, int r)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const WorkerRun unmounted = context.driver.run(
+        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->unmountModWorker(false); },
+        true);
+    set.samples["unmount"].push_back({unmounted.seconds, unmounted.done});
+    noteWorkerProblems(set, "unmount", r, unmounted);
+    const TreeCount game = countTree(w.game);
+    expect(set,
+           game.links == 0 && game.backups == 0 &&
+               size_t(game.files) == set.shape.gameFileCount(true),
+           format("unmount run %d: the game folder holds %ld links, %ld backups, %ld files", r + 1,
+                  game.links, game.backups, game.files));
+}
+
+void unmountWithFloor(SizeSet &set, int r)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const Clock::time_point start = Clock::now();
+    const floorops::UnmountCounts counts = floorops::unmount(f.outFiles(), f.backupFiles());
+    set.samples["floor unmount"].push_back({secondsSince(start), counts.removed + counts.restored});
+    expect(set, counts.failed == 0,
+           format("floor unmount run %d: %ld failed", r + 1, counts.failed));
+}
+
+void unmountWithStow(PhaseContext &context, SizeSet &set, int r)
+{
+    RunTrees &trees = set.runs[size_t(r)];
+    const long links = countTree(trees.stowTarget).links;
+    const ToolRun unstowed =
+        runTool(context.stow, {QStringLiteral("-D"), QStringLiteral("-d"), q(trees.floor.mods),
+                               QStringLiteral("-t"), q(trees.stowTarget), QStringLiteral("mod")});
+    set.samples["stow unmount"].push_back({unstowed.seconds, links});
+    expect(set, unstowed.ok && countTree(trees.stowTarget).links == 0,
+           "stow -D failed: " + unstowed.output.toStdString());
+}
+
+void deleteWithWorker(PhaseContext &context, SizeSet &set, int r)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const WorkerRun deleted = context.driver.run(
+        *w.config, QStringLiteral("moddel"), [](Worker *worker) { worker->deleteModWorker(); },
+        true);
+    set.samples["delete"].push_back({deleted.seconds, deleted.done});
+    noteWorkerProblems(set, "delete", r, deleted);
+    expect(set, !exists(w.deleteFolder()) && exists(w.mods),
+           format("delete run %d: the mod folder %s", r + 1,
+                  exists(w.deleteFolder()) ? "is still there" : "is gone, with the mods folder"));
+}
+
+void deleteWithFloor(SizeSet &set, int r)
+{
+    Side &f = set.runs[size_t(r)].floor;
+    const Clock::time_point start = Clock::now();
+    const long removed = floorops::removeTree(f.deleteFolder());
+    set.samples["floor delete"].push_back({secondsSince(start), removed});
+}
+
+} // namespace
+
+void runMountPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    mountWithWorker(context, set, run);
+    mountWithFloor(set, run);
+}
+
+void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    copyAddWithWorker(context, set, run);
+    copyAddWithFloor(set, run);
+}
+
+void runScanPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    const WorkerRun scanned = scanWithWorker(context, set, run, true);
+    set.samples["scan"].push_back({scanned.seconds, scanned.scanSignals});
+    expect(
+        set, scanned.scanSignals == long(set.files),
+        format("scan run %d: %ld updates for %zu files", run + 1, scanned.scanSignals, set.files));
+
+    long long bytes = 0;
+    const Clock::time_point start = Clock::now();
+    const long files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
+    set.samples["floor scan"].push_back({secondsSince(start), files});
+
+    // The same walk with nobody listening: what the per-file updates cost on their own.
+    const WorkerRun unheard = scanWithWorker(context, set, run, false);
+    set.samples["scan, unconnected"].push_back({unheard.seconds, long(set.files)});
+
+    if (!context.du.isEmpty())
+        scanWithDu(context, set, run, scanned, files, bytes);
+}
+
+void runStowPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    RunTrees &trees = set.runs[size_t(run)];
+    const ToolRun stowed =
+        runTool(context.stow, {QStringLiteral("-d"), q(trees.floor.mods), QStringLiteral("-t"),
+                               q(trees.stowTarget), QStringLiteral("mod")});
+    const TreeCount count = countTree(trees.stowTarget);
+    set.samples["stow mount"].push_back({stowed.seconds, count.links});
+    if (run == 0)
+        set.notes.push_back(format("stow: made %s links (into a game copy without the "
+                                   "%s files the mod replaces)",
+                                   withSpaces(count.links).c_str(),
+                                   withSpaces(long(set.shape.expectedBackups)).c_str()));
+    expect(set, stowed.ok, "stow failed: " + stowed.output.toStdString());
+}
+
+void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    moveAddWithWorker(context, set, run);
+    moveAddWithFloor(set, run);
+}
+
+void runUnmountPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    unmountWithWorker(context, set, run);
+    unmountWithFloor(set, run);
+    if (!context.stow.isEmpty())
+        unmountWithStow(context, set, run);
+}
+
+void runDeletePhase(PhaseContext &context, SizeSet &set, int run)
+{
+    deleteWithWorker(context, set, run);
+    deleteWithFloor(set, run);
+}
+
+} // namespace bench

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// The timed phases: each runs one operation on one run's trees, with the Worker, the floor and,
+// where they are found, Stow and du, and records samples, notes and problems in the size set.
+namespace bench
+{
+
+class WorkerDriver;
+struct SizeSet;
+
+struct PhaseContext {
+    WorkerDriver &driver;
+    QString stow; // empty when not installed
+    QString du;   // empty when not found
+};
+
+void runMountPhase(PhaseContext &context, SizeSet &set, int run);
+void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run);
+void runScanPhase(PhaseContext &context, SizeSet &set, int run);
+void runStowPhase(PhaseContext &context, SizeSet &set, int run);
+void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run);
+void runUnmountPhase(PhaseContext &context, SizeSet &set, int run);
+void runDeletePhase(PhaseContext &context, SizeSet &set, int run);
+
+} // namespace bench

@@ -1,0 +1,128 @@
+#include "workerdriver.h"
+
+#include "benchsupport.h"
+#include "worker.h"
+
+namespace bench
+{
+
+void Receiver::reset()
+{
+    statusSignals = 0;
+    actionSignals = 0;
+    scanSignals = 0;
+    lastSize.clear();
+    lastFiles.clear();
+    std::lock_guard<std::mutex> lock(mutex);
+    resultArrived = false;
+    done = failed = missing = 0;
+    aborted = false;
+}
+
+WorkerDriver::WorkerDriver()
+{
+    receiver.context = new QObject;
+    receiver.context->moveToThread(&receiverThread);
+    workerAnchor = new QObject;
+    workerAnchor->moveToThread(&workerThread);
+    receiverThread.start();
+    workerThread.start();
+}
+
+WorkerDriver::~WorkerDriver()
+{
+    receiver.context->deleteLater();
+    workerAnchor->deleteLater();
+    receiverThread.quit();
+    workerThread.quit();
+    receiverThread.wait();
+    workerThread.wait();
+}
+
+WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
+                            const std::function<void(Worker *)> &operation, bool reportsResult,
+                            bool connectReceiver)
+{
+    Worker *worker = new Worker(&config, modName);
+    worker->moveToThread(&workerThread);
+    if (connectReceiver)
+        connectTo(worker);
+    receiver.reset();
+
+    WorkerRun result;
+    const Clock::time_point start = Clock::now();
+    QMetaObject::invokeMethod(
+        worker, [worker, operation] { operation(worker); }, Qt::QueuedConnection);
+    if (reportsResult && connectReceiver)
+        waitForResult();
+    else
+        drain(connectReceiver);
+    result.seconds = secondsSince(start);
+
+    worker->deleteLater();
+    drain(true);
+    copyReceived(result);
+    return result;
+}
+
+void WorkerDriver::waitForResult()
+{
+    std::unique_lock<std::mutex> lock(receiver.mutex);
+    receiver.arrived.wait(lock, [this] { return receiver.resultArrived; });
+}
+
+void WorkerDriver::drain(bool receiverToo)
+{
+    QMetaObject::invokeMethod(
+        workerAnchor, [] {}, Qt::BlockingQueuedConnection);
+    if (receiverToo)
+        QMetaObject::invokeMethod(
+            receiver.context, [] {}, Qt::BlockingQueuedConnection);
+}
+
+void WorkerDriver::connectTo(Worker *worker)
+{
+    Receiver *r = &receiver;
+    QObject *context = receiver.context;
+    QObject::connect(
+        worker, &Worker::status, context,
+        [r](const QString &, bool) { r->statusSignals.fetch_add(1, std::memory_order_relaxed); },
+        Qt::QueuedConnection);
+    QObject::connect(
+        worker, &Worker::appendAction, context,
+        [r](const QString &) { r->actionSignals.fetch_add(1, std::memory_order_relaxed); },
+        Qt::QueuedConnection);
+    QObject::connect(
+        worker, &Worker::scanModUpdate, context,
+        [r](int, const QString &sizeText, const QString &filesText) {
+            r->scanSignals.fetch_add(1, std::memory_order_relaxed);
+            r->lastSize = sizeText;
+            r->lastFiles = filesText;
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        worker, &Worker::resultReady, context,
+        [r](const QString &, int done, int failed, int missing, bool aborted, bool) {
+            std::lock_guard<std::mutex> lock(r->mutex);
+            r->done = done;
+            r->failed = failed;
+            r->missing = missing;
+            r->aborted = aborted;
+            r->resultArrived = true;
+            r->arrived.notify_all();
+        },
+        Qt::QueuedConnection);
+}
+
+void WorkerDriver::copyReceived(WorkerRun &result) const
+{
+    result.done = receiver.done;
+    result.failed = receiver.failed;
+    result.missing = receiver.missing;
+    result.statusSignals = receiver.statusSignals;
+    result.scanSignals = receiver.scanSignals;
+    result.scanSize = receiver.lastSize;
+    result.scanFiles = receiver.lastFiles;
+}
+
+} // namespace bench

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+class ConfigStore;
+class Worker;
+
+namespace bench
+{
+
+// What the Worker's signals told a run's receiver; it only counts them.
+struct Receiver {
+    QObject *context = nullptr;
+    std::atomic<long> statusSignals{0};
+    std::atomic<long> actionSignals{0};
+    std::atomic<long> scanSignals{0};
+    QString lastSize; // touched on the receiver's thread only, read after a barrier
+    QString lastFiles;
+
+    std::mutex mutex;
+    std::condition_variable arrived;
+    bool resultArrived = false;
+    int done = 0;
+    int failed = 0;
+    int missing = 0;
+    bool aborted = false;
+
+    void reset();
+};
+
+struct WorkerRun {
+    double seconds = 0;
+    int done = 0;
+    int failed = 0;
+    int missing = 0;
+    long statusSignals = 0;
+    long scanSignals = 0;
+    QString scanSize;
+    QString scanFiles;
+};
+
+// Drives the Worker as the program does: on its own thread, its signals queued to an object
+// on another thread, which here only counts them.
+class WorkerDriver
+{
+public:
+    WorkerDriver();
+    ~WorkerDriver();
+
+    WorkerDriver(const WorkerDriver &) = delete;
+    WorkerDriver &operator=(const WorkerDriver &) = delete;
+
+    // Runs one operation on a fresh Worker. The clock stops when the receiver has the result,
+    // or for a scan (which reports no result) when the worker thread is idle again and the
+    // receiver has taken every update.
+    WorkerRun run(ConfigStore &config, const QString &modName,
+                  const std::function<void(Worker *)> &operation, bool reportsResult,
+                  bool connectReceiver = true);
+
+private:
+    void waitForResult();
+    void drain(bool receiverToo);
+    void connectTo(Worker *worker);
+    void copyReceived(WorkerRun &result) const;
+
+    QThread workerThread;
+    QThread receiverThread;
+    QObject *workerAnchor = nullptr;
+    Receiver receiver;
+};
+
+} // namespace bench
