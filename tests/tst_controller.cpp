@@ -20,17 +20,20 @@ using namespace TestSupport;
 namespace
 {
 
-// Counts how often a widget is shown.
-class ShowCounter : public QObject
+// Notes every progress dialog that is shown, with its title and message at that moment.
+class ShownDialogs : public QObject
 {
 public:
-    int shows = 0;
+    ShownDialogs() { QCoreApplication::instance()->installEventFilter(this); }
+    QStringList seen;
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Show)
-            ++shows;
+            if (auto *dialog = qobject_cast<FileStatus *>(watched))
+                seen << dialog->windowTitle() + " | " +
+                            dialog->findChild<QLabel *>("msgLbl")->text();
         return false;
     }
 };
@@ -109,18 +112,14 @@ void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
     QVERIFY(Tree::file(box.modDir("Foo") + "/a.txt"));
     QVERIFY(Tree::file(box.modDir("Foo") + "/b.txt"));
 
-    // Nothing to mount: no report, so the dialog never appears.
+    // Nothing to mount: no report, so no dialog is even made.
     Handler handler;
+    ShownDialogs shown;
     Controller *controller = start(box, "Mounting", "Empty", handler);
-    FileStatus *dialog = window.findChild<FileStatus *>();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QString("Mounting Empty..."));
-    QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Empty:"));
-    ShowCounter counter;
-    dialog->installEventFilter(&counter);
+    QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
     emit controller->mountMod();
     QTRY_COMPARE(handler.results.size(), 1);
-    QCOMPARE(counter.shows, 0);
+    QCOMPARE(shown.seen, QStringList());
     QCOMPARE(handler.results[0].done, 0);
     QVERIFY(handler.controllerGoneOnArrival[0]);
     QCOMPARE(handler.dialogsOnArrival[0], 0);
@@ -128,12 +127,11 @@ void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
     // With files: the dialog shows progress, and is gone with its thread before the caller's
     // handler runs.
     controller = start(box, "Mounting", "Foo", handler);
-    ShowCounter fooCounter;
-    window.findChild<FileStatus *>()->installEventFilter(&fooCounter);
     emit controller->mountMod();
     QTRY_COMPARE(handler.results.size(), 2);
     QCOMPARE(handler.results[1].done, 2);
-    QVERIFY(fooCounter.shows > 0);
+    QVERIFY(!shown.seen.isEmpty());
+    QCOMPARE(shown.seen.first(), QString("Mounting Foo... | Mounting Foo:"));
     QVERIFY(handler.controllerGoneOnArrival[1]);
     QCOMPARE(handler.dialogsOnArrival[1], 0);
 }
@@ -148,7 +146,6 @@ void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
 
     Handler handler;
     Controller *controller = start(box, "Mounting", "Foo", handler);
-    FileStatus *dialog = window.findChild<FileStatus *>();
     // Hold the worker on its first file until the user has pressed Abort.
     QSemaphore userActed;
     bool held = false;
@@ -162,7 +159,8 @@ void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
         },
         Qt::DirectConnection);
     emit controller->mountMod();
-    QTRY_VERIFY(dialog->isVisible());
+    FileStatus *dialog = nullptr;
+    QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QTest::mouseClick(dialog->findChild<QPushButton *>("abortBtn"), Qt::LeftButton);
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
@@ -197,7 +195,6 @@ void ControllerTest::escapeWhileRunningAbortsAndHides()
 
     Handler handler;
     Controller *controller = start(box, "Mounting", "Foo", handler);
-    FileStatus *dialog = window.findChild<FileStatus *>();
     QSemaphore userActed;
     connect(
         controller->worker, &Worker::status, controller->worker,
@@ -207,7 +204,8 @@ void ControllerTest::escapeWhileRunningAbortsAndHides()
         },
         Qt::DirectConnection);
     emit controller->mountMod();
-    QTRY_VERIFY(dialog->isVisible());
+    FileStatus *dialog = nullptr;
+    QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QTest::keyClick(dialog, Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
@@ -236,10 +234,10 @@ void ControllerTest::failedUnmountOffersAForcedPassOnTheSameWorker()
 
     Handler handler;
     Controller *controller = start(box, "Unmounting", "Foo", handler);
-    FileStatus *dialog = window.findChild<FileStatus *>();
     emit controller->unmountMod(false);
     QTRY_COMPARE(handler.results.size(), 1);
-    QTRY_VERIFY(dialog->isVisible());
+    FileStatus *dialog = nullptr;
+    QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Unmounting Foo: failed."));
     QCOMPARE(labelText(dialog, "infoLbl"), QString("0 files succeeded, 3 files missing."));
     auto *force = dialog->findChild<QPushButton *>("forceBtn");
@@ -316,14 +314,13 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         // An unmount with problems, dismissed with OK.
         Handler handler;
         Controller *failing = track(start(box, "Unmounting", "Foo", handler));
-        FileStatus *dialog = nullptr;
-        for (FileStatus *candidate : window.findChildren<FileStatus *>())
-            if (candidate->windowTitle() == "Unmounting Foo...")
-                dialog = candidate;
-        QVERIFY(dialog);
         emit failing->unmountMod(false);
-        QTRY_VERIFY(dialog->isVisible());
+        // The scans never make a dialog; the unmount's is the only one.
+        FileStatus *dialog = nullptr;
+        QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
         QTRY_COMPARE(liveControllers, 1);
+        QCOMPARE(window.findChildren<FileStatus *>().size(), 1);
+        QCOMPARE(dialog->windowTitle(), QString("Unmounting Foo..."));
         QCOMPARE(reports.size(), 5);
         QCOMPARE(reports[4], QStringList{"0 MB 0 files"});
         QTRY_VERIFY(dialog->findChild<QPushButton *>("okBtn")->isVisible());

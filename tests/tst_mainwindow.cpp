@@ -2,7 +2,9 @@
 #include "gameregistrystandin.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
+#include "scanqueue.h"
 #include "windowfixture.h"
+#include "workergate.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,6 +36,7 @@ private slots:
     void settingsApplyOrRefuse();
     void settingsKeepTheGameFolderWhileAModIsMounted();
     void staleScanReportsLeaveTheNewListAlone();
+    void manyModsAreScannedAFewAtATime();
 };
 
 void MainWindowTest::listShowsModsAsTheirScansReport()
@@ -429,6 +432,33 @@ void MainWindowTest::staleScanReportsLeaveTheNewListAlone()
     QTRY_VERIFY_WITH_TIMEOUT(liveThreadCount() <= threadsBefore, 30000);
     QCOMPARE(w.cell("B", 2), QString("1 files"));
     QVERIFY(w.shown("B"));
+}
+
+void MainWindowTest::manyModsAreScannedAFewAtATime()
+{
+    AppFolder app;
+    const int mods = 300;
+    for (int mod = 0; mod < mods; ++mod)
+        for (int file = 0; file <= mod % 3; ++file)
+            QVERIFY(Tree::file(app.box.modDir(QString("Mod%1").arg(mod, 3, 10, QChar('0'))) +
+                                   QString("/f%1").arg(file),
+                               "x"));
+    const int threadsBefore = liveThreadCount();
+    WorkerGate watcher;
+    watcher.open(); // only counting
+    Window w(app);
+    // A refresh while the first list is still being scanned: its scans stop first.
+    QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QCOMPARE(w.list->rowCount(), mods);
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.workersAlive() == 0, 60000);
+    QCOMPARE(watcher.mostAlive(), ScanQueue::limit());
+    for (int row = 0; row < mods; ++row) {
+        const QString name = w.list->item(row, 0)->text();
+        const int files = name.mid(3).toInt() % 3 + 1;
+        QVERIFY2(w.shown(name), qPrintable(name));
+        QCOMPARE(w.cell(name, 2), QString("%1 files").arg(files));
+    }
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
 }
 
 QTEST_MAIN(MainWindowTest)

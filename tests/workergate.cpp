@@ -9,11 +9,15 @@
 #include <QTest>
 #include <QWaitCondition>
 
+#include <algorithm>
+
 struct WorkerGate::State {
     QMutex mutex;
     QWaitCondition opened;
     bool isOpen = false;
     int held = 0;
+    int alive = 0;
+    int mostAlive = 0;
 };
 
 WorkerGate::WorkerGate() : state(std::make_shared<State>())
@@ -45,11 +49,36 @@ bool WorkerGate::waitUntilHeld(int timeoutMs)
         timeoutMs);
 }
 
+int WorkerGate::workersAlive() const
+{
+    QMutexLocker lock(&state->mutex);
+    return state->alive;
+}
+
+int WorkerGate::mostAlive() const
+{
+    QMutexLocker lock(&state->mutex);
+    return state->mostAlive;
+}
+
 bool WorkerGate::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ThreadChange) {
         if (auto *worker = qobject_cast<Worker *>(watched)) {
+            ++made;
             const std::shared_ptr<State> shared = state;
+            {
+                QMutexLocker lock(&shared->mutex);
+                shared->mostAlive = std::max(shared->mostAlive, ++shared->alive);
+            }
+            // A Worker is deleted on its own thread, as that thread ends.
+            connect(
+                worker, &QObject::destroyed, worker,
+                [shared] {
+                    QMutexLocker lock(&shared->mutex);
+                    --shared->alive;
+                },
+                Qt::DirectConnection);
             connect(
                 worker, &Worker::status, worker,
                 [shared](const QString &, bool error) {

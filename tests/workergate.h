@@ -3,7 +3,8 @@
 // Holds the Workers that the code under test makes, so that a test can act while an operation
 // is running. While the gate is closed, every Worker made meanwhile stops at its first progress
 // report, before it changes anything for that entry, until the gate opens. Scans report no
-// progress of that kind, so they pass.
+// progress of that kind, so they pass. It also counts the Workers that are alive: one is from
+// its Controller's start until its thread has ended.
 
 #include <QObject>
 
@@ -21,6 +22,12 @@ public:
     void open();
     // True once a Worker waits at the gate; false if none came within the timeout.
     bool waitUntilHeld(int timeoutMs = 20000);
+    // Workers made since the gate was set up, scans included; known as soon as a Controller
+    // has been made.
+    int workersMade() const { return made; }
+    int workersAlive() const;
+    // The most Workers that were alive at one time.
+    int mostAlive() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -29,4 +36,5 @@ private:
     struct State;
     // Shared with the connections on the Workers, which may outlive the gate.
     std::shared_ptr<State> state;
+    int made = 0;
 };

@@ -12,7 +12,8 @@ Controller::Controller(MainWindow *mainWindow, QString action, QString modName, 
 
 Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString action, QString modName,
                        bool withDialog)
-    : QObject(nullptr), action(std::move(action)), modName(std::move(modName))
+    : QObject(nullptr), action(std::move(action)), modName(std::move(modName)),
+      dialogParent(dialogParent), withDialog(withDialog)
 {
     worker = new Worker(config, this->modName);
     worker->moveToThread(&thread);
@@ -37,20 +38,26 @@ Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString actio
     }
     // Also without a dialog, so that the Controller is released at the end.
     connect(worker, &Worker::resultReady, this, &Controller::result);
-    if (withDialog) {
-        dialog = new FileStatus(dialogParent);
-        connect(dialog, &QDialog::rejected, this, &Controller::abort);
-        connect(dialog, &FileStatus::forceUnmount, worker, &Worker::unmountModWorker);
-        connect(dialog, &FileStatus::forceUnmount, this, [this] {
-            awaitingDismissal = false;
-            running = true;
-        });
-        connect(dialog, &QDialog::finished, this, &Controller::dialogDismissed);
-        dialog->setMessage(this->action + QLatin1Char(' ') + this->modName + QLatin1Char(':'));
-        dialog->setWindowTitle(this->action + QLatin1Char(' ') + this->modName +
-                               QStringLiteral("..."));
-    }
     thread.start(QThread::InheritPriority);
+}
+
+FileStatus *Controller::shownDialog()
+{
+    // Made on first use: most operations never show one (a scan, a clean mount of an empty mod),
+    // and a refresh of many mods would otherwise build a dialog for every one of them.
+    if (dialog || !withDialog)
+        return dialog;
+    dialog = new FileStatus(dialogParent);
+    connect(dialog, &QDialog::rejected, this, &Controller::abort);
+    connect(dialog, &FileStatus::forceUnmount, worker, &Worker::unmountModWorker);
+    connect(dialog, &FileStatus::forceUnmount, this, [this] {
+        awaitingDismissal = false;
+        running = true;
+    });
+    connect(dialog, &QDialog::finished, this, &Controller::dialogDismissed);
+    dialog->setMessage(action + QLatin1Char(' ') + modName + QLatin1Char(':'));
+    dialog->setWindowTitle(action + QLatin1Char(' ') + modName + QStringLiteral("..."));
+    return dialog;
 }
 
 Controller::~Controller()
@@ -70,16 +77,17 @@ void Controller::result(const QString &, int done, int failed, int missing, bool
                         bool forced)
 {
     running = false;
-    if (dialog)
-        disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
     const bool problems = failed + missing > 0;
-    if ((!problems && !aborted) || !dialog) {
+    if ((!problems && !aborted) || !withDialog) {
         // Deleted at once, so the dialog is closed and the thread joined before the main
         // window's handler for this same result runs.
         delete this;
         return;
     }
 
+    shownDialog();
+    // Dismissing the finished dialog aborts nothing.
+    disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
     if (aborted) {
         dialog->finish(false);
     } else if (forced) {
@@ -103,7 +111,7 @@ void Controller::result(const QString &, int done, int failed, int missing, bool
 
 void Controller::status(const QString &text, bool error)
 {
-    if (!dialog)
+    if (!shownDialog())
         return;
     if (error)
         dialog->appendDetail(text);
@@ -115,7 +123,7 @@ void Controller::status(const QString &text, bool error)
 
 void Controller::appendAction(const QString &text)
 {
-    if (dialog)
+    if (shownDialog())
         dialog->setMessage(action + QLatin1Char(' ') + modName + QStringLiteral(": ") + text);
 }
 

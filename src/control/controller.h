@@ -53,12 +53,15 @@ private:
     void releaseAfterScan();
     void dialogDismissed();
     void started() { running = true; }
+    FileStatus *shownDialog();
 
     QThread thread;
     QString action;
     QString modName;
     // Owned by the main window as a widget; held weakly in case the window goes first.
     QPointer<FileStatus> dialog;
+    QPointer<QWidget> dialogParent;
+    bool withDialog;
     bool awaitingDismissal = false;
     bool running = false;
 };

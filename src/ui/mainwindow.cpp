@@ -5,6 +5,7 @@
 #include "gamelauncher.h"
 #include "gameregistry.h"
 #include "resultwording.h"
+#include "scanqueue.h"
 #include "settings.h"
 #include "ui_about.h"
 #include "ui_mainwindow.h"
@@ -80,6 +81,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
       worldEditModIcon(QStringLiteral(":/icons/worldedit_mod.png")), config(std::move(store))
 {
     ui->setupUi(this);
+    scans = new ScanQueue(this, config.get(), this);
+    connect(scans, &ScanQueue::scanModUpdate, this, &MainWindow::scanModUpdate);
     // Only the disabled look carries the picture: the list is disabled while a mod is mounted.
     warningIcon.addPixmap(QPixmap(QStringLiteral(":/icons/warning.png")), QIcon::Disabled,
                           QIcon::Off);
@@ -148,8 +151,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
         else if (wanted.isEmpty())
             target = ui->modList->currentRow();
 
-        stopScans();
-        ++scanGeneration;
+        scans->startNewList();
         ui->modList->clearContents();
         ui->modList->setRowCount(0);
 
@@ -185,7 +187,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
                     ui->modList->setFocus(Qt::OtherFocusReason);
                 }
             } else {
-                startScan(name, row);
+                scans->add(name, row);
             }
         }
 
@@ -221,28 +223,6 @@ QString MainWindow::mountedWarning() const
     return tip;
 }
 
-void MainWindow::startScan(const QString &modName, int row)
-{
-    auto *controller = new Controller(this, QStringLiteral("Scanning"), modName, true);
-    const int generation = scanGeneration;
-    runningScans << QPointer<Controller>(controller);
-    connect(controller->worker, &Worker::scanModUpdate, this,
-            [this, generation](int reportRow, const QString &size, const QString &count) {
-                // A report from before the last rebuild would name a row of the old list.
-                if (generation == scanGeneration)
-                    scanModUpdate(reportRow, size, count);
-            });
-    emit controller->scanMod(row);
-}
-
-void MainWindow::stopScans()
-{
-    for (const QPointer<Controller> &scan : qAsConst(runningScans))
-        if (scan)
-            scan->worker->aborted = true;
-    runningScans.clear();
-}
-
 void MainWindow::scanModUpdate(int row, const QString &size, const QString &count)
 {
     if (row < 0 || row >= ui->modList->rowCount())
@@ -256,6 +236,17 @@ void MainWindow::scanModUpdate(int row, const QString &size, const QString &coun
     if (count == placeholderCount && size == placeholderSize && config->get("hideEmptyMods") == "1")
         return;
     ui->modList->setRowHidden(row, false);
+    // Measuring the column looks at every row: once for all the rows shown in this turn of the
+    // event loop, not once for each.
+    if (!listTidyPending) {
+        listTidyPending = true;
+        QMetaObject::invokeMethod(this, &MainWindow::tidyList, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::tidyList()
+{
+    listTidyPending = false;
     ui->modList->resizeColumnToContents(0);
     if (QTableWidgetItem *current = ui->modList->item(ui->modList->currentRow(), 0))
         ui->modList->scrollToItem(current);
@@ -781,7 +772,7 @@ void MainWindow::abortRunningOperations()
     for (const QPointer<Controller> &operation : qAsConst(fileOperations))
         if (operation && operation->isRunning())
             operation->requestAbort();
-    stopScans();
+    scans->startNewList();
 }
 
 bool MainWindow::closeIfQuitting()
@@ -794,9 +785,9 @@ bool MainWindow::closeIfQuitting()
 void MainWindow::releaseOperations()
 {
     // Deleting a Controller closes its dialog and joins its thread.
-    QList<QPointer<Controller>> all = runningScans + fileOperations;
+    scans->release();
+    QList<QPointer<Controller>> all = fileOperations;
     all << mountOperation;
-    stopScans();
     for (const QPointer<Controller> &operation : qAsConst(all))
         delete operation.data();
     fileOperations.clear();

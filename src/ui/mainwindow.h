@@ -11,6 +11,7 @@
 
 class ConfigStore;
 class Controller;
+class ScanQueue;
 class QAction;
 class QDialog;
 class QTableWidgetItem;
@@ -84,8 +85,7 @@ private:
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
     void openFolder(const QString &folder, const QString &label);
-    void startScan(const QString &modName, int row);
-    void stopScans();
+    void tidyList();
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
@@ -113,10 +113,8 @@ private:
     QIcon worldEditModIcon;
     QIcon warningIcon;
     std::unique_ptr<ConfigStore> config;
-    // Each rebuild of the list starts a new generation of scans; reports of an older one are
-    // ignored, and its scans are asked to stop.
-    int scanGeneration = 0;
-    QList<QPointer<Controller>> runningScans;
+    ScanQueue *scans = nullptr;
+    bool listTidyPending = false;
     QAction *mountAction = nullptr; // the list's "Mount"
     QPointer<Controller> mountOperation;
     bool mountResultPending = false;

@@ -1,0 +1,74 @@
+#include "scanqueue.h"
+
+#include "controller.h"
+#include "worker.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+ScanQueue::ScanQueue(QWidget *dialogParent, ConfigStore *config, QObject *parent)
+    : QObject(parent), dialogParent(dialogParent), config(config)
+{
+}
+
+ScanQueue::~ScanQueue()
+{
+    release();
+}
+
+int ScanQueue::limit()
+{
+    return std::max(2, QThread::idealThreadCount());
+}
+
+void ScanQueue::add(const QString &modName, int row)
+{
+    waiting.enqueue({modName, row});
+    startWaiting();
+}
+
+void ScanQueue::startNewList()
+{
+    ++generation;
+    waiting.clear();
+    for (const QPointer<Controller> &scan : qAsConst(scans))
+        if (scan)
+            scan->worker->aborted = true;
+}
+
+void ScanQueue::release()
+{
+    startNewList();
+    const QList<QPointer<Controller>> all = scans;
+    scans.clear();
+    for (const QPointer<Controller> &scan : all)
+        delete scan.data(); // joins its thread
+}
+
+int ScanQueue::running() const
+{
+    return int(std::count_if(scans.begin(), scans.end(),
+                             [](const QPointer<Controller> &scan) { return !scan.isNull(); }));
+}
+
+void ScanQueue::startWaiting()
+{
+    scans.removeAll(QPointer<Controller>());
+    while (!waiting.isEmpty() && scans.size() < limit()) {
+        const Waiting next = waiting.dequeue();
+        auto *controller =
+            new Controller(dialogParent, config, QStringLiteral("Scanning"), next.modName, true);
+        scans << QPointer<Controller>(controller);
+        const int startedFor = generation;
+        connect(controller->worker, &Worker::scanModUpdate, this,
+                [this, startedFor](int row, const QString &sizeText, const QString &filesText) {
+                    // A report for an earlier list would name a row of that list.
+                    if (startedFor == generation)
+                        emit scanModUpdate(row, sizeText, filesText);
+                });
+        // The Controller releases itself once its last report has been delivered.
+        connect(controller, &QObject::destroyed, this, &ScanQueue::startWaiting);
+        emit controller->scanMod(next.row);
+    }
+}
