@@ -6,15 +6,17 @@
 #include "phases.h"
 #include "table.h"
 #include "trees.h"
+#include "windowcases.h"
 #include "workerdriver.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -31,8 +33,12 @@ namespace
 struct Options {
     std::vector<size_t> sizes;
     int runs = 0;
-    std::string workParent; // absolute
+    std::string workParent;    // absolute
+    std::vector<int> listMods; // the window's refresh cases; empty: no window cases
 };
+
+// The mods of the window's refresh cases have this many files each.
+const int filesPerListedMod = 10;
 
 // What all trees of all runs take on disk.
 struct Needs {
@@ -46,6 +52,7 @@ struct Phase {
     const char *name;
     PhaseBody body;
     bool needsStow;
+    bool removes; // runs after every phase that only creates, and after the window cases
 };
 
 // Every tree of every run is written before the first measurement, the operations that remove
@@ -53,13 +60,13 @@ struct Phase {
 // removed only after the last measurement: on ext4, creating entries shortly after many were
 // deleted can cost many times more, which would make whatever runs after a deletion look slow.
 const Phase phases[] = {
-    {"mount", runMountPhase, false},      // creates links, moves game files aside
-    {"copy-add", runCopyAddPhase, false}, // creates files
-    {"scan", runScanPhase, false},        // only reads
-    {"stow", runStowPhase, true},         // creates links
-    {"move-add", runMoveAddPhase, false}, // renames files, removes the emptied source folders
-    {"unmount", runUnmountPhase, false},  // removes links, moves game files back
-    {"delete", runDeletePhase, false},    // removes files and folders
+    {"mount", runMountPhase, false, false},      // creates links, moves game files aside
+    {"copy-add", runCopyAddPhase, false, false}, // creates files
+    {"scan", runScanPhase, false, false},        // only reads
+    {"stow", runStowPhase, true, false},         // creates links
+    {"move-add", runMoveAddPhase, false, true}, // renames files, removes the emptied source folders
+    {"unmount", runUnmountPhase, false, true},  // removes links, moves game files back
+    {"delete", runDeletePhase, false, true},    // removes files and folders
 };
 
 std::vector<size_t> parseSizes(const QString &text)
@@ -93,12 +100,18 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption runsOption(QStringLiteral("runs"),
                                         QStringLiteral("Runs per size; medians are reported."),
                                         QStringLiteral("n"), QStringLiteral("3"));
+    const QCommandLineOption modsOption(
+        QStringLiteral("mods"),
+        QStringLiteral("Mods in the window's list for its refresh cases, comma-separated; 0 leaves "
+                       "out the window cases."),
+        QStringLiteral("list"), QStringLiteral("1000,10000"));
     const QCommandLineOption workOption(
         QStringLiteral("work-dir"),
         QStringLiteral("Folder in which a fresh work folder is made and removed at the end."),
         QStringLiteral("dir"), QStringLiteral("/tmp"));
     parser.addOption(sizesOption);
     parser.addOption(runsOption);
+    parser.addOption(modsOption);
     parser.addOption(workOption);
     parser.process(app);
 
@@ -108,6 +121,15 @@ Options parseOptions(const QCoreApplication &app)
     options.runs = parser.value(runsOption).toInt(&runsOk);
     if (!runsOk || options.runs < 1)
         fail("--runs takes a positive number");
+    for (const QString &part : parser.value(modsOption).split(QLatin1Char(','))) {
+        bool ok = false;
+        const int mods = part.trimmed().toInt(&ok);
+        if (!ok || mods < 0)
+            fail("--mods takes mod counts separated by commas: %s",
+                 qPrintable(parser.value(modsOption)));
+        if (mods > 0)
+            options.listMods.push_back(mods);
+    }
     options.workParent =
         std::filesystem::absolute(parser.value(workOption).toStdString()).lexically_normal();
     return options;
@@ -123,9 +145,20 @@ std::vector<SizeSet> makeSizeSets(const std::vector<size_t> &sizes)
     return sets;
 }
 
-Needs estimateNeeds(const std::vector<SizeSet> &sets, int runs)
+Needs estimateNeeds(const std::vector<SizeSet> &sets, const Options &options)
 {
+    const int runs = options.runs;
     Needs needs;
+    // The window cases: the listed mods, and a mod of the largest size with its game, twice.
+    for (const int mods : options.listMods)
+        needs.files += (long long)mods * (filesPerListedMod + 1);
+    if (!options.listMods.empty()) {
+        const SizeSet &largest =
+            *std::max_element(sets.begin(), sets.end(),
+                              [](const SizeSet &a, const SizeSet &b) { return a.files < b.files; });
+        needs.files += 2 * (long long)(largest.files + largest.shape.gameFileCount(true));
+    }
+    needs.bytes = double(needs.files) * 4096.0 * 1.1;
     for (const SizeSet &set : sets) {
         const Shape &shape = set.shape;
         // Per run and side: mod, delete copy, move source, copy-add result, game; plus Stow's
@@ -186,10 +219,10 @@ void prepareTrees(std::vector<SizeSet> &sets, int runs, const std::string &work,
 }
 
 // Each phase goes through every size and every run before the next phase starts.
-void runPhases(std::vector<SizeSet> &sets, int runs, PhaseContext &context)
+void runPhases(std::vector<SizeSet> &sets, int runs, PhaseContext &context, bool removing)
 {
     for (const Phase &phase : phases) {
-        if (phase.needsStow && context.stow.isEmpty())
+        if (phase.removes != removing || (phase.needsStow && context.stow.isEmpty()))
             continue;
         for (SizeSet &set : sets) {
             const Clock::time_point start = Clock::now();
@@ -215,12 +248,15 @@ void removeWorkFolder(const std::string &work)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The window cases need no screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bench_worker"));
     const Options options = parseOptions(app);
 
     std::vector<SizeSet> sets = makeSizeSets(options.sizes);
-    const Needs needs = estimateNeeds(sets, options.runs);
+    const Needs needs = estimateNeeds(sets, options);
     makeFolders(options.workParent);
     checkDiskSpace(options.workParent, needs);
     const std::string work = makeWorkFolder(options.workParent);
@@ -231,16 +267,30 @@ int main(int argc, char *argv[])
     progress("work folder %s; about %.1f GiB and %s files to write", work.c_str(),
              needs.bytes / 1073741824.0, withSpaces(needs.files).c_str());
     prepareTrees(sets, options.runs, work, !stow.isEmpty());
+    WindowTrees windowTrees;
+    if (!options.listMods.empty()) {
+        const Clock::time_point start = Clock::now();
+        windowTrees =
+            prepareWindowTrees(work + "/window", options.listMods, filesPerListedMod,
+                               *std::max_element(options.sizes.begin(), options.sizes.end()));
+        ::sync();
+        progress("prepared the window cases in %.1f s", secondsSince(start));
+    }
 
     const double probeBefore = probeCreation(work + "/probe-before");
     progress("creating an empty file takes %.0f us", probeBefore);
 
     WorkerDriver driver;
     PhaseContext context{driver, stow, du};
-    runPhases(sets, options.runs, context);
+    runPhases(sets, options.runs, context, false);
+    std::vector<WindowCase> windowCases;
+    if (!windowTrees.modLists.empty())
+        windowCases = runWindowCases(windowTrees, filesPerListedMod, driver);
+    runPhases(sets, options.runs, context, true);
 
     const double probeAfter = probeCreation(work + "/probe-after");
     printReport(sets, {options.runs, probeBefore, probeAfter, !stow.isEmpty()});
+    printWindowCases(windowCases);
     removeWorkFolder(work);
     return 0;
 }

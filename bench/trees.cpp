@@ -189,12 +189,12 @@ void countTree(const std::string &path, TreeCount &count)
 }
 
 // The program reads its game folder from here, as it does beside its executable.
-void writeConfig(const Side &side)
+void writeConfig(const std::string &app, const std::string &game)
 {
-    const std::string config = "GamePath=" + side.game + "\nhideEmptyMods=1\n";
-    const int fd = ::open((side.app + "/config.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string config = "GamePath=" + game + "\nhideEmptyMods=1\n";
+    const int fd = ::open((app + "/config.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0 || ::write(fd, config.data(), config.size()) != ssize_t(config.size()))
-        fail("cannot write %s/config.cfg", side.app.c_str());
+        fail("cannot write %s/config.cfg", app.c_str());
     ::close(fd);
 }
 
@@ -280,7 +280,7 @@ double probeCreation(const std::string &folder)
     return secondsSince(start) * 1e6 / count;
 }
 
-Side prepareSide(const Shape &shape, const std::string &root)
+Side prepareSide(const Shape &shape, const std::string &root, SideTrees trees)
 {
     Side side;
     side.root = root;
@@ -289,14 +289,36 @@ Side prepareSide(const Shape &shape, const std::string &root)
     side.game = root + "/game";
     side.incoming = root + "/incoming";
     writeModTree(shape, side.modFolder());
-    writeModTree(shape, side.deleteFolder());
-    writeModTree(shape, side.moveSource());
+    if (trees == SideTrees::All) {
+        writeModTree(shape, side.deleteFolder());
+        writeModTree(shape, side.moveSource());
+    }
     writeGameTree(shape, side.game, true);
-    writeConfig(side);
+    writeConfig(side.app, side.game);
     side.config = std::make_unique<ConfigStore>(side.app);
     if (side.config->get("GamePath") != side.game)
         fail("config.cfg in %s was not read back", side.app.c_str());
     return side;
+}
+
+std::string prepareModList(const std::string &root, int mods, int filesEach)
+{
+    const std::string app = root + "/app";
+    const std::string game = root + "/game";
+    makeFolders(app + "/mods");
+    makeFolders(game);
+    char name[32];
+    for (int mod = 0; mod < mods; ++mod) {
+        std::snprintf(name, sizeof name, "/mods/mod%05d", mod);
+        const std::string folder = app + name;
+        makeFolder(folder);
+        for (int file = 0; file < filesEach; ++file) {
+            std::snprintf(name, sizeof name, "/f%02d.dat", file);
+            writeFile(folder + name, 1 + mix(uint32_t(mod * filesEach + file)) % 2048U);
+        }
+    }
+    writeConfig(app, game);
+    return app;
 }
 
 } // namespace bench

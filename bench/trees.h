@@ -81,6 +81,13 @@ struct RunTrees {
     std::string stowTarget;
 };
 
-Side prepareSide(const Shape &shape, const std::string &root);
+// All: the mod, its copies for delete and move-add, and the game; ModAndGame: only the first
+// and the last, for a mount.
+enum class SideTrees { All, ModAndGame };
+Side prepareSide(const Shape &shape, const std::string &root, SideTrees trees = SideTrees::All);
+
+// An installation whose mods folder holds `mods` mods named mod00000, mod00001, ... of
+// `filesEach` small files each, for the window's list. Returns its application folder.
+std::string prepareModList(const std::string &root, int mods, int filesEach);
 
 } // namespace bench

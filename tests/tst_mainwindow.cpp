@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,18 +47,26 @@ void MainWindowTest::listShowsModsAsTheirScansReport()
     QVERIFY(Tree::file(app.box.modDir("Two") + "/a", "1"));
     QVERIFY(Tree::file(app.box.modDir("Two") + "/sub/b", "2"));
     QVERIFY(Tree::folder(app.box.modDir("Empty") + "/sub"));
+    const QString longName = "A mod whose name needs a much wider column than the others";
+    QVERIFY(Tree::file(app.box.modDir(longName) + "/x", "x"));
     Window w(app);
     QCOMPARE(w.window.windowTitle(), QString("Runemount"));
     QCOMPARE(w.list->columnCount(), 3);
     QCOMPARE(w.list->horizontalHeaderItem(0)->text(), QString("Mod"));
     QCOMPARE(w.status->text(), QString("Ready."));
 
-    QTRY_VERIFY(w.shown("Big") && w.shown("Two"));
+    QTRY_VERIFY(w.shown("Big") && w.shown("Two") && w.shown(longName));
     QTRY_COMPARE(w.cell("Two", 2), QString("2 files"));
     QCOMPARE(w.cell("Big", 1), QString("1 MB"));
     QCOMPARE(w.cell("Big", 2), QString("1 files"));
-    QCOMPARE(w.list->rowCount(), 3);
+    QCOMPARE(w.list->rowCount(), 4);
     QVERIFY(!w.shown("Empty"));
+    // The name column fits the names shown, as fitting it to its contents would.
+    QHeaderView *header = w.list->horizontalHeader();
+    QTRY_VERIFY(header->sectionSize(0) > header->minimumSectionSize());
+    const int fitted = header->sectionSize(0);
+    w.list->resizeColumnToContents(0);
+    QCOMPARE(header->sectionSize(0), fitted);
 
     // With empty mods shown, a refresh brings it in.
     w.window.configStore()->set("hideEmptyMods", "0");

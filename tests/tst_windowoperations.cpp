@@ -83,7 +83,6 @@ void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
     QCOMPARE(w.status->text(), QString("A mount or unmount is still running."));
     QCOMPARE(gate->workersMade(), 1); // the mount's own, and no other operation's
 
-
     gate.reset();
     QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
     QVERIFY(w.toggle->isEnabled());

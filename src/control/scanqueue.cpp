@@ -19,7 +19,9 @@ ScanQueue::~ScanQueue()
 
 int ScanQueue::limit()
 {
-    return std::max(2, QThread::idealThreadCount());
+    // Asking the system each time would read a file.
+    static const int scansAtOnce = std::max(2, QThread::idealThreadCount());
+    return scansAtOnce;
 }
 
 void ScanQueue::add(const QString &modName, int row)

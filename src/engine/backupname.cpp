@@ -11,7 +11,7 @@ QString forTarget(const QString &target)
 {
     const QString base = target + suffix;
     QString candidate = base;
-    for (int n = 2; FileEntry::isTaken(QFileInfo(candidate)); ++n)
+    for (int n = 2; FileEntry::kindOf(candidate) != FileEntry::Kind::None; ++n)
         candidate = base + QString::number(n);
     return candidate;
 }

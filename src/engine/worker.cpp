@@ -2,6 +2,7 @@
 
 #include "backupname.h"
 #include "configstore.h"
+#include "entrycalls.h"
 #include "fileentry.h"
 #include "linereader.h"
 #include "recordedpathcheck.h"
@@ -38,29 +39,24 @@ std::string toUtf8(const QString &text)
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-SymbolicLink::NativePath nativePath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return QDir::toNativeSeparators(path).toStdWString();
-#else
-    const QByteArray encoded = QFile::encodeName(path);
-    return std::string(encoded.constData(), size_t(encoded.size()));
-#endif
-}
-
 using FileEntry::isLink;
 using FileEntry::isTaken;
+using FileEntry::Kind;
+using FileEntry::kindOf;
+using FileEntry::nativePath;
 
 // Renames a file, a folder or a link itself (also a link whose target is gone), and never
 // replaces an entry at `to`.
 bool renameEntry(const QString &from, const QString &to)
 {
-    if (from.isEmpty() || to.isEmpty() || isTaken(QFileInfo(to)))
-        return false;
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(nativePath(from)),
-                            std::filesystem::path(nativePath(to)), error);
-    return !error;
+    return !from.isEmpty() && !to.isEmpty() &&
+           EntryCalls::renameWithoutReplacing(nativePath(from), nativePath(to)) ==
+               EntryCalls::Rename::Done;
+}
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
 }
 
 QString cleanAbsolute(const QString &path)
@@ -190,20 +186,22 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         const QString relative = relativeTo(sourcePath, modRoot);
         const QString target = gameFolder + QLatin1Char('/') + relative;
         emit status(relative, false);
-        const QFileInfo targetInfo(target);
         if (!fitsOnOneLine(target)) {
             // It could not be put on record, so it is not placed at all.
-            emit status(QStringLiteral("Failed to ") + verbFor(Link) + QStringLiteral(" file: ") +
-                            sourcePath,
-                        true);
+            emit status(failedText(sourcePath, Link), true);
             counts.add(Failed);
-        } else if (!isLink(targetInfo) && targetInfo.isDir()) {
-            // The game has a real folder here: link the mod's entries one by one inside it.
-            counts += mountFolder(sourcePath, gameFolder);
         } else {
-            Placement recorded;
-            recorded.record = true;
-            counts.add(place(listing.fileInfo(), targetInfo, Link, recorded).outcome);
+            const Kind targetKind = kindOf(target);
+            if (targetKind == Kind::Folder) {
+                // The game has a real folder here: link the mod's entries one by one inside it.
+                counts += mountFolder(sourcePath, gameFolder);
+            } else {
+                Placement recorded;
+                recorded.record = true;
+                counts.add(
+                    placeKnown(sourceFrom(listing.fileInfo()), target, targetKind, Link, recorded)
+                        .outcome);
+            }
         }
         if (aborted)
             break;
@@ -213,68 +211,134 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
 
 PlaceResult Worker::placeFile(const QString &source, const QString &target, TransferMode mode)
 {
-    return place(QFileInfo(source), QFileInfo(target), mode, Placement());
+    const SourceEntry entry = sourceAt(source);
+    if (mode == Link)
+        return placeKnown(entry, target, kindOf(target), mode, Placement());
+    return placeByTrying(entry, target, mode, Placement());
 }
 
-PlaceResult Worker::place(const QFileInfo &sourceInfo, const QFileInfo &targetInfo,
-                          TransferMode mode, const Placement &how)
+Worker::SourceEntry Worker::sourceFrom(const QFileInfo &info)
 {
-    const QString source = sourceInfo.filePath();
-    const QString target = targetInfo.filePath();
-    const bool sourceIsFolder = sourceInfo.isDir();
-    const QString failedText =
-        QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
+    // A listing's entries know their kind already; only a link to a folder needs a look.
+    SourceEntry entry{info.filePath(), Kind::None, false};
+    if (isLink(info))
+        entry.kind = Kind::Link;
+    else if (info.isDir())
+        entry.kind = Kind::Folder;
+    else if (info.isFile())
+        entry.kind = Kind::File;
+    else if (info.exists())
+        entry.kind = Kind::Other;
+    entry.isFolder = entry.kind == Kind::Folder || (entry.kind == Kind::Link && info.isDir());
+    return entry;
+}
 
-    if (!(isLink(sourceInfo) || sourceInfo.isFile() || (mode == Link && sourceIsFolder))) {
-        if (!source.isEmpty() && !sourceInfo.exists()) {
-            emit status(QStringLiteral("Missing file: ") + source, true);
-            return {Missing, std::string()};
-        }
-        emit status(failedText, true);
-        return {Failed, std::string()};
-    }
+Worker::SourceEntry Worker::sourceAt(const QString &path)
+{
+    SourceEntry entry{path, kindOf(path), false};
+    entry.isFolder =
+        entry.kind == Kind::Folder || (entry.kind == Kind::Link && QFileInfo(path).isDir());
+    return entry;
+}
 
+bool Worker::checkPlaceable(const SourceEntry &source, TransferMode mode)
+{
+    if (source.kind == Kind::Link || source.kind == Kind::File || (mode == Link && source.isFolder))
+        return true;
+    if (!source.path.isEmpty() && source.kind == Kind::None)
+        emit status(QStringLiteral("Missing file: ") + source.path, true);
+    else
+        emit status(failedText(source.path, mode), true);
+    return false;
+}
+
+QString Worker::failedText(const QString &source, TransferMode mode)
+{
+    return QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
+}
+
+bool Worker::setAside(const QString &target, const QString &source, const Placement &how,
+                      QString *backupPath)
+{
     // Every change of the game folder is on record before it is made, so that it can be undone
     // even if this process dies right after making it.
+    const QString candidate = BackupName::forTarget(target);
+    if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
+        reportUnrecordable(backupFilesStream, source);
+        return false;
+    }
+    if (!renameEntry(target, candidate)) {
+        if (how.record)
+            backupFilesStream.takeBack();
+        emit status(QStringLiteral("Failed to create backup of ") + target +
+                        QStringLiteral("\n-->Skipping file: ") + source,
+                    true);
+        return false;
+    }
+    *backupPath = candidate;
+    return true;
+}
+
+PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target, Kind targetKind,
+                               TransferMode mode, const Placement &how)
+{
+    if (!checkPlaceable(source, mode))
+        return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed,
+                std::string()};
     QString backupPath;
-    if (isTaken(targetInfo)) {
-        const QString candidate = BackupName::forTarget(target);
-        if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
-            reportUnrecordable(backupFilesStream, source);
+    if (targetKind != Kind::None) {
+        if (!setAside(target, source.path, how, &backupPath))
             return {Failed, std::string()};
-        }
-        if (!renameEntry(target, candidate)) {
-            if (how.record)
-                backupFilesStream.takeBack();
-            emit status(QStringLiteral("Failed to create backup of ") + target +
-                            QStringLiteral("\n-->Skipping file: ") + source,
-                        true);
-            return {Failed, std::string()};
-        }
-        backupPath = candidate;
     } else if (!how.record) {
         // A mount needs no folder made: its targets lie in the game folder or in a folder of
         // the game that the walk descended into.
-        QDir().mkpath(targetInfo.absolutePath());
+        QDir().mkpath(folderOf(target));
     }
 
     if (how.record && !outFilesStream.append(target.toUtf8())) {
-        reportUnrecordable(outFilesStream, source);
+        reportUnrecordable(outFilesStream, source.path);
         const bool restored = undoBackup(backupPath, target, how.record);
         return {Failed, restored ? std::string() : toUtf8(backupPath)};
     }
-
-    if (transfer(source, target, mode, sourceIsFolder)) {
+    if (transfer(source, target, mode) == Transfer::Done) {
         if (mode == Move && how.prune)
-            deleteEmptyFolders(sourceInfo.absolutePath(), QString());
+            deleteEmptyFolders(folderOf(source.path), QString());
         return {Done, toUtf8(backupPath)};
     }
-
     if (how.record)
         outFilesStream.takeBack();
-    emit status(failedText, true);
+    emit status(failedText(source.path, mode), true);
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
     const bool restored = undoBackup(backupPath, target, how.record);
+    return {Failed, restored ? std::string() : toUtf8(backupPath)};
+}
+
+PlaceResult Worker::placeByTrying(const SourceEntry &source, const QString &target,
+                                  TransferMode mode, const Placement &how)
+{
+    if (!checkPlaceable(source, mode))
+        return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed,
+                std::string()};
+    // The target is nearly always free and its folder there: look only when the attempt says
+    // otherwise, and make a folder only when it is missing.
+    Transfer attempt = transfer(source, target, mode);
+    if (attempt == Transfer::FolderMissing) {
+        QDir().mkpath(folderOf(target));
+        attempt = transfer(source, target, mode);
+    }
+    QString backupPath;
+    if (attempt == Transfer::TargetTaken) {
+        if (!setAside(target, source.path, how, &backupPath))
+            return {Failed, std::string()};
+        attempt = transfer(source, target, mode);
+    }
+    if (attempt == Transfer::Done) {
+        if (mode == Move && how.prune)
+            deleteEmptyFolders(folderOf(source.path), QString());
+        return {Done, toUtf8(backupPath)};
+    }
+    emit status(failedText(source.path, mode), true);
+    const bool restored = undoBackup(backupPath, target, false);
     return {Failed, restored ? std::string() : toUtf8(backupPath)};
 }
 
@@ -285,32 +349,59 @@ void Worker::reportUnrecordable(const RecordFile &record, const QString &source)
                 true);
 }
 
-bool Worker::transfer(const QString &source, const QString &target, TransferMode mode,
-                      bool sourceIsFolder)
+Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &target,
+                                  TransferMode mode)
 {
     switch (mode) {
-    case Copy: {
-        // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
-        std::error_code error;
-        const std::filesystem::path to(nativePath(target));
-        if (std::filesystem::copy_file(std::filesystem::path(nativePath(source)), to, error) &&
-            !error)
-            return true;
-        // The target was free before: whatever a failed copy left there goes.
-        std::filesystem::remove(to, error);
-        return false;
-    }
+    case Copy:
+        return copyEntry(source.path, target);
     case Link:
-        return SymbolicLink::create(nativePath(target), nativePath(source), sourceIsFolder);
-    case Move: {
-        if (renameEntry(source, target))
-            return true;
-        // Another drive: QFile copies the file and removes the original.
-        const QFileInfo sourceInfo(source);
-        return !isLink(sourceInfo) && sourceInfo.isFile() && QFile::rename(source, target);
+        return SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)
+                   ? Transfer::Done
+                   : Transfer::Failed;
+    case Move:
+        return moveEntry(source, target);
     }
+    return Transfer::Failed;
+}
+
+Worker::Transfer Worker::copyEntry(const QString &source, const QString &target)
+{
+    // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
+    std::error_code error;
+    const std::filesystem::path to(nativePath(target));
+    if (std::filesystem::copy_file(std::filesystem::path(nativePath(source)), to, error) && !error)
+        return Transfer::Done;
+    if (error == std::errc::file_exists)
+        return Transfer::TargetTaken;
+    if (kindOf(folderOf(target)) == Kind::None)
+        return Transfer::FolderMissing;
+    // The target was free: whatever a failed copy left there goes.
+    std::filesystem::remove(to, error);
+    return Transfer::Failed;
+}
+
+Worker::Transfer Worker::moveEntry(const SourceEntry &source, const QString &target)
+{
+    switch (EntryCalls::renameWithoutReplacing(nativePath(source.path), nativePath(target))) {
+    case EntryCalls::Rename::Done:
+        return Transfer::Done;
+    case EntryCalls::Rename::TargetTaken:
+        return Transfer::TargetTaken;
+    case EntryCalls::Rename::NotFound:
+        return kindOf(folderOf(target)) == Kind::None ? Transfer::FolderMissing : Transfer::Failed;
+    case EntryCalls::Rename::OtherDevice:
+        break;
+    case EntryCalls::Rename::Failed:
+        return Transfer::Failed;
     }
-    return false;
+    // Another drive: QFile copies the file and removes the original; it never replaces.
+    if (kindOf(target) != Kind::None)
+        return Transfer::TargetTaken;
+    if (kindOf(folderOf(target)) == Kind::None)
+        return Transfer::FolderMissing;
+    return source.kind == Kind::File && QFile::rename(source.path, target) ? Transfer::Done
+                                                                           : Transfer::Failed;
 }
 
 bool Worker::undoBackup(const QString &backupPath, const QString &target, bool recorded)
@@ -423,12 +514,12 @@ OutcomeCounts Worker::unmountPlacedEntries(Pass &pass)
                 reportUntrusted(path);
                 return {Failed, true};
             }
-            const QFileInfo info(path);
-            if (isLink(info)) {
-                const FileOutcome outcome = removeEntry(path, false);
+            const Kind kind = kindOf(path);
+            if (kind == Kind::Link) {
+                const FileOutcome outcome = removeKnown(path, kind, false);
                 return {outcome, outcome != Done};
             }
-            if (info.exists()) {
+            if (kind != Kind::None) {
                 emit status(QStringLiteral("Not a symbolic link: ") + path, true);
                 return {Failed, true};
             }
@@ -465,17 +556,17 @@ OutcomeCounts Worker::restoreBackups(Pass &pass)
                 reportUntrusted(backupPath);
                 return {Failed, true};
             }
-            const QFileInfo backupInfo(backupPath);
-            const QFileInfo targetInfo(target);
+            const SourceEntry backup = sourceAt(backupPath);
             // Put back by an unmount that was interrupted (a rename leaves no state between),
             // and maybe put back further since, when its path is itself a backup on record.
-            if (!isTaken(backupInfo) && (isTaken(targetInfo) || backupPaths.contains(target)) &&
-                pass.journal.wasStarted(UnmountJournal::Restore, line))
+            if (backup.kind == Kind::None &&
+                pass.journal.wasStarted(UnmountJournal::Restore, line) &&
+                (kindOf(target) != Kind::None || backupPaths.contains(target)))
                 return {Done, false};
             // Nothing to prune: the restored entry sits in the backup's own folder.
             Placement restore;
             restore.prune = false;
-            const FileOutcome outcome = place(backupInfo, targetInfo, Move, restore).outcome;
+            const FileOutcome outcome = placeByTrying(backup, target, Move, restore).outcome;
             return {outcome, outcome != Done};
         });
     emit appendAction(QString());
@@ -489,38 +580,62 @@ FileOutcome Worker::deleteFile(const QString &path)
 
 FileOutcome Worker::removeEntry(const QString &path, bool prune)
 {
-    const QFileInfo info(path);
-    if (!isTaken(info)) {
+    return removeKnown(path, kindOf(path), prune);
+}
+
+FileOutcome Worker::removeKnown(const QString &path, Kind kind, bool prune)
+{
+    if (kind == Kind::None) {
         emit status(QStringLiteral("Missing file: ") + path, true);
         return Missing;
     }
     bool removed = false;
-    if (isLink(info))
+    if (kind == Kind::Link)
         removed = SymbolicLink::remove(nativePath(path)); // the link, never its target
-    else if (info.isFile())
+    else if (kind == Kind::File)
         removed = QFile::remove(path);
     if (!removed) {
         emit status(QStringLiteral("Failed to delete file: ") + path, true);
         return Failed;
     }
     if (prune)
-        deleteEmptyFolders(info.absolutePath(), modsPath);
+        deleteEmptyFolders(folderOf(path), modsPath);
     return Done;
 }
 
 void Worker::deleteEmptyFolders(const QString &folder, const QString &stopFolder)
 {
     QString current = folder;
-    while (QDir(current).isEmpty(allEntries)) {
+    for (;;) {
         const QString path = QDir(current).absolutePath();
-        const QString parent = QFileInfo(path).absolutePath();
+        const QString parent = folderOf(path);
         if (samePath(path, stopFolder) || samePath(path, modsPath) || samePath(path, gamePath) ||
             (stopFolder.isEmpty() && samePath(parent, modsPath)) || parent == path)
             return;
-        if (!QDir().rmdir(path))
-            emit status(QStringLiteral("Failed to delete empty folder: ") + path, true);
+        if (!removeFolder(path))
+            return;
         current = parent;
     }
+}
+
+bool Worker::removeFolder(const QString &path)
+{
+    // Tried straight away: a folder that still holds something is simply not removed.
+    switch (EntryCalls::removeFolder(nativePath(path))) {
+    case EntryCalls::RemoveFolder::Done:
+        return true;
+    case EntryCalls::RemoveFolder::NotFound:
+        return false;
+    case EntryCalls::RemoveFolder::NotEmpty:
+        // Only entries the listing hides keep it: then it counts as empty, and as not removed.
+        if (!QDir(path).isEmpty(allEntries))
+            return false;
+        break;
+    case EntryCalls::RemoveFolder::Failed:
+        break;
+    }
+    emit status(QStringLiteral("Failed to delete empty folder: ") + path, true);
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -566,23 +681,26 @@ void Worker::deleteModWorker()
     }
     // System entries too: a link whose target is gone is listed only with them.
     QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
-    QSet<QString> emptied;
+    QStringList folders;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
         emit status(path, false);
-        const QFileInfo info = listing.fileInfo();
-        if (!isLink(info) && info.isDir()) {
-            emptied.insert(path);
-        } else {
-            const FileOutcome outcome = removeEntry(path, false);
-            counts.add(outcome);
-            if (outcome == Done)
-                emptied.insert(info.absolutePath());
-        }
+        const SourceEntry entry = sourceFrom(listing.fileInfo());
+        if (entry.kind == Kind::Folder)
+            folders << path;
+        else
+            counts.add(removeKnown(path, entry.kind, false));
     }
+    // Every folder was listed: each is removed once, inside ones first, and none is looked
+    // at again from below.
+    std::sort(folders.begin(), folders.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &path : qAsConst(folders))
+        if (!aborted)
+            removeFolder(path);
     // The mod's own folder is taken last, here, so that one left behind is reported once.
-    pruneFolders(emptied, folder);
-    if (!QDir().rmdir(folder) && isTaken(QFileInfo(folder)) && !aborted) {
+    if (EntryCalls::removeFolder(nativePath(folder)) != EntryCalls::RemoveFolder::Done &&
+        kindOf(folder) != Kind::None && !aborted) {
         // Something the listing does not show (a hidden entry) keeps it: not deleted.
         emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
         counts.add(Failed);
@@ -605,10 +723,13 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         const QString sourcePath = listing.next();
         const QString relative = relativeTo(sourcePath, root);
         emit status(relative, false);
+        const QString destination = target + QLatin1Char('/') + relative;
+        const SourceEntry entry = sourceFrom(listing.fileInfo());
         const FileOutcome outcome =
-            place(listing.fileInfo(), QFileInfo(target + QLatin1Char('/') + relative),
-                  TransferMode(mode), how)
-                .outcome;
+            (mode == Copy || mode == Move)
+                ? placeByTrying(entry, destination, TransferMode(mode), how).outcome
+                : placeKnown(entry, destination, kindOf(destination), TransferMode(mode), how)
+                      .outcome;
         counts.add(outcome);
         if (outcome == Done && mode == Move)
             emptied.insert(listing.fileInfo().absolutePath());
@@ -627,8 +748,7 @@ void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolde
     std::sort(ordered.begin(), ordered.end(),
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
     for (const QString &folder : ordered)
-        if (QFileInfo(folder).isDir()) // not already taken with an emptied subfolder
-            deleteEmptyFolders(folder, stopFolder);
+        deleteEmptyFolders(folder, stopFolder); // one taken with a subfolder is simply gone
 }
 
 bool Worker::isPlainName(const QString &name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fileentry.h"
 #include "fileoutcome.h"
 #include "recordfile.h"
 #include "unmountjournal.h"
@@ -57,14 +58,35 @@ private:
         bool record = false; // write-ahead records of a mount
         bool prune = true;   // after a move: remove the folders it emptied
     };
-    PlaceResult place(const QFileInfo &sourceInfo, const QFileInfo &targetInfo, TransferMode mode,
-                      const Placement &how);
-    bool transfer(const QString &source, const QString &target, TransferMode mode,
-                  bool sourceIsFolder);
+    // What stands at a source path, looked at once.
+    struct SourceEntry {
+        QString path;
+        FileEntry::Kind kind;
+        bool isFolder; // also a link to a folder
+    };
+    static SourceEntry sourceFrom(const QFileInfo &info);
+    static SourceEntry sourceAt(const QString &path);
+    static QString failedText(const QString &source, TransferMode mode);
+    bool checkPlaceable(const SourceEntry &source, TransferMode mode);
+    // Places with what is known to stand at the target (a mount has just looked).
+    PlaceResult placeKnown(const SourceEntry &source, const QString &target,
+                           FileEntry::Kind targetKind, TransferMode mode, const Placement &how);
+    // Places first and looks only if that did not work (adding a mod, restoring a backup).
+    PlaceResult placeByTrying(const SourceEntry &source, const QString &target, TransferMode mode,
+                              const Placement &how);
+    bool setAside(const QString &target, const QString &source, const Placement &how,
+                  QString *backupPath);
+    enum class Transfer { Done, TargetTaken, FolderMissing, Failed };
+    Transfer transfer(const SourceEntry &source, const QString &target, TransferMode mode);
+    static Transfer copyEntry(const QString &source, const QString &target);
+    static Transfer moveEntry(const SourceEntry &source, const QString &target);
     // A change that could not be written down is not made at all.
     void reportUnrecordable(const RecordFile &record, const QString &source);
     bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
     FileOutcome removeEntry(const QString &path, bool prune);
+    FileOutcome removeKnown(const QString &path, FileEntry::Kind kind, bool prune);
+    // False when the folder is still there (an entry the listing hides is reported).
+    bool removeFolder(const QString &path);
     // Each unmount pass works through one record; it is current again once the pass has
     // rewritten it (`rewritten` false when that failed).
     struct Pass {

@@ -17,9 +17,12 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace
 {
@@ -152,19 +155,21 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
             target = ui->modList->currentRow();
 
         scans->startNewList();
+        const QStringList names = modFolderNames();
         ui->modList->clearContents();
         ui->modList->setRowCount(0);
+        // All rows at once: inserting them one by one costs time for every row already there.
+        ui->modList->setRowCount(names.size());
+        nameColumnFit = 0;
+        // Hiding a row of a list on screen would otherwise update the list each time.
+        ui->modList->setUpdatesEnabled(false);
 
-        QDirIterator listing(modsPath(), QDir::Dirs | QDir::NoDotAndDotDot);
-        while (listing.hasNext()) {
-            listing.next();
-            const QString name = listing.fileName();
+        for (int row = 0; row < names.size(); ++row) {
+            const QString &name = names[row];
             QString size = placeholderSize;
             QString count = placeholderCount;
-            const int row = ui->modList->rowCount();
             if (name == wanted)
                 target = row;
-            ui->modList->insertRow(row);
             const bool isMounted = !mountedBytes.empty() && toUtf8(name) == mountedBytes;
             if (isMounted) {
                 size = setting("MountedSize");
@@ -182,6 +187,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
                     ui->modList->item(row, 0)->setToolTip(warning);
                 }
                 ui->modList->resizeColumnToContents(0);
+                nameColumnFit = nameWidth(row);
                 if (target >= 0 && target < ui->modList->rowCount()) {
                     ui->modList->scrollToItem(ui->modList->item(target, 0));
                     ui->modList->setFocus(Qt::OtherFocusReason);
@@ -191,6 +197,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
             }
         }
 
+        ui->modList->setUpdatesEnabled(true);
         if (target >= 0 && target < ui->modList->rowCount()) {
             ui->modList->selectRow(target);
         } else if (!mounted.isEmpty()) {
@@ -205,6 +212,17 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
     }
     showMountState(false);
     setStatus(statusText.isEmpty() ? tr("Runemount refreshed.") : statusText, false);
+}
+
+QStringList MainWindow::modFolderNames() const
+{
+    QStringList names;
+    QDirIterator listing(modsPath(), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (listing.hasNext()) {
+        listing.next();
+        names << listing.fileName();
+    }
+    return names;
 }
 
 QString MainWindow::mountedWarning() const
@@ -236,18 +254,27 @@ void MainWindow::scanModUpdate(int row, const QString &size, const QString &coun
     if (count == placeholderCount && size == placeholderSize && config->get("hideEmptyMods") == "1")
         return;
     ui->modList->setRowHidden(row, false);
-    // Measuring the column looks at every row: once for all the rows shown in this turn of the
-    // event loop, not once for each.
+    // Fitting the column to every row shown would measure them all again each time: the new
+    // row is measured once, and the column widened once per turn of the event loop.
+    nameColumnFit = std::max(nameColumnFit, nameWidth(row));
     if (!listTidyPending) {
         listTidyPending = true;
         QMetaObject::invokeMethod(this, &MainWindow::tidyList, Qt::QueuedConnection);
     }
 }
 
+int MainWindow::nameWidth(int row) const
+{
+    const QModelIndex index = ui->modList->model()->index(row, 0);
+    return ui->modList->sizeHintForIndex(index).width() + (ui->modList->showGrid() ? 1 : 0);
+}
+
 void MainWindow::tidyList()
 {
     listTidyPending = false;
-    ui->modList->resizeColumnToContents(0);
+    // What resizing the column to its contents would give, from the widths already measured.
+    QHeaderView *header = ui->modList->horizontalHeader();
+    header->resizeSection(0, std::max(nameColumnFit, header->sectionSizeHint(0)));
     if (QTableWidgetItem *current = ui->modList->item(ui->modList->currentRow(), 0))
         ui->modList->scrollToItem(current);
     ui->modList->setFocus(Qt::OtherFocusReason);

@@ -86,6 +86,8 @@ private:
                 const QString &failure);
     void openFolder(const QString &folder, const QString &label);
     void tidyList();
+    int nameWidth(int row) const;
+    QStringList modFolderNames() const;
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<ConfigStore> config;
     ScanQueue *scans = nullptr;
     bool listTidyPending = false;
+    int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
     QAction *mountAction = nullptr; // the list's "Mount"
     QPointer<Controller> mountOperation;
     bool mountResultPending = false;

@@ -20,6 +20,7 @@ mkdir -p "$work_dir"
     "$source_dir/src/core/gameregistry.cpp" \
     "$source_dir/src/core/gameregistry_win.cpp" \
     "$source_dir/src/engine/symboliclink_win.cpp" \
+    "$source_dir/src/engine/entrycalls_win.cpp" \
     -o "$work_dir/seamcheck.exe" || exit 1
 
 server=$(dirname "$wine")/wineserver64

@@ -2,12 +2,14 @@
 // MinGW and run under Wine by check-under-wine.sh, or on Windows itself. Plain C++ and Win32;
 // prints one line per case and exits non-zero if any case failed.
 
+#include "entrycalls.h"
 #include "gameregistry.h"
 #include "symboliclink.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace
@@ -228,6 +230,56 @@ void checkLinks()
            "the link targets are untouched");
 }
 
+void writeText(const std::wstring &path, const char *text)
+{
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, text, DWORD(std::strlen(text)), &written, nullptr);
+    CloseHandle(file);
+}
+
+void checkEntryCalls()
+{
+    using EntryCalls::RemoveFolder;
+    using EntryCalls::Rename;
+    const std::wstring folder = tempFolder() + L"\\calls";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring game = folder + L"\\war3.mpq";
+    const std::wstring mod = folder + L"\\mod.mpq";
+    writeText(game, "game");
+    writeText(mod, "mod");
+
+    report(EntryCalls::renameWithoutReplacing(mod, game) == Rename::TargetTaken,
+           "a rename onto an existing file says the target is taken");
+    report(readThrough(game) == "game" && readThrough(mod) == "mod", "and changes neither file");
+    const std::wstring aside = folder + L"\\war3.mpq.oxdbackup";
+    report(EntryCalls::renameWithoutReplacing(game, aside) == Rename::Done &&
+               readThrough(aside) == "game" &&
+               GetFileAttributesW(game.c_str()) == INVALID_FILE_ATTRIBUTES,
+           "a rename to a free name moves the file");
+    report(EntryCalls::renameWithoutReplacing(folder + L"\\absent", folder + L"\\x") ==
+               Rename::NotFound,
+           "a rename of a missing entry says so");
+    report(EntryCalls::renameWithoutReplacing(mod, folder + L"\\no folder\\mod.mpq") ==
+               Rename::NotFound,
+           "a rename into a missing folder says so");
+
+    const std::wstring empty = folder + L"\\Empty";
+    const std::wstring full = folder + L"\\Full";
+    CreateDirectoryW(empty.c_str(), nullptr);
+    CreateDirectoryW(full.c_str(), nullptr);
+    writeText(full + L"\\a.w3x", "map");
+    report(EntryCalls::removeFolder(full) == RemoveFolder::NotEmpty &&
+               readThrough(full + L"\\a.w3x") == "map",
+           "a folder that holds a file is not removed");
+    report(EntryCalls::removeFolder(empty) == RemoveFolder::Done &&
+               GetFileAttributesW(empty.c_str()) == INVALID_FILE_ATTRIBUTES,
+           "an empty folder is removed");
+    report(EntryCalls::removeFolder(empty) == RemoveFolder::NotFound,
+           "a folder that is gone says so");
+}
+
 } // namespace
 
 int main()
@@ -235,6 +287,7 @@ int main()
     std::printf("Windows seam check%s\n", runningUnderWine() ? " under Wine" : "");
     checkRegistry();
     checkLinks();
+    checkEntryCalls();
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }

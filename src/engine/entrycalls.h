@@ -1,0 +1,33 @@
+#pragma once
+
+// The entry calls the file operations need in one system call, with the outcome told apart,
+// where Qt and the standard library need several or tell only success: renaming without ever
+// replacing what is in the way, and removing a folder. Plain standard types only, so that the
+// Windows file compiles and can be checked on its own.
+
+#include <filesystem>
+
+namespace EntryCalls
+{
+
+using NativePath = std::filesystem::path::string_type;
+
+enum class Rename {
+    Done,
+    TargetTaken, // something is at `to`; nothing was changed
+    NotFound,    // `from`, or the folder of `to`, is not there
+    OtherDevice, // `to` is on another drive: a rename cannot get it there
+    Failed,
+};
+
+// Renames a file, a folder or a link itself (also one whose target is gone) and never replaces
+// an entry at `to`: in one call where the platform has one, so that nothing can appear at the
+// target between a look and the rename.
+Rename renameWithoutReplacing(const NativePath &from, const NativePath &to);
+
+enum class RemoveFolder { Done, NotEmpty, NotFound, Failed };
+
+// Removes an empty folder (never a link to one).
+RemoveFolder removeFolder(const NativePath &folder);
+
+} // namespace EntryCalls
