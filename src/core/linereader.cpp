@@ -1,6 +1,9 @@
 #include "linereader.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cstring>
 
 LineReader::LineReader(const std::string &path)
 {
@@ -9,38 +12,37 @@ LineReader::LineReader(const std::string &path)
     if (!info.exists() || !info.isFile())
         return;
     missing = false;
-    file.setFileName(qpath);
-    // A failed open is remembered by the file itself; next() then yields nothing.
-    file.open(QIODevice::ReadOnly);
+    QFile file(qpath);
+    // A file that cannot be opened yields nothing; one that fails part way, what was read.
+    opened = file.open(QIODevice::ReadOnly);
+    if (opened)
+        content = file.readAll();
 }
-
-LineReader::~LineReader() = default;
 
 bool LineReader::next()
 {
-    if (missing)
+    if (!opened || exhausted)
         return false;
-    if (!file.isOpen() || exhausted) {
-        file.close();
-        return false;
-    }
     line.clear();
-    if (file.atEnd()) {
+    if (position >= content.size()) {
         // Nothing left: this is the one trailing empty line, and the last true.
         exhausted = true;
+        content.clear();
         return true;
     }
-    QByteArray bytes = file.readLine();
-    if (bytes.isEmpty() && file.error() != QFileDevice::NoError) {
-        exhausted = true;
+    const char *start = content.constData() + position;
+    const int left = content.size() - position;
+    const void *lineFeed = std::memchr(start, '\n', size_t(left));
+    if (!lineFeed) {
+        line.assign(start, size_t(left));
+        position = content.size();
         return true;
     }
-    if (bytes.endsWith('\n')) {
-        bytes.chop(1);
-        // Windows line ends: the carriage return belongs to the line end, not to the text.
-        if (bytes.endsWith('\r'))
-            bytes.chop(1);
-    }
-    line.assign(bytes.constData(), size_t(bytes.size()));
+    size_t length = size_t(static_cast<const char *>(lineFeed) - start);
+    position += int(length) + 1;
+    // Windows line ends: the carriage return belongs to the line end, not to the text.
+    if (length > 0 && start[length - 1] == '\r')
+        --length;
+    line.assign(start, length);
     return true;
 }

@@ -12,6 +12,12 @@ namespace EntryCalls
 
 using NativePath = std::filesystem::path::string_type;
 
+enum class Kind { None, File, Folder, Link, Other };
+
+// What stands at the path itself, in one look: a link is a Link, wherever it points and
+// whether or not its target is there.
+Kind kindOf(const NativePath &path);
+
 enum class Rename {
     Done,
     TargetTaken, // something is at `to`; nothing was changed
@@ -24,6 +30,17 @@ enum class Rename {
 // an entry at `to`: in one call where the platform has one, so that nothing can appear at the
 // target between a look and the rename.
 Rename renameWithoutReplacing(const NativePath &from, const NativePath &to);
+
+enum class Copy {
+    Done,
+    TargetTaken,   // something is at `to`; it was left alone
+    FolderMissing, // the folder of `to` is not there
+    Failed,        // also a missing source; nothing is left at `to`
+};
+
+// Copies a file's content (following a link) to a new file `to`, never replacing one. No sync
+// to disk: a mod of many files would crawl.
+Copy copyFile(const NativePath &from, const NativePath &to);
 
 enum class RemoveFolder { Done, NotEmpty, NotFound, Failed };
 

@@ -29,6 +29,18 @@ Rename renameOutcome(int error)
 
 } // namespace
 
+Kind kindOf(const NativePath &path)
+{
+    struct stat info;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+        return Kind::None;
+    if (S_ISLNK(info.st_mode))
+        return Kind::Link;
+    if (S_ISDIR(info.st_mode))
+        return Kind::Folder;
+    return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
+}
+
 Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
 {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
@@ -44,6 +56,63 @@ Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
     if (errno != ENOENT)
         return Rename::Failed;
     return ::rename(from.c_str(), to.c_str()) == 0 ? Rename::Done : renameOutcome(errno);
+}
+
+namespace
+{
+
+bool copyContent(int in, int out)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got == 0)
+            return true;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                return false;
+            if (put > 0)
+                done += put;
+        }
+    }
+}
+
+} // namespace
+
+Copy copyFile(const NativePath &from, const NativePath &to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return Copy::Failed;
+    struct stat info;
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(in);
+        return Copy::Failed;
+    }
+    // O_EXCL: the new file is ours, or the call says the name is taken.
+    const int out =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        if (error == EEXIST)
+            return Copy::TargetTaken;
+        return error == ENOENT ? Copy::FolderMissing : Copy::Failed;
+    }
+    const bool copied = copyContent(in, out);
+    const bool closed = ::close(out) == 0;
+    ::close(in);
+    if (copied && closed)
+        return Copy::Done;
+    // Whatever a failed copy left (a full disk) is ours, and goes.
+    ::unlink(to.c_str());
+    return Copy::Failed;
 }
 
 RemoveFolder removeFolder(const NativePath &folder)

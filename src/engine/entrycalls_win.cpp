@@ -3,8 +3,30 @@
 
 #include <windows.h>
 
+#include <system_error>
+
 namespace EntryCalls
 {
+
+Kind kindOf(const NativePath &path)
+{
+    if (path.empty())
+        return Kind::None;
+    std::error_code error;
+    switch (std::filesystem::symlink_status(std::filesystem::path(path), error).type()) {
+    case std::filesystem::file_type::not_found:
+    case std::filesystem::file_type::none:
+        return Kind::None;
+    case std::filesystem::file_type::regular:
+        return Kind::File;
+    case std::filesystem::file_type::directory:
+        return Kind::Folder;
+    case std::filesystem::file_type::symlink:
+        return Kind::Link;
+    default:
+        return Kind::Other; // a junction too: a redirect, never taken for one of our links
+    }
+}
 
 Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
 {
@@ -23,6 +45,25 @@ Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
         return Rename::OtherDevice;
     default:
         return Rename::Failed;
+    }
+}
+
+Copy copyFile(const NativePath &from, const NativePath &to)
+{
+    // TRUE: fail if `to` exists.
+    if (CopyFileW(from.c_str(), to.c_str(), TRUE))
+        return Copy::Done;
+    switch (GetLastError()) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return Copy::TargetTaken;
+    case ERROR_PATH_NOT_FOUND:
+        // The source's own folder missing says the same; only the target's is ours to make.
+        return GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES ? Copy::FolderMissing
+                                                                           : Copy::Failed;
+    default:
+        // A copy that failed part way leaves nothing behind.
+        return Copy::Failed;
     }
 }
 

@@ -28,20 +28,30 @@ bool RecordedPathCheck::accepts(const QString &path)
     const QString line = withSingleSlashes(path);
     if (prefix.isEmpty() || line.size() <= prefix.size() || !line.startsWith(prefix, pathCase))
         return false;
-    const QStringList components = line.mid(prefix.size()).split(QLatin1Char('/'));
-    QString folder = prefix.left(prefix.size() - 1);
-    for (int i = 0; i < components.size(); ++i) {
-        const QString &component = components[i];
-        if (component.isEmpty() || component == QLatin1String(".") ||
-            component == QLatin1String(".."))
+    // Most lines share their folder with others: once it has passed, only the name is left.
+    const int lastSlash = line.lastIndexOf(QLatin1Char('/'));
+    if (lastSlash >= prefix.size() && acceptedFolders.contains(line.left(lastSlash)))
+        return isPlainComponent(line.midRef(lastSlash + 1));
+    for (int start = prefix.size();;) {
+        const int slash = line.indexOf(QLatin1Char('/'), start);
+        const QStringRef component = line.midRef(start, (slash < 0 ? line.size() : slash) - start);
+        if (!isPlainComponent(component))
             return false;
-        if (i + 1 == components.size())
-            break;
-        folder += QLatin1Char('/') + component;
+        if (slash < 0)
+            return true;
+        const QString folder = line.left(slash);
         if (!isRealFolder(folder))
             return false;
+        if (slash == lastSlash)
+            acceptedFolders.insert(folder);
+        start = slash + 1;
     }
-    return true;
+}
+
+bool RecordedPathCheck::isPlainComponent(const QStringRef &component)
+{
+    return !component.isEmpty() && component != QLatin1String(".") &&
+           component != QLatin1String("..");
 }
 
 bool RecordedPathCheck::isRealFolder(const QString &folder)
@@ -66,9 +76,21 @@ bool RecordedPathCheck::sameFolder(const QString &a, const QString &b)
     return folderForm(a).compare(folderForm(b), pathCase) == 0;
 }
 
+bool RecordedPathCheck::hasDoubleSlash(const QString &path)
+{
+    // A plain loop: the general substring search costs more than all else per line.
+    const QChar *c = path.constData();
+    for (int i = 1; i < path.size(); ++i)
+        if (c[i] == QLatin1Char('/') && c[i - 1] == QLatin1Char('/'))
+            return true;
+    return false;
+}
+
 QString RecordedPathCheck::withSingleSlashes(const QString &path)
 {
     const QString slashed = QDir::fromNativeSeparators(path);
+    if (!hasDoubleSlash(slashed))
+        return slashed; // nearly every line
     QString result;
     result.reserve(slashed.size());
     int from = 0;

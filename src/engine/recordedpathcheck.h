@@ -21,12 +21,16 @@ public:
     static bool sameFolder(const QString &a, const QString &b);
 
 private:
+    static bool hasDoubleSlash(const QString &path);
     static QString withSingleSlashes(const QString &path);
     static QString folderForm(const QString &path);
+    static bool isPlainComponent(const QStringRef &component);
     bool isRealFolder(const QString &folder);
 
     QString prefix; // the game folder in folder form, ending in "/"; empty when there is none
     // Folders below the game folder already found to be real folders, not links: most lines of
     // a record share them.
     QSet<QString> realFolders;
+    // Folders whose whole path below the game folder has passed every test.
+    QSet<QString> acceptedFolders;
 };

@@ -17,9 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
-#include <system_error>
 #include <vector>
 
 namespace
@@ -40,7 +38,6 @@ std::string toUtf8(const QString &text)
 }
 
 using FileEntry::isLink;
-using FileEntry::isTaken;
 using FileEntry::Kind;
 using FileEntry::kindOf;
 using FileEntry::nativePath;
@@ -122,14 +119,13 @@ bool fitsOnOneLine(const QString &path)
     return !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
 }
 
-QSet<QString> recordedLines(const QString &recordPath)
+QSet<QString> asPaths(const std::vector<std::string> &lines)
 {
-    QSet<QString> lines;
-    LineReader reader(toUtf8(recordPath));
-    while (reader.next())
-        if (!reader.line.empty())
-            lines.insert(fromUtf8(reader.line));
-    return lines;
+    QSet<QString> paths;
+    paths.reserve(int(lines.size()));
+    for (const std::string &line : lines)
+        paths.insert(fromUtf8(line));
+    return paths;
 }
 
 // How many lines the unmount notes in its journal with one write.
@@ -368,16 +364,16 @@ Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &targ
 Worker::Transfer Worker::copyEntry(const QString &source, const QString &target)
 {
     // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
-    std::error_code error;
-    const std::filesystem::path to(nativePath(target));
-    if (std::filesystem::copy_file(std::filesystem::path(nativePath(source)), to, error) && !error)
+    switch (EntryCalls::copyFile(nativePath(source), nativePath(target))) {
+    case EntryCalls::Copy::Done:
         return Transfer::Done;
-    if (error == std::errc::file_exists)
+    case EntryCalls::Copy::TargetTaken:
         return Transfer::TargetTaken;
-    if (kindOf(folderOf(target)) == Kind::None)
+    case EntryCalls::Copy::FolderMissing:
         return Transfer::FolderMissing;
-    // The target was free: whatever a failed copy left there goes.
-    std::filesystem::remove(to, error);
+    case EntryCalls::Copy::Failed:
+        break;
+    }
     return Transfer::Failed;
 }
 
@@ -425,28 +421,38 @@ void Worker::unmountModWorker(bool force)
         RecordedPathCheck check(gamePath);
         UnmountJournal journal(unmountProgressPath);
         Pass pass{force, check, journal};
-        counts += unmountPlacedEntries(pass);
+        // Read once each: the first pass also needs to know the backups on record.
+        const Record placed = readRecord(outFilesPath);
+        const Record backups = readRecord(backupFilesPath);
+        counts += unmountPlacedEntries(pass, placed, backups);
         // While the record of placed links still lists links already removed, a game entry put
         // back at such a path would later be taken for one of ours.
         if (!aborted && pass.rewritten)
-            counts += restoreBackups(pass);
+            counts += restoreBackups(pass, backups);
         if (pass.rewritten)
             journal.clear();
     }
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, force);
 }
 
-OutcomeCounts Worker::workThroughRecord(const QString &recordPath, Pass &pass,
-                                        UnmountJournal::Step step, RecordOrder order,
+Worker::Record Worker::readRecord(const QString &path)
+{
+    Record record;
+    LineReader reader(toUtf8(path));
+    record.path = path;
+    record.readable = reader.isReadable();
+    while (reader.next())
+        if (!reader.line.empty())
+            record.lines.push_back(reader.line);
+    return record;
+}
+
+OutcomeCounts Worker::workThroughRecord(const Record &record, Pass &pass, UnmountJournal::Step step,
+                                        RecordOrder order,
                                         const std::function<Handled(const std::string &)> &handle)
 {
-    std::vector<std::string> lines;
-    {
-        LineReader reader(toUtf8(recordPath));
-        while (reader.next())
-            if (!reader.line.empty())
-                lines.push_back(reader.line);
-    }
+    const std::vector<std::string> &lines = record.lines;
+    const QString &recordPath = record.path;
     auto lineAt = [&lines, order](size_t n) -> const std::string & {
         return lines[order == RecordOrder::Forward ? n : lines.size() - 1 - n];
     };
@@ -489,24 +495,18 @@ void Worker::reportUntrusted(const QString &line)
     emit status(QStringLiteral("Not a recorded path inside the game folder: ") + line, true);
 }
 
-QSet<QString> Worker::recordedRestorePaths() const
+OutcomeCounts Worker::unmountPlacedEntries(Pass &pass, const Record &placed, const Record &backups)
 {
-    QSet<QString> paths;
-    for (const QString &backupPath : recordedLines(backupFilesPath))
-        paths.insert(BackupName::restorePath(backupPath));
-    return paths;
-}
-
-OutcomeCounts Worker::unmountPlacedEntries(Pass &pass)
-{
-    if (!LineReader(toUtf8(outFilesPath)).isReadable())
+    if (!placed.readable)
         return OutcomeCounts();
     // A recorded link that is not there while a backup is to go back to its path was never
     // made (the mount stopped between its record and the link): the restore takes care of
     // that path, and keeping the line would later take the game's own entry for our link.
-    const QSet<QString> restorePaths = recordedRestorePaths();
+    QSet<QString> restorePaths;
+    for (const std::string &line : backups.lines)
+        restorePaths.insert(BackupName::restorePath(fromUtf8(line)));
     return workThroughRecord(
-        outFilesPath, pass, UnmountJournal::Remove, RecordOrder::Forward,
+        placed, pass, UnmountJournal::Remove, RecordOrder::Forward,
         [this, &pass, &restorePaths](const std::string &line) -> Handled {
             const QString path = fromUtf8(line);
             emit status(path, false);
@@ -530,16 +530,16 @@ OutcomeCounts Worker::unmountPlacedEntries(Pass &pass)
         });
 }
 
-OutcomeCounts Worker::restoreBackups(Pass &pass)
+OutcomeCounts Worker::restoreBackups(Pass &pass, const Record &backups)
 {
-    if (!LineReader(toUtf8(backupFilesPath)).isReadable())
+    if (!backups.readable)
         return OutcomeCounts();
     emit appendAction(QStringLiteral("restoring backups..."));
-    const QSet<QString> backupPaths = recordedLines(backupFilesPath);
+    const QSet<QString> backupPaths = asPaths(backups.lines);
     // Last set aside, first put back: a backup may itself have been set aside again when the
     // mod brings an entry named like it.
     const OutcomeCounts counts = workThroughRecord(
-        backupFilesPath, pass, UnmountJournal::Restore, RecordOrder::Backward,
+        backups, pass, UnmountJournal::Restore, RecordOrder::Backward,
         [this, &pass, &backupPaths](const std::string &line) -> Handled {
             const QString backupPath = fromUtf8(line);
             emit status(QFileInfo(backupPath).fileName(), false);
@@ -649,7 +649,7 @@ void Worker::scanModWorker(int row)
         return;
     }
     const QString sizeFormat = QStringLiteral("%0 MB");
-    const QString filesFormat = QStringLiteral("%0 files");
+    const QLatin1String filesSuffix(" files");
     qint64 counter = 1;
     double total = 0;
     double shownMegabytes = -1;
@@ -663,7 +663,8 @@ void Worker::scanModWorker(int row)
             shownMegabytes = megabytes;
             sizeText = sizeFormat.arg(megabytes);
         }
-        emit scanModUpdate(row, sizeText, filesFormat.arg(counter));
+        // The same text as "%0 files" with the count filled in, without parsing a pattern.
+        emit scanModUpdate(row, sizeText, QString::number(counter) + filesSuffix);
         ++counter;
     }
 }

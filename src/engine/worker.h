@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <vector>
 
 class ConfigStore;
 class QFileInfo;
@@ -95,19 +96,24 @@ private:
         UnmountJournal &journal;
         bool rewritten = true;
     };
-    OutcomeCounts unmountPlacedEntries(Pass &pass);
-    OutcomeCounts restoreBackups(Pass &pass);
+    struct Record {
+        QString path;
+        bool readable = false; // a file that is there and could be read: it is worked through
+        std::vector<std::string> lines; // without the empty ones
+    };
+    static Record readRecord(const QString &path);
+    OutcomeCounts unmountPlacedEntries(Pass &pass, const Record &placed, const Record &backups);
+    OutcomeCounts restoreBackups(Pass &pass, const Record &backups);
     struct Handled {
         FileOutcome outcome;
         bool stillToUndo; // the line stays on record for a later unmount
     };
     enum class RecordOrder { Forward, Backward };
     // Works through one record file; keeps the lines of entries that are still to be undone.
-    OutcomeCounts workThroughRecord(const QString &recordPath, Pass &pass,
-                                    UnmountJournal::Step step, RecordOrder order,
+    OutcomeCounts workThroughRecord(const Record &record, Pass &pass, UnmountJournal::Step step,
+                                    RecordOrder order,
                                     const std::function<Handled(const std::string &)> &handle);
     void reportUntrusted(const QString &line);
-    QSet<QString> recordedRestorePaths() const;
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
     static bool isPlainName(const QString &name);

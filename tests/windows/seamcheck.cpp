@@ -265,6 +265,17 @@ void checkEntryCalls()
                Rename::NotFound,
            "a rename into a missing folder says so");
 
+    const std::wstring copied = folder + L"\\copied.mpq";
+    report(EntryCalls::copyFile(mod, copied) == EntryCalls::Copy::Done &&
+               readThrough(copied) == "mod" && readThrough(mod) == "mod",
+           "a copy to a free name makes a second file with the same content");
+    report(EntryCalls::copyFile(aside, copied) == EntryCalls::Copy::TargetTaken &&
+               readThrough(copied) == "mod",
+           "a copy onto an existing file says the target is taken and leaves it");
+    report(EntryCalls::copyFile(mod, folder + L"\\no folder\\copied.mpq") ==
+               EntryCalls::Copy::FolderMissing,
+           "a copy into a missing folder says so");
+
     const std::wstring empty = folder + L"\\Empty";
     const std::wstring full = folder + L"\\Full";
     CreateDirectoryW(empty.c_str(), nullptr);
