@@ -248,6 +248,11 @@ bool Worker::checkPlaceable(const SourceEntry &source, TransferMode mode)
     return false;
 }
 
+PlaceResult Worker::refused(const SourceEntry &source)
+{
+    return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed, std::string()};
+}
+
 QString Worker::failedText(const QString &source, TransferMode mode)
 {
     return QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
@@ -279,8 +284,7 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
                                TransferMode mode, const Placement &how)
 {
     if (!checkPlaceable(source, mode))
-        return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed,
-                std::string()};
+        return refused(source);
     QString backupPath;
     if (targetKind != Kind::None) {
         if (!setAside(target, source.path, how, &backupPath))
@@ -313,8 +317,7 @@ PlaceResult Worker::placeByTrying(const SourceEntry &source, const QString &targ
                                   TransferMode mode, const Placement &how)
 {
     if (!checkPlaceable(source, mode))
-        return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed,
-                std::string()};
+        return refused(source);
     // The target is nearly always free and its folder there: look only when the attempt says
     // otherwise, and make a folder only when it is missing.
     Transfer attempt = transfer(source, target, mode);

@@ -68,7 +68,9 @@ private:
     static SourceEntry sourceFrom(const QFileInfo &info);
     static SourceEntry sourceAt(const QString &path);
     static QString failedText(const QString &source, TransferMode mode);
+    // Says why a source cannot be placed; `refused` is the result that goes with it.
     bool checkPlaceable(const SourceEntry &source, TransferMode mode);
+    static PlaceResult refused(const SourceEntry &source);
     // Places with what is known to stand at the target (a mount has just looked).
     PlaceResult placeKnown(const SourceEntry &source, const QString &target,
                            FileEntry::Kind targetKind, TransferMode mode, const Placement &how);
