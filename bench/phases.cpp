@@ -7,6 +7,7 @@
 #include "worker.h"
 #include "workerdriver.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
 
@@ -76,16 +77,24 @@ void mountWithFloor(SizeSet &set, int r)
            format("floor mount run %d: %ld links, %ld failed", r + 1, counts.links, counts.failed));
 }
 
+// Adds `source` as the mod at `target`, copying (mode 1) or moving (mode 0) it.
+void addWithWorker(PhaseContext &context, SizeSet &set, int r, const char *operation,
+                   const std::string &source, const std::string &target, int mode)
+{
+    Side &w = set.runs[size_t(r)].worker;
+    const QString from = q(source);
+    const QString to = q(target);
+    const WorkerRun added = context.driver.run(
+        *w.config, QFileInfo(to).fileName(),
+        [from, to, mode](Worker *worker) { worker->moveFolderWorker(from, to, mode); }, true);
+    set.samples[operation].push_back({added.seconds, added.done});
+    noteWorkerProblems(set, operation, r, added);
+}
+
 void copyAddWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
-    const QString source = q(w.modFolder());
-    const QString target = q(w.copyTarget());
-    const WorkerRun copied = context.driver.run(
-        *w.config, QStringLiteral("copied"),
-        [source, target](Worker *worker) { worker->moveFolderWorker(source, target, 1); }, true);
-    set.samples["copy-add"].push_back({copied.seconds, copied.done});
-    noteWorkerProblems(set, "copy-add", r, copied);
+    addWithWorker(context, set, r, "copy-add", w.modFolder(), w.copyTarget(), 1);
     expect(set, countTree(w.copyTarget()).files == long(set.files),
            format("copy-add run %d: the copy is incomplete", r + 1));
 }
@@ -126,13 +135,7 @@ void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &sca
 void moveAddWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
-    const QString source = q(w.moveSource());
-    const QString target = q(w.moveTarget());
-    const WorkerRun moved = context.driver.run(
-        *w.config, QStringLiteral("moved"),
-        [source, target](Worker *worker) { worker->moveFolderWorker(source, target, 0); }, true);
-    set.samples["move-add"].push_back({moved.seconds, moved.done});
-    noteWorkerProblems(set, "move-add", r, moved);
+    addWithWorker(context, set, r, "move-add", w.moveSource(), w.moveTarget(), 0);
     expect(set, countTree(w.moveTarget()).files == long(set.files) && !exists(w.moveSource()),
            format("move-add run %d: %ld files arrived, source %s", r + 1,
                   countTree(w.moveTarget()).files,

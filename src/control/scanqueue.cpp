@@ -48,12 +48,6 @@ void ScanQueue::release()
         delete scan.data(); // joins its thread
 }
 
-int ScanQueue::running() const
-{
-    return int(std::count_if(scans.begin(), scans.end(),
-                             [](const QPointer<Controller> &scan) { return !scan.isNull(); }));
-}
-
 void ScanQueue::startWaiting()
 {
     scans.removeAll(QPointer<Controller>());

@@ -32,7 +32,6 @@ public:
     void startNewList();
     // Stops every scan and waits for its thread to end.
     void release();
-    int running() const;
 
 signals:
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);

@@ -2,7 +2,12 @@
 
 #include <QString>
 
-const char InstanceLock::fileName[] = "runemount.lock";
+namespace
+{
+
+const char fileName[] = "runemount.lock";
+
+} // namespace
 
 InstanceLock::InstanceLock(const std::string &applicationDir)
     : lock(QString::fromUtf8(applicationDir.data(), int(applicationDir.size())) + QLatin1Char('/') +

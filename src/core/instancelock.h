@@ -19,8 +19,6 @@ public:
     // False while another running copy holds the folder.
     bool acquire();
 
-    static const char fileName[]; // "runemount.lock"
-
 private:
     QLockFile lock;
 };

@@ -39,13 +39,9 @@ void UnmountJournal::note(Step step, const std::vector<const std::string *> &lin
     if (!file.isOpen() && !file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text |
                                      QIODevice::Unbuffered))
         return;
-    const char *word = step == Remove ? removeWord : restoreWord;
     QByteArray batch;
-    for (const std::string *line : lines) {
-        batch.append(word);
-        batch.append(line->data(), int(line->size()));
-        batch.append('\n');
-    }
+    for (const std::string *line : lines)
+        batch += entry(step, *line) + '\n';
     file.write(batch);
 }
 

@@ -456,8 +456,8 @@ OutcomeCounts Worker::workThroughRecord(const Record &record, Pass &pass, Unmoun
 {
     const std::vector<std::string> &lines = record.lines;
     const QString &recordPath = record.path;
-    auto lineAt = [&lines, order](size_t n) -> const std::string & {
-        return lines[order == RecordOrder::Forward ? n : lines.size() - 1 - n];
+    auto indexAt = [&lines, order](size_t n) {
+        return order == RecordOrder::Forward ? n : lines.size() - 1 - n;
     };
 
     OutcomeCounts counts;
@@ -469,10 +469,10 @@ OutcomeCounts Worker::workThroughRecord(const Record &record, Pass &pass, Unmoun
         if (n == noted) {
             std::vector<const std::string *> batch;
             for (; noted < lines.size() && batch.size() < journalBatch; ++noted)
-                batch.push_back(&lineAt(noted));
+                batch.push_back(&lines[indexAt(noted)]);
             pass.journal.note(step, batch);
         }
-        const size_t i = order == RecordOrder::Forward ? n : lines.size() - 1 - n;
+        const size_t i = indexAt(n);
         const Handled handled = handle(lines[i]);
         counts.add(handled.outcome);
         keep[i] = !pass.force && handled.stillToUndo;

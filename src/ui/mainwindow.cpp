@@ -420,10 +420,8 @@ void MainWindow::writeOption(const wchar_t *valueName, QCheckBox *box, const QSt
 
 void MainWindow::mountMod()
 {
-    if (mountOperationBusy()) {
-        setStatus(tr("A mount or unmount is still running."), false);
+    if (refusedWhileMountRuns())
         return;
-    }
     ui->toggleMountBtn->setEnabled(false);
     ui->modList->setEnabled(false);
     ui->gameBtn->setEnabled(false);
@@ -467,10 +465,8 @@ void MainWindow::mountMod()
 
 void MainWindow::unmountMod()
 {
-    if (mountOperationBusy()) {
-        setStatus(tr("A mount or unmount is still running."), false);
+    if (refusedWhileMountRuns())
         return;
-    }
     ui->toggleMountBtn->setEnabled(false);
     ui->gameBtn->setEnabled(false);
     ui->editorBtn->setEnabled(false);
@@ -489,6 +485,13 @@ void MainWindow::unmountMod()
 bool MainWindow::mountOperationBusy() const
 {
     return mountResultPending || mountOperation;
+}
+
+bool MainWindow::refusedWhileMountRuns()
+{
+    if (mountOperationBusy())
+        setStatus(tr("A mount or unmount is still running."), false);
+    return mountOperationBusy();
 }
 
 Controller *MainWindow::startMountOperation(const QString &action, const QString &modName)
@@ -782,22 +785,29 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+QList<Controller *> MainWindow::liveOperations() const
+{
+    QList<Controller *> live;
+    if (mountOperation)
+        live << mountOperation;
+    for (const QPointer<Controller> &operation : fileOperations)
+        if (operation)
+            live << operation;
+    return live;
+}
+
 bool MainWindow::hasRunningOperation() const
 {
-    if (mountResultPending || (mountOperation && mountOperation->isRunning()))
-        return true;
-    for (const QPointer<Controller> &operation : fileOperations)
-        if (operation && operation->isRunning())
-            return true;
-    return false;
+    const QList<Controller *> live = liveOperations();
+    return mountResultPending || std::any_of(live.begin(), live.end(), [](Controller *operation) {
+               return operation->isRunning();
+           });
 }
 
 void MainWindow::abortRunningOperations()
 {
-    if (mountOperation && mountOperation->isRunning())
-        mountOperation->requestAbort();
-    for (const QPointer<Controller> &operation : qAsConst(fileOperations))
-        if (operation && operation->isRunning())
+    for (Controller *operation : liveOperations())
+        if (operation->isRunning())
             operation->requestAbort();
     scans->startNewList();
 }
@@ -813,9 +823,7 @@ void MainWindow::releaseOperations()
 {
     // Deleting a Controller closes its dialog and joins its thread.
     scans->release();
-    QList<QPointer<Controller>> all = fileOperations;
-    all << mountOperation;
-    for (const QPointer<Controller> &operation : qAsConst(all))
-        delete operation.data();
+    for (Controller *operation : liveOperations())
+        delete operation;
     fileOperations.clear();
 }

@@ -91,8 +91,11 @@ private:
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
+    // Says so on the status line when a mount or unmount is still running.
+    bool refusedWhileMountRuns();
     Controller *startMountOperation(const QString &action, const QString &modName);
     Controller *startFileOperation(const QString &action, const QString &modName);
+    QList<Controller *> liveOperations() const;
     bool hasRunningOperation() const;
     void abortRunningOperations();
     bool closeIfQuitting();
