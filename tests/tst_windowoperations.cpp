@@ -25,6 +25,7 @@ private slots:
     void nothingStartsASecondMountWhileOneRuns();
     void finishedDialogAndForcedPassStillCountAsRunning();
     void closingWhileAMountRunsAbortsItAfterAsking();
+    void closingWhileADeleteRunsStopsItAfterAsking();
     void closingWhileIdleQuitsAndJoinsEveryScan();
     void commandsActOnlyOnAHighlightedRow();
 
@@ -181,6 +182,29 @@ void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
     unmounter.unmountModWorker(false);
     QCOMPARE(log.counts(), QString("%1/0/0").arg(recorded));
     QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+}
+
+void WindowOperationsTest::closingWhileADeleteRunsStopsItAfterAsking()
+{
+    AppFolder app;
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(Tree::file(app.box.modDir("Foo") + QString("/%1.w3x").arg(i)));
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    w.select("Foo");
+
+    WorkerGate gate;
+    ModalAnswerer answers;
+    answers.pressInMessageBox("Yes");
+    w.action("actionDelete")->trigger();
+    QVERIFY(gate.waitUntilHeld());
+    answers.pressInMessageBox("Yes");
+    QVERIFY(!w.window.close());
+    QCOMPARE(answers.seenTitles, (QStringList{"Permanently delete Foo?", "Quit?"}));
+    gate.open();
+    QTRY_VERIFY(!w.window.isVisible());
+    // It stopped after the file it was on; the rest of the mod is still there.
+    QCOMPARE(entryNames(app.box.modDir("Foo")).size(), 4);
 }
 
 void WindowOperationsTest::closingWhileIdleQuitsAndJoinsEveryScan()
