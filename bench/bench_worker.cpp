@@ -1,15 +1,14 @@
 // Times the Worker's file operations on synthetic mods of 1 000 to 100 000 files, next to the
 // bare system calls that do the same work (the floor), GNU Stow and du. Prints figures only;
-// nothing here passes or fails on timing.
+// nothing here passes or fails on timing. What the window does meanwhile is bench_window's.
 
 #include "benchsupport.h"
 #include "phases.h"
 #include "table.h"
 #include "trees.h"
-#include "windowcases.h"
 #include "workerdriver.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QStandardPaths>
 
@@ -33,12 +32,8 @@ namespace
 struct Options {
     std::vector<size_t> sizes;
     int runs = 0;
-    std::string workParent;    // absolute
-    std::vector<int> listMods; // the window's refresh cases; empty: no window cases
+    std::string workParent; // absolute
 };
-
-// The mods of the window's refresh cases have this many files each.
-const int filesPerListedMod = 10;
 
 // What all trees of all runs take on disk.
 struct Needs {
@@ -52,7 +47,7 @@ struct Phase {
     const char *name;
     PhaseBody body;
     bool needsStow;
-    bool removes; // runs after every phase that only creates, and after the window cases
+    bool removes; // runs after every phase that only creates
 };
 
 // Every tree of every run is written before the first measurement, the operations that remove
@@ -100,18 +95,12 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption runsOption(QStringLiteral("runs"),
                                         QStringLiteral("Runs per size; medians are reported."),
                                         QStringLiteral("n"), QStringLiteral("3"));
-    const QCommandLineOption modsOption(
-        QStringLiteral("mods"),
-        QStringLiteral("Mods in the window's list for its refresh cases, comma-separated; 0 leaves "
-                       "out the window cases."),
-        QStringLiteral("list"), QStringLiteral("1000,10000"));
     const QCommandLineOption workOption(
         QStringLiteral("work-dir"),
         QStringLiteral("Folder in which a fresh work folder is made and removed at the end."),
         QStringLiteral("dir"), QStringLiteral("/tmp"));
     parser.addOption(sizesOption);
     parser.addOption(runsOption);
-    parser.addOption(modsOption);
     parser.addOption(workOption);
     parser.process(app);
 
@@ -121,15 +110,6 @@ Options parseOptions(const QCoreApplication &app)
     options.runs = parser.value(runsOption).toInt(&runsOk);
     if (!runsOk || options.runs < 1)
         fail("--runs takes a positive number");
-    for (const QString &part : parser.value(modsOption).split(QLatin1Char(','))) {
-        bool ok = false;
-        const int mods = part.trimmed().toInt(&ok);
-        if (!ok || mods < 0)
-            fail("--mods takes mod counts separated by commas: %s",
-                 qPrintable(parser.value(modsOption)));
-        if (mods > 0)
-            options.listMods.push_back(mods);
-    }
     options.workParent =
         std::filesystem::absolute(parser.value(workOption).toStdString()).lexically_normal();
     return options;
@@ -149,16 +129,6 @@ Needs estimateNeeds(const std::vector<SizeSet> &sets, const Options &options)
 {
     const int runs = options.runs;
     Needs needs;
-    // The window cases: the listed mods, and a mod of the largest size with its game, twice.
-    for (const int mods : options.listMods)
-        needs.files += (long long)mods * (filesPerListedMod + 1);
-    if (!options.listMods.empty()) {
-        const SizeSet &largest =
-            *std::max_element(sets.begin(), sets.end(),
-                              [](const SizeSet &a, const SizeSet &b) { return a.files < b.files; });
-        needs.files += 2 * (long long)(largest.files + largest.shape.gameFileCount(true));
-    }
-    needs.bytes = double(needs.files) * 4096.0 * 1.1;
     for (const SizeSet &set : sets) {
         const Shape &shape = set.shape;
         // Per run and side: mod, delete copy, move source, copy-add result, game; plus Stow's
@@ -170,29 +140,6 @@ Needs estimateNeeds(const std::vector<SizeSet> &sets, const Options &options)
         needs.bytes += files * 4096.0 * 1.1;
     }
     return needs;
-}
-
-void checkDiskSpace(const std::string &parent, const Needs &needs)
-{
-    struct statvfs disk {
-    };
-    if (::statvfs(parent.c_str(), &disk) != 0)
-        return;
-    const double freeBytes = double(disk.f_bavail) * double(disk.f_frsize);
-    const double freeInodes = double(disk.f_favail);
-    if (freeBytes < needs.bytes * 1.2 || freeInodes < double(needs.files) * 1.2)
-        fail("%s has %.1f GiB and %.0f inodes free; about %.1f GiB and %lld files are "
-             "needed",
-             parent.c_str(), freeBytes / 1073741824.0, freeInodes, needs.bytes / 1073741824.0,
-             needs.files);
-}
-
-std::string makeWorkFolder(const std::string &parent)
-{
-    std::string pattern = parent + "/runemount-bench-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        fail("cannot make a work folder in %s: %s", parent.c_str(), std::strerror(errno));
-    return pattern;
 }
 
 // Every tree of every run, before anything is timed.
@@ -234,31 +181,18 @@ void runPhases(std::vector<SizeSet> &sets, int runs, PhaseContext &context, bool
     }
 }
 
-// Only now, after all timing, does anything go.
-void removeWorkFolder(const std::string &work)
-{
-    const Clock::time_point cleanupStart = Clock::now();
-    std::error_code error;
-    std::filesystem::remove_all(work, error);
-    progress("removed %s in %.1f s%s", work.c_str(), secondsSince(cleanupStart),
-             error ? (": " + error.message()).c_str() : "");
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // The window cases need no screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bench_worker"));
     const Options options = parseOptions(app);
 
     std::vector<SizeSet> sets = makeSizeSets(options.sizes);
     const Needs needs = estimateNeeds(sets, options);
     makeFolders(options.workParent);
-    checkDiskSpace(options.workParent, needs);
+    checkDiskSpace(options.workParent, needs.bytes, needs.files);
     const std::string work = makeWorkFolder(options.workParent);
 
     const QString stow = QStandardPaths::findExecutable(QStringLiteral("stow"));
@@ -267,30 +201,16 @@ int main(int argc, char *argv[])
     progress("work folder %s; about %.1f GiB and %s files to write", work.c_str(),
              needs.bytes / 1073741824.0, withSpaces(needs.files).c_str());
     prepareTrees(sets, options.runs, work, !stow.isEmpty());
-    WindowTrees windowTrees;
-    if (!options.listMods.empty()) {
-        const Clock::time_point start = Clock::now();
-        windowTrees =
-            prepareWindowTrees(work + "/window", options.listMods, filesPerListedMod,
-                               *std::max_element(options.sizes.begin(), options.sizes.end()));
-        ::sync();
-        progress("prepared the window cases in %.1f s", secondsSince(start));
-    }
-
     const double probeBefore = probeCreation(work + "/probe-before");
     progress("creating an empty file takes %.0f us", probeBefore);
 
     WorkerDriver driver;
     PhaseContext context{driver, stow, du};
     runPhases(sets, options.runs, context, false);
-    std::vector<WindowCase> windowCases;
-    if (!windowTrees.modLists.empty())
-        windowCases = runWindowCases(windowTrees, filesPerListedMod, driver);
     runPhases(sets, options.runs, context, true);
 
     const double probeAfter = probeCreation(work + "/probe-after");
     printReport(sets, {options.runs, probeBefore, probeAfter, !stow.isEmpty()});
-    printWindowCases(windowCases);
     removeWorkFolder(work);
     return 0;
 }

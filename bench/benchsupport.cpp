@@ -1,12 +1,17 @@
 #include "benchsupport.h"
 
 #include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace bench
 {
@@ -73,6 +78,38 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void checkDiskSpace(const std::string &parent, double bytes, long long files)
+{
+    struct statvfs disk {
+    };
+    if (::statvfs(parent.c_str(), &disk) != 0)
+        return;
+    const double freeBytes = double(disk.f_bavail) * double(disk.f_frsize);
+    const double freeInodes = double(disk.f_favail);
+    if (freeBytes < bytes * 1.2 || freeInodes < double(files) * 1.2)
+        fail("%s has %.1f GiB and %.0f inodes free; about %.1f GiB and %lld files are "
+             "needed",
+             parent.c_str(), freeBytes / 1073741824.0, freeInodes, bytes / 1073741824.0,
+             files);
+}
+
+std::string makeWorkFolder(const std::string &parent)
+{
+    std::string pattern = parent + "/runemount-bench-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        fail("cannot make a work folder in %s: %s", parent.c_str(), std::strerror(errno));
+    return pattern;
+}
+
+void removeWorkFolder(const std::string &work)
+{
+    const Clock::time_point cleanupStart = Clock::now();
+    std::error_code error;
+    std::filesystem::remove_all(work, error);
+    progress("removed %s in %.1f s%s", work.c_str(), secondsSince(cleanupStart),
+             error ? (": " + error.message()).c_str() : "");
 }
 
 } // namespace bench

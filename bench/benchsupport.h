@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-// Small helpers every part of the benchmark uses: the clock, messages on stderr, text.
+// Small helpers every part of the benchmarks uses: the clock, messages on stderr, text, the
+// work folder.
 namespace bench
 {
 
@@ -31,5 +32,12 @@ std::string withSpaces(long long value);
 
 // NaN for no values.
 double median(std::vector<double> values);
+
+// Ends the program when the folder's disk has not room for this much, with a margin.
+void checkDiskSpace(const std::string &parent, double bytes, long long files);
+// A fresh folder below `parent` for all the trees of one benchmark run.
+std::string makeWorkFolder(const std::string &parent);
+// Only after all timing: removing many entries slows what the disk creates next.
+void removeWorkFolder(const std::string &work);
 
 } // namespace bench

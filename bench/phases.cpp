@@ -11,6 +11,10 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <unistd.h>
+
+#include <functional>
+
 namespace bench
 {
 
@@ -211,32 +215,52 @@ void deleteWithFloor(SizeSet &set, int r)
     set.samples["floor delete"].push_back({secondsSince(start), removed});
 }
 
+// Each side starts with nothing of the other's left to write back, and the two take turns at
+// going first, so that neither always runs on the warmer caches.
+void bothSides(int run, const std::function<void()> &workerSide,
+               const std::function<void()> &floorSide)
+{
+    const std::function<void()> &first = run % 2 == 0 ? workerSide : floorSide;
+    const std::function<void()> &second = run % 2 == 0 ? floorSide : workerSide;
+    ::sync();
+    first();
+    ::sync();
+    second();
+}
+
 } // namespace
 
 void runMountPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    mountWithWorker(context, set, run);
-    mountWithFloor(set, run);
+    bothSides(
+        run, [&] { mountWithWorker(context, set, run); }, [&] { mountWithFloor(set, run); });
 }
 
 void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    copyAddWithWorker(context, set, run);
-    copyAddWithFloor(set, run);
+    bothSides(
+        run, [&] { copyAddWithWorker(context, set, run); }, [&] { copyAddWithFloor(set, run); });
 }
 
 void runScanPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    const WorkerRun scanned = scanWithWorker(context, set, run, true);
-    set.samples["scan"].push_back({scanned.seconds, scanned.scanSignals});
+    WorkerRun scanned;
+    long long bytes = 0;
+    long files = 0;
+    bothSides(
+        run,
+        [&] {
+            scanned = scanWithWorker(context, set, run, true);
+            set.samples["scan"].push_back({scanned.seconds, scanned.scanSignals});
+        },
+        [&] {
+            const Clock::time_point start = Clock::now();
+            files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
+            set.samples["floor scan"].push_back({secondsSince(start), files});
+        });
     expect(
         set, scanned.scanSignals == long(set.files),
         format("scan run %d: %ld updates for %zu files", run + 1, scanned.scanSignals, set.files));
-
-    long long bytes = 0;
-    const Clock::time_point start = Clock::now();
-    const long files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
-    set.samples["floor scan"].push_back({secondsSince(start), files});
 
     // The same walk with nobody listening: what the per-file updates cost on their own.
     const WorkerRun unheard = scanWithWorker(context, set, run, false);
@@ -264,22 +288,23 @@ void runStowPhase(PhaseContext &context, SizeSet &set, int run)
 
 void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    moveAddWithWorker(context, set, run);
-    moveAddWithFloor(set, run);
+    bothSides(
+        run, [&] { moveAddWithWorker(context, set, run); }, [&] { moveAddWithFloor(set, run); });
 }
 
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    unmountWithWorker(context, set, run);
-    unmountWithFloor(set, run);
+    bothSides(
+        run, [&] { unmountWithWorker(context, set, run); }, [&] { unmountWithFloor(set, run); });
+    ::sync();
     if (!context.stow.isEmpty())
         unmountWithStow(context, set, run);
 }
 
 void runDeletePhase(PhaseContext &context, SizeSet &set, int run)
 {
-    deleteWithWorker(context, set, run);
-    deleteWithFloor(set, run);
+    bothSides(
+        run, [&] { deleteWithWorker(context, set, run); }, [&] { deleteWithFloor(set, run); });
 }
 
 } // namespace bench

@@ -117,7 +117,10 @@ void runUntil(const std::function<bool()> &done)
 class FilledRows
 {
 public:
-    FilledRows(QTableWidget *list, const QString &filesText) : list(list), filesText(filesText) {}
+    FilledRows(QTableWidget *table, const QString &lastFilesText)
+        : list(table), filesText(lastFilesText)
+    {
+    }
     bool all()
     {
         while (next < list->rowCount() && !list->isRowHidden(next) &&

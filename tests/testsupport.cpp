@@ -67,7 +67,7 @@ int liveThreadCount()
     return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
 }
 
-Immutable::Immutable(const QString &path) : path(path)
+Immutable::Immutable(const QString &entry) : path(entry)
 {
     applied = run("chattr", {"+i", path});
 }
@@ -78,7 +78,7 @@ Immutable::~Immutable()
         run("chattr", {"-i", path});
 }
 
-TinyDisk::TinyDisk(const QString &folder, int kilobytes, int inodes) : folder(folder)
+TinyDisk::TinyDisk(const QString &mountPoint, int kilobytes, int inodes) : folder(mountPoint)
 {
     QString options = QString("size=%1k").arg(kilobytes);
     if (inodes > 0)

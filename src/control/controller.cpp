@@ -1,21 +1,14 @@
 #include "controller.h"
 
 #include "filestatus.h"
-#include "mainwindow.h"
 #include "worker.h"
 
-Controller::Controller(MainWindow *mainWindow, QString action, QString modName, bool withDialog)
-    : Controller(mainWindow, mainWindow->configStore(), std::move(action), std::move(modName),
-                 withDialog)
+Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString actionName,
+                       QString mod, bool showsDialog)
+    : QObject(nullptr), action(std::move(actionName)), modName(std::move(mod)),
+      dialogParent(parentForDialog), withDialog(showsDialog)
 {
-}
-
-Controller::Controller(QWidget *dialogParent, ConfigStore *config, QString action, QString modName,
-                       bool withDialog)
-    : QObject(nullptr), action(std::move(action)), modName(std::move(modName)),
-      dialogParent(dialogParent), withDialog(withDialog)
-{
-    worker = new Worker(config, this->modName);
+    worker = new Worker(config, modName);
     worker->moveToThread(&thread);
     connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 
@@ -77,7 +70,7 @@ void Controller::result(const QString &, int done, int failed, int missing, bool
                         bool forced)
 {
     running = false;
-    const bool problems = failed + missing > 0;
+    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
     if ((!problems && !aborted) || !withDialog) {
         // Deleted at once, so the dialog is closed and the thread joined before the main
         // window's handler for this same result runs.

@@ -20,10 +20,10 @@ class Controller : public QObject
     Q_OBJECT
 
 public:
-    Controller(MainWindow *mainWindow, QString action, QString modName, bool withDialog);
-    // The same without a main window: the dialog's parent and the store are given directly.
-    Controller(QWidget *dialogParent, ConfigStore *config, QString action, QString modName,
-               bool withDialog);
+    // Defined with the window, which gives its store and is the dialog's parent.
+    Controller(MainWindow *mainWindow, QString actionName, QString mod, bool showsDialog);
+    Controller(QWidget *parentForDialog, ConfigStore *config, QString actionName, QString mod,
+               bool showsDialog);
     ~Controller() override;
 
     Worker *worker;

@@ -1,5 +1,9 @@
 #include "resultwording.h"
 
+#include "fileoutcome.h"
+
+#include <QStringList>
+
 namespace ResultWording
 {
 
@@ -36,7 +40,7 @@ QString statusSummary(const QString &action, const QString &modName, int done, i
                       int missing, bool aborted, bool forced)
 {
     const ActionWords words = actionWords(action);
-    const bool problems = failed + missing > 0;
+    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
     const bool unmounting = action == QLatin1String("Unmounting");
     QString head;
     if (aborted) {
@@ -60,7 +64,7 @@ std::string errorRecord(const std::string &action, int done, int failed, int mis
 {
     const QString qaction = QString::fromStdString(action);
     const ActionWords words = actionWords(qaction);
-    const bool problems = failed + missing > 0;
+    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
     QString head;
     if (aborted)
         head = qaction + QStringLiteral(" aborted");
@@ -69,6 +73,22 @@ std::string errorRecord(const std::string &action, int done, int failed, int mis
     else
         head = qaction + QStringLiteral(" failed");
     return (head + QStringLiteral(": ") + counts(words, done, failed, missing)).toStdString();
+}
+
+QString mountedWarning(const QString &errorRecords)
+{
+    QStringList parts = errorRecords.split(QLatin1Char(';'));
+    parts.removeAll(QString());
+    if (parts.isEmpty())
+        return QString();
+    QString tip = QStringLiteral("Warning:");
+    for (int i = 0; i < parts.size(); ++i) {
+        // Only a repeat of the part right before is left out; numbers keep their positions.
+        if (i > 0 && parts[i] == parts[i - 1])
+            continue;
+        tip += QStringLiteral("\n(") + QString::number(i + 1) + QStringLiteral(") ") + parts[i];
+    }
+    return tip;
 }
 
 } // namespace ResultWording

@@ -24,4 +24,8 @@ QString statusSummary(const QString &action, const QString &modName, int done, i
 // One record for a result that was aborted or had problems, as UTF-8.
 std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted);
 
+// The mounted row's tool tip from the error records joined by ";": "Warning:" and one numbered
+// line each; empty when there is none.
+QString mountedWarning(const QString &errorRecords);
+
 } // namespace ResultWording

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-ScanQueue::ScanQueue(QWidget *dialogParent, ConfigStore *config, QObject *parent)
-    : QObject(parent), dialogParent(dialogParent), config(config)
+ScanQueue::ScanQueue(QWidget *parentForDialogs, ConfigStore *store, QObject *parent)
+    : QObject(parent), dialogParent(parentForDialogs), config(store)
 {
 }
 

@@ -19,7 +19,7 @@ class ScanQueue : public QObject
     Q_OBJECT
 
 public:
-    ScanQueue(QWidget *dialogParent, ConfigStore *config, QObject *parent = nullptr);
+    ScanQueue(QWidget *parentForDialogs, ConfigStore *store, QObject *parent = nullptr);
     ~ScanQueue() override;
 
     // Scans at once: about one per core.

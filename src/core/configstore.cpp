@@ -2,6 +2,7 @@
 
 #include "gameregistry.h"
 #include "linereader.h"
+#include "utf8.h"
 
 #include <QCoreApplication>
 #include <QSaveFile>
@@ -11,8 +12,6 @@
 namespace
 {
 
-const char gamePathKey[] = "GamePath";
-const char hideEmptyModsKey[] = "hideEmptyMods";
 const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
 // The first non-empty source wins; the registry sources are empty off Windows.
@@ -35,8 +34,7 @@ std::string defaultGamePath()
 
 std::string ConfigStore::applicationDirectory()
 {
-    const QByteArray dir = QCoreApplication::applicationDirPath().toUtf8();
-    return std::string(dir.constData(), size_t(dir.size()));
+    return toUtf8(QCoreApplication::applicationDirPath());
 }
 
 ConfigStore::ConfigStore() : ConfigStore(applicationDirectory()) {}
@@ -66,7 +64,7 @@ void ConfigStore::set(const std::string &key, const std::string &value)
         return;
     }
     std::string stored = value;
-    if (key == gamePathKey)
+    if (key == ConfigKey::gamePath)
         std::replace(stored.begin(), stored.end(), '\\', '/');
     values[key] = std::move(stored);
 }
@@ -117,12 +115,12 @@ void ConfigStore::load()
 void ConfigStore::fillDefaults()
 {
     bool filled = false;
-    if (get(gamePathKey).empty()) {
-        set(gamePathKey, defaultGamePath());
+    if (get(ConfigKey::gamePath).empty()) {
+        set(ConfigKey::gamePath, defaultGamePath());
         filled = true;
     }
-    if (get(hideEmptyModsKey).empty()) {
-        set(hideEmptyModsKey, "1");
+    if (get(ConfigKey::hideEmptyMods).empty()) {
+        set(ConfigKey::hideEmptyMods, "1");
         filled = true;
     }
     if (filled)

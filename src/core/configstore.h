@@ -4,6 +4,19 @@
 #include <string>
 #include <utility>
 
+// The keys of config.cfg.
+namespace ConfigKey
+{
+inline constexpr char gamePath[] = "GamePath";
+inline constexpr char hideEmptyMods[] = "hideEmptyMods";
+// The mod that is mounted, with the size and file count its row showed when it was mounted,
+// and the records of what went wrong with it (see ResultWording::errorRecord).
+inline constexpr char mounted[] = "Mounted";
+inline constexpr char mountedSize[] = "MountedSize";
+inline constexpr char mountedCount[] = "MountedCount";
+inline constexpr char mountedError[] = "MountedError";
+} // namespace ConfigKey
+
 // The program's settings and mount state, persisted in config.cfg beside the executable.
 // Keys and values are byte strings (UTF-8 for text from the user interface); std::string
 // compares bytes as unsigned, so the map is in plain byte order, which is the file's order.

@@ -16,6 +16,11 @@ NativePath nativePath(const QString &path);
 
 using Kind = EntryCalls::Kind;
 
+// How the platform compares file names: Windows ignores case.
+extern const Qt::CaseSensitivity pathCase;
+// A Windows network path ("//server/share") begins with two slashes that belong together.
+bool isNetworkPath(const QString &slashedPath);
+
 // One look at the entry itself: a link is a Link, wherever it points and whether or not its
 // target is there.
 inline Kind kindOf(const QString &path)

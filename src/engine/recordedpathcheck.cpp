@@ -5,16 +5,7 @@
 #include <QDir>
 #include <QStringList>
 
-namespace
-{
-
-#ifdef Q_OS_WIN
-const Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
-#else
-const Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
-#endif
-
-} // namespace
+using FileEntry::pathCase;
 
 RecordedPathCheck::RecordedPathCheck(const QString &gameFolder)
 {
@@ -94,13 +85,11 @@ QString RecordedPathCheck::withSingleSlashes(const QString &path)
     QString result;
     result.reserve(slashed.size());
     int from = 0;
-#ifdef Q_OS_WIN
     // A network path keeps its leading "//".
-    if (slashed.startsWith(QLatin1String("//"))) {
+    if (FileEntry::isNetworkPath(slashed)) {
         result = QStringLiteral("//");
         from = 2;
     }
-#endif
     for (int i = from; i < slashed.size(); ++i)
         if (slashed[i] != QLatin1Char('/') || !result.endsWith(QLatin1Char('/')))
             result += slashed[i];

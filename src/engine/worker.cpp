@@ -5,8 +5,11 @@
 #include "entrycalls.h"
 #include "fileentry.h"
 #include "linereader.h"
+#include "pathnames.h"
 #include "recordedpathcheck.h"
+#include "scantext.h"
 #include "symboliclink.h"
+#include "utf8.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -26,21 +29,11 @@ namespace
 const QDir::Filters allEntries = QDir::AllEntries | QDir::NoDotAndDotDot;
 const QDir::Filters filesOnly = QDir::Files | QDir::NoDotAndDotDot;
 
-QString fromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
-
-std::string toUtf8(const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), size_t(bytes.size()));
-}
-
 using FileEntry::isLink;
 using FileEntry::Kind;
 using FileEntry::kindOf;
 using FileEntry::nativePath;
+using PathNames::samePath;
 
 // Renames a file, a folder or a link itself (also a link whose target is gone), and never
 // replaces an entry at `to`.
@@ -54,22 +47,6 @@ bool renameEntry(const QString &from, const QString &to)
 QString folderOf(const QString &path)
 {
     return QFileInfo(path).absolutePath();
-}
-
-QString cleanAbsolute(const QString &path)
-{
-    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
-
-bool samePath(const QString &a, const QString &b)
-{
-#ifdef Q_OS_WIN
-    const Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
-#endif
-    return !a.isEmpty() && !b.isEmpty() &&
-           cleanAbsolute(a).compare(cleanAbsolute(b), sensitivity) == 0;
 }
 
 QString verbFor(TransferMode mode)
@@ -104,21 +81,6 @@ bool rewriteRecord(const QString &path, const QByteArray &keptLines)
     return file.commit();
 }
 
-// A game folder typed as a relative path would make the records depend on the folder the
-// program happens to be started from.
-QString absoluteFolder(const QString &folder)
-{
-    return folder.isEmpty() || QDir::isAbsolutePath(folder)
-               ? folder
-               : QDir::current().absoluteFilePath(folder);
-}
-
-// A record holds one path per line.
-bool fitsOnOneLine(const QString &path)
-{
-    return !path.contains(QLatin1Char('\n')) && !path.contains(QLatin1Char('\r'));
-}
-
 QSet<QString> asPaths(const std::vector<std::string> &lines)
 {
     QSet<QString> paths;
@@ -139,8 +101,8 @@ void keepLine(QByteArray &kept, const std::string &line)
 
 } // namespace
 
-Worker::Worker(ConfigStore *config, QString modName)
-    : modName(std::move(modName)), gamePath(absoluteFolder(fromUtf8(config->get("GamePath")))),
+Worker::Worker(ConfigStore *config, QString mod)
+    : modName(std::move(mod)), gamePath(PathNames::absoluteFolder(fromUtf8(config->get(ConfigKey::gamePath)))),
       modsPath(fromUtf8(config->modsPath)), outFilesPath(fromUtf8(config->outFilesPath)),
       backupFilesPath(fromUtf8(config->backupFilesPath)),
       unmountProgressPath(fromUtf8(config->unmountProgressPath)), outFilesStream(outFilesPath),
@@ -182,8 +144,8 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         const QString relative = relativeTo(sourcePath, modRoot);
         const QString target = gameFolder + QLatin1Char('/') + relative;
         emit status(relative, false);
-        if (!fitsOnOneLine(target)) {
-            // It could not be put on record, so it is not placed at all.
+        if (!PathNames::fitsOnOneLine(target)) {
+            // A record holds one path per line: it could not be put on record, so it is not placed at all.
             emit status(failedText(sourcePath, Link), true);
             counts.add(Failed);
         } else {
@@ -203,14 +165,6 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
             break;
     }
     return counts;
-}
-
-PlaceResult Worker::placeFile(const QString &source, const QString &target, TransferMode mode)
-{
-    const SourceEntry entry = sourceAt(source);
-    if (mode == Link)
-        return placeKnown(entry, target, kindOf(target), mode, Placement());
-    return placeByTrying(entry, target, mode, Placement());
 }
 
 Worker::SourceEntry Worker::sourceFrom(const QFileInfo &info)
@@ -300,11 +254,8 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
         const bool restored = undoBackup(backupPath, target, how.record);
         return {Failed, restored ? std::string() : toUtf8(backupPath)};
     }
-    if (transfer(source, target, mode) == Transfer::Done) {
-        if (mode == Move && how.prune)
-            deleteEmptyFolders(folderOf(source.path), QString());
+    if (transfer(source, target, mode) == Transfer::Done)
         return {Done, toUtf8(backupPath)};
-    }
     if (how.record)
         outFilesStream.takeBack();
     emit status(failedText(source.path, mode), true);
@@ -331,11 +282,8 @@ PlaceResult Worker::placeByTrying(const SourceEntry &source, const QString &targ
             return {Failed, std::string()};
         attempt = transfer(source, target, mode);
     }
-    if (attempt == Transfer::Done) {
-        if (mode == Move && how.prune)
-            deleteEmptyFolders(folderOf(source.path), QString());
+    if (attempt == Transfer::Done)
         return {Done, toUtf8(backupPath)};
-    }
     emit status(failedText(source.path, mode), true);
     const bool restored = undoBackup(backupPath, target, false);
     return {Failed, restored ? std::string() : toUtf8(backupPath)};
@@ -519,7 +467,7 @@ OutcomeCounts Worker::unmountPlacedEntries(Pass &pass, const Record &placed, con
             }
             const Kind kind = kindOf(path);
             if (kind == Kind::Link) {
-                const FileOutcome outcome = removeKnown(path, kind, false);
+                const FileOutcome outcome = removeKnown(path, kind);
                 return {outcome, outcome != Done};
             }
             if (kind != Kind::None) {
@@ -566,27 +514,14 @@ OutcomeCounts Worker::restoreBackups(Pass &pass, const Record &backups)
                 pass.journal.wasStarted(UnmountJournal::Restore, line) &&
                 (kindOf(target) != Kind::None || backupPaths.contains(target)))
                 return {Done, false};
-            // Nothing to prune: the restored entry sits in the backup's own folder.
-            Placement restore;
-            restore.prune = false;
-            const FileOutcome outcome = placeByTrying(backup, target, Move, restore).outcome;
+            const FileOutcome outcome = placeByTrying(backup, target, Move, Placement()).outcome;
             return {outcome, outcome != Done};
         });
     emit appendAction(QString());
     return counts;
 }
 
-FileOutcome Worker::deleteFile(const QString &path)
-{
-    return removeEntry(path, true);
-}
-
-FileOutcome Worker::removeEntry(const QString &path, bool prune)
-{
-    return removeKnown(path, kindOf(path), prune);
-}
-
-FileOutcome Worker::removeKnown(const QString &path, Kind kind, bool prune)
+FileOutcome Worker::removeKnown(const QString &path, Kind kind)
 {
     if (kind == Kind::None) {
         emit status(QStringLiteral("Missing file: ") + path, true);
@@ -601,8 +536,6 @@ FileOutcome Worker::removeKnown(const QString &path, Kind kind, bool prune)
         emit status(QStringLiteral("Failed to delete file: ") + path, true);
         return Failed;
     }
-    if (prune)
-        deleteEmptyFolders(folderOf(path), modsPath);
     return Done;
 }
 
@@ -648,11 +581,9 @@ void Worker::scanModWorker(int row)
 {
     QDirIterator listing(modFolder(), filesOnly, QDirIterator::Subdirectories);
     if (!listing.hasNext()) {
-        emit scanModUpdate(row, QStringLiteral("0 MB"), QStringLiteral("0 files"));
+        emit scanModUpdate(row, ScanText::noSize(), ScanText::noFiles());
         return;
     }
-    const QString sizeFormat = QStringLiteral("%0 MB");
-    const QLatin1String filesSuffix(" files");
     qint64 counter = 1;
     double total = 0;
     double shownMegabytes = -1;
@@ -664,10 +595,9 @@ void Worker::scanModWorker(int row)
         const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
         if (megabytes != shownMegabytes) { // most files do not change the rounded size
             shownMegabytes = megabytes;
-            sizeText = sizeFormat.arg(megabytes);
+            sizeText = ScanText::size(megabytes);
         }
-        // The same text as "%0 files" with the count filled in, without parsing a pattern.
-        emit scanModUpdate(row, sizeText, QString::number(counter) + filesSuffix);
+        emit scanModUpdate(row, sizeText, ScanText::files(counter));
         ++counter;
     }
 }
@@ -676,7 +606,7 @@ void Worker::deleteModWorker()
 {
     OutcomeCounts counts;
     const QString folder = modFolder();
-    if (!isPlainName(modName)) {
+    if (!PathNames::isPlainFolderName(modName)) {
         // Never let an odd name turn "this mod" into the mods folder or something above it.
         emit status(QStringLiteral("Failed to delete file: ") + folder, true);
         counts.add(Failed);
@@ -693,7 +623,7 @@ void Worker::deleteModWorker()
         if (entry.kind == Kind::Folder)
             folders << path;
         else
-            counts.add(removeKnown(path, entry.kind, false));
+            counts.add(removeKnown(path, entry.kind));
     }
     // Every folder was listed: each is removed once, inside ones first, and none is looked
     // at again from below.
@@ -717,9 +647,9 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
     OutcomeCounts counts;
     const QString from = QDir::cleanPath(source);
     // Pruning after each move may take the chosen folder once it is empty, never its parents.
-    const QString stopFolder = QFileInfo(cleanAbsolute(from)).absolutePath();
-    Placement how;
-    how.prune = false; // once at the end, not after every file
+    const QString stopFolder = QFileInfo(PathNames::absoluteClean(from)).absolutePath();
+    // Emptied folders are pruned once at the end, not after every file.
+    const Placement how;
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
     QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
     QSet<QString> emptied;
@@ -753,10 +683,4 @@ void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolde
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
     for (const QString &folder : ordered)
         deleteEmptyFolders(folder, stopFolder); // one taken with a subfolder is simply gone
-}
-
-bool Worker::isPlainName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }

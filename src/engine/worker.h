@@ -26,7 +26,7 @@ class Worker : public QObject
     Q_OBJECT
 
 public:
-    Worker(ConfigStore *config, QString modName);
+    Worker(ConfigStore *config, QString mod);
     ~Worker() override;
 
     // Set by the controlling thread at any time; polled between entries. Never reset.
@@ -47,17 +47,12 @@ signals:
     void appendAction(const QString &text);
 
 public:
-    PlaceResult placeFile(const QString &source, const QString &target, TransferMode mode);
     OutcomeCounts mountFolder(const QString &folder, const QString &gameFolder);
-    // Removes one placed file or link (never a link's target) and prunes the folders that
-    // this empties, up to the mods folder.
-    FileOutcome deleteFile(const QString &path);
     void deleteEmptyFolders(const QString &folder, const QString &stopFolder);
 
 private:
     struct Placement {
         bool record = false; // write-ahead records of a mount
-        bool prune = true;   // after a move: remove the folders it emptied
     };
     // What stands at a source path, looked at once.
     struct SourceEntry {
@@ -86,8 +81,7 @@ private:
     // A change that could not be written down is not made at all.
     void reportUnrecordable(const RecordFile &record, const QString &source);
     bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
-    FileOutcome removeEntry(const QString &path, bool prune);
-    FileOutcome removeKnown(const QString &path, FileEntry::Kind kind, bool prune);
+    FileOutcome removeKnown(const QString &path, FileEntry::Kind kind);
     // False when the folder is still there (an entry the listing hides is reported).
     bool removeFolder(const QString &path);
     // Each unmount pass works through one record; it is current again once the pass has
@@ -118,7 +112,6 @@ private:
     void reportUntrusted(const QString &line);
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
-    static bool isPlainName(const QString &name);
 
     QString modName;
     // Copies taken when the Worker is made, on the thread that owns the store: the store is

@@ -11,6 +11,7 @@
 
 class ConfigStore;
 class Controller;
+class MountState;
 class ScanQueue;
 class QAction;
 class QDialog;
@@ -84,7 +85,10 @@ private:
                      const QString &failure, void (MainWindow::*reread)());
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
-    void openFolder(const QString &folder, const QString &label);
+    // Rebuilds the rows from the mods folder and starts their scans; returns the row to select
+    // (`target`, or the row of `wanted` when it is there).
+    int fillList(const MountState &state, const QString &wanted, int target);
+    void fillRow(int row, const QString &name, const MountState &state);
     void tidyList();
     int nameWidth(int row) const;
     QStringList modFolderNames() const;
@@ -100,8 +104,6 @@ private:
     void abortRunningOperations();
     bool closeIfQuitting();
     void releaseOperations();
-    QString mountedWarning() const;
-    bool recordsAreEmpty() const;
     QString setting(const char *key) const;
     QString modsPath() const;
 

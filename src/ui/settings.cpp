@@ -3,24 +3,15 @@
 #include "configstore.h"
 #include "recordedpathcheck.h"
 #include "ui_settings.h"
+#include "utf8.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 
-namespace
-{
-
-QString fromUtf8(const std::string &text)
-{
-    return QString::fromUtf8(text.data(), int(text.size()));
-}
-
-} // namespace
-
-Settings::Settings(QWidget *parent, ConfigStore *config)
-    : QDialog(parent), ui(new Ui::Settings), config(config)
+Settings::Settings(QWidget *parent, ConfigStore *store)
+    : QDialog(parent), ui(new Ui::Settings), config(store)
 {
     ui->setupUi(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
@@ -35,8 +26,8 @@ Settings::~Settings()
 
 int Settings::exec()
 {
-    ui->dirEdit->setText(QDir::toNativeSeparators(fromUtf8(config->get("GamePath"))));
-    ui->hideEmptyCbx->setChecked(config->get("hideEmptyMods") == "1");
+    ui->dirEdit->setText(QDir::toNativeSeparators(fromUtf8(config->get(ConfigKey::gamePath))));
+    ui->hideEmptyCbx->setChecked(config->get(ConfigKey::hideEmptyMods) == "1");
     return QDialog::exec();
 }
 
@@ -62,18 +53,18 @@ void Settings::save(QAbstractButton *button)
     }
     // The records of a mount name paths inside the game folder; the unmount undoes only
     // those, so the folder must stay the same while a mod is mounted.
-    const QString mounted = fromUtf8(config->get("Mounted"));
+    const QString mounted = fromUtf8(config->get(ConfigKey::mounted));
     const QString stored = QString(folder).replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (!mounted.isEmpty() &&
-        !RecordedPathCheck::sameFolder(stored, fromUtf8(config->get("GamePath")))) {
+        !RecordedPathCheck::sameFolder(stored, fromUtf8(config->get(ConfigKey::gamePath)))) {
         QMessageBox::warning(this, tr("Error"),
                              tr("Unmount ") + mounted +
                                  tr(" before changing the Warcraft III folder."),
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
-    config->set("GamePath", folder.toUtf8().toStdString());
-    config->set("hideEmptyMods", ui->hideEmptyCbx->isChecked() ? "1" : "0");
+    config->set(ConfigKey::gamePath, toUtf8(folder));
+    config->set(ConfigKey::hideEmptyMods, ui->hideEmptyCbx->isChecked() ? "1" : "0");
     config->save();
     accept();
 }

@@ -16,7 +16,7 @@ class Settings : public QDialog
     Q_OBJECT
 
 public:
-    Settings(QWidget *parent, ConfigStore *config);
+    Settings(QWidget *parent, ConfigStore *store);
     ~Settings() override;
 
 public slots:

@@ -1,8 +1,6 @@
 #pragma once
 
-// Off Windows there is no registry. This in-memory stand-in plays the game's key and the
-// system's Program Files entry, so that every caller's path can be exercised in tests.
-// It starts like a machine without the game: no key, no Program Files (x86) entry.
+// What the tests put into the registry the program reads: off Windows its in-memory stand-in.
 
 #include <cstdint>
 #include <string>

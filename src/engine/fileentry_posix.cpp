@@ -1,23 +1,25 @@
 #include "fileentry.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTextCodec>
 
 namespace FileEntry
 {
 
+const Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
+
 NativePath nativePath(const QString &path)
 {
-#ifdef Q_OS_WIN
-    return QDir::toNativeSeparators(path).toStdWString();
-#else
     // The file names' encoding is the locale's, nearly always UTF-8, whose own conversion is
     // many times cheaper than the general one; a mount converts every path it meets.
     static const bool localeIsUtf8 = QTextCodec::codecForLocale()->mibEnum() == 106;
     const QByteArray encoded = localeIsUtf8 ? path.toUtf8() : QFile::encodeName(path);
     return NativePath(encoded.constData(), size_t(encoded.size()));
-#endif
+}
+
+bool isNetworkPath(const QString &)
+{
+    return false;
 }
 
 } // namespace FileEntry

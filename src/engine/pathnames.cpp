@@ -1,0 +1,58 @@
+#include "pathnames.h"
+
+#include "fileentry.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace PathNames
+{
+
+QString absoluteClean(const QString &path)
+{
+    return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString resolved(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() &&
+           absoluteClean(a).compare(absoluteClean(b), FileEntry::pathCase) == 0;
+}
+
+bool isInside(const QString &path, const QString &folder)
+{
+    return path == folder ||
+           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+QString absoluteFolder(const QString &folder)
+{
+    return folder.isEmpty() || QDir::isAbsolutePath(folder)
+               ? folder
+               : QDir::current().absoluteFilePath(folder);
+}
+
+bool isPlainFolderName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
+bool fitsOnOneLine(const QString &text)
+{
+    return !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'));
+}
+
+bool isStorableModName(const QString &name)
+{
+    return isPlainFolderName(name) && fitsOnOneLine(name);
+}
+
+} // namespace PathNames

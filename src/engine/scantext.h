@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// The texts of a mod's size and file count as a scan reports them and the list shows them.
+namespace ScanText
+{
+
+// What a mod without files shows, and what a row shows before its scan has reported.
+inline QString noSize()
+{
+    return QStringLiteral("0 MB");
+}
+
+inline QString noFiles()
+{
+    return QStringLiteral("0 files");
+}
+
+// "12.5 MB": megabytes already rounded to two decimals.
+inline QString size(double megabytes)
+{
+    return QStringLiteral("%0 MB").arg(megabytes);
+}
+
+// "3 files", without parsing a pattern for every file of a scan.
+inline QString files(qint64 count)
+{
+    return QString::number(count) + QLatin1String(" files");
+}
+
+} // namespace ScanText

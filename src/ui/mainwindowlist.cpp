@@ -1,0 +1,139 @@
+// The main window's mod list: rebuilding it from the mods folder, and showing what the scans
+// of its rows report.
+#include "mainwindow.h"
+
+#include "configstore.h"
+#include "mountstate.h"
+#include "scanqueue.h"
+#include "scantext.h"
+#include "ui_mainwindow.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QHeaderView>
+
+#include <algorithm>
+
+void MainWindow::refresh(const QString &text, const QString &select, bool rescan)
+{
+    readAllowFiles();
+    readGameVersion();
+    QString statusText = text;
+    if (rescan) {
+        const MountState state(config.get());
+        // The mounted mod is selected whatever was asked; without a name the row stays.
+        const QString wanted = state.isMounted() ? state.mountedMod() : select;
+        const int keptRow = wanted.isEmpty() ? ui->modList->currentRow() : -1;
+        const int target = fillList(state, wanted, keptRow);
+        if (target >= 0 && target < ui->modList->rowCount()) {
+            ui->modList->selectRow(target);
+        } else if (state.isMounted()) {
+            // The mounted mod's folder went away outside the program: bring back an empty one
+            // so that it can still be unmounted.
+            if (QDir().mkdir(modsPath() + QLatin1Char('/') + wanted)) {
+                refresh(text, wanted, true);
+                return;
+            }
+            statusText = tr("Failed to create folder for ") + wanted + QLatin1Char('.');
+        }
+    }
+    showMountState(false);
+    setStatus(statusText.isEmpty() ? tr("Runemount refreshed.") : statusText, false);
+}
+
+int MainWindow::fillList(const MountState &state, const QString &wanted, int target)
+{
+    scans->startNewList();
+    const QStringList names = modFolderNames();
+    ui->modList->clearContents();
+    ui->modList->setRowCount(0);
+    // All rows at once: inserting them one by one costs time for every row already there.
+    ui->modList->setRowCount(names.size());
+    nameColumnFit = 0;
+    // Hiding a row of a list on screen would otherwise update the list each time.
+    ui->modList->setUpdatesEnabled(false);
+    for (int row = 0; row < names.size(); ++row) {
+        if (names[row] == wanted)
+            target = row;
+        fillRow(row, names[row], state);
+    }
+    ui->modList->setUpdatesEnabled(true);
+    return target;
+}
+
+void MainWindow::fillRow(int row, const QString &name, const MountState &state)
+{
+    const bool isMounted = state.isMounted() && name == state.mountedMod();
+    ui->modList->setItem(row, 0, new QTableWidgetItem(name));
+    ui->modList->setItem(row, 1,
+                         new QTableWidgetItem(isMounted ? state.mountedSize() : ScanText::noSize()));
+    ui->modList->setItem(
+        row, 2, new QTableWidgetItem(isMounted ? state.mountedCount() : ScanText::noFiles()));
+    if (!isMounted) {
+        // Shown once its scan reports.
+        ui->modList->setRowHidden(row, true);
+        scans->add(name, row);
+        return;
+    }
+    const QString warning = state.warning();
+    if (!warning.isEmpty()) {
+        ui->modList->item(row, 0)->setIcon(warningIcon);
+        ui->modList->item(row, 0)->setToolTip(warning);
+    }
+    ui->modList->resizeColumnToContents(0);
+    nameColumnFit = nameWidth(row);
+    ui->modList->scrollToItem(ui->modList->item(row, 0));
+    ui->modList->setFocus(Qt::OtherFocusReason);
+}
+
+QStringList MainWindow::modFolderNames() const
+{
+    QStringList names;
+    QDirIterator listing(modsPath(), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (listing.hasNext()) {
+        listing.next();
+        names << listing.fileName();
+    }
+    return names;
+}
+
+void MainWindow::scanModUpdate(int row, const QString &size, const QString &count)
+{
+    if (row < 0 || row >= ui->modList->rowCount())
+        return;
+    const bool noSize = size == ScanText::noSize();
+    const bool noFiles = count == ScanText::noFiles();
+    if (!noSize)
+        ui->modList->item(row, 1)->setText(size);
+    if (!noFiles)
+        ui->modList->item(row, 2)->setText(count);
+    if (!ui->modList->isRowHidden(row))
+        return;
+    if (noSize && noFiles && config->get(ConfigKey::hideEmptyMods) == "1")
+        return;
+    ui->modList->setRowHidden(row, false);
+    // Fitting the column to every row shown would measure them all again each time: the new
+    // row is measured once, and the column widened once per turn of the event loop.
+    nameColumnFit = std::max(nameColumnFit, nameWidth(row));
+    if (!listTidyPending) {
+        listTidyPending = true;
+        QMetaObject::invokeMethod(this, &MainWindow::tidyList, Qt::QueuedConnection);
+    }
+}
+
+int MainWindow::nameWidth(int row) const
+{
+    const QModelIndex index = ui->modList->model()->index(row, 0);
+    return ui->modList->sizeHintForIndex(index).width() + (ui->modList->showGrid() ? 1 : 0);
+}
+
+void MainWindow::tidyList()
+{
+    listTidyPending = false;
+    // What resizing the column to its contents would give, from the widths already measured.
+    QHeaderView *header = ui->modList->horizontalHeader();
+    header->resizeSection(0, std::max(nameColumnFit, header->sectionSizeHint(0)));
+    if (QTableWidgetItem *current = ui->modList->item(ui->modList->currentRow(), 0))
+        ui->modList->scrollToItem(current);
+    ui->modList->setFocus(Qt::OtherFocusReason);
+}

@@ -1,0 +1,309 @@
+// The main window's mod commands: mount and unmount, add, rename, delete and open, each with
+// the slot that takes its result.
+#include "mainwindow.h"
+
+#include "configstore.h"
+#include "controller.h"
+#include "fileoutcome.h"
+#include "mountstate.h"
+#include "pathnames.h"
+#include "resultwording.h"
+#include "ui_mainwindow.h"
+#include "worker.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+// Here, where the window is known, so that the control layer needs nothing of it but its store.
+Controller::Controller(MainWindow *mainWindow, QString actionName, QString mod, bool showsDialog)
+    : Controller(mainWindow, mainWindow->configStore(), std::move(actionName), std::move(mod),
+                 showsDialog)
+{
+}
+
+void MainWindow::mountMod()
+{
+    if (refusedWhileMountRuns())
+        return;
+    ui->toggleMountBtn->setEnabled(false);
+    ui->modList->setEnabled(false);
+    ui->gameBtn->setEnabled(false);
+    ui->editorBtn->setEnabled(false);
+
+    MountState state(config.get());
+    if (state.isMounted()) {
+        setStatus(tr("Already mounted: ") + state.mountedMod(), false);
+        showMountState(true);
+        return;
+    }
+    if (!modSelected()) {
+        setStatus(tr("Select a mod to mount."), false);
+        showMountState(true);
+        return;
+    }
+    const int row = ui->modList->currentRow();
+    const QString name = ui->modList->item(row, 0)->text();
+    setStatus(tr("Mounting ") + name + QStringLiteral("..."), false);
+    if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
+        setStatus(tr("Invalid Warcraft III folder."), true);
+        showMountState(true);
+        return;
+    }
+    if (!PathNames::isStorableModName(name)) {
+        // Such a name could not be written to config.cfg as it is.
+        setStatus(tr("Failed to mount ") + name + QLatin1Char('.'), true);
+        showMountState(true);
+        return;
+    }
+    state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text());
+
+    Controller *controller = startMountOperation(QStringLiteral("Mounting"), name);
+    connect(controller->worker, &Worker::resultReady, this, &MainWindow::mountModReady);
+    emit controller->mountMod();
+}
+
+void MainWindow::unmountMod()
+{
+    if (refusedWhileMountRuns())
+        return;
+    ui->toggleMountBtn->setEnabled(false);
+    ui->gameBtn->setEnabled(false);
+    ui->editorBtn->setEnabled(false);
+    const QString mounted = MountState(config.get()).mountedMod();
+    if (mounted.isEmpty()) {
+        setStatus(tr("No mod mounted."), false);
+        showMountState(true);
+        return;
+    }
+    setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
+    Controller *controller = startMountOperation(QStringLiteral("Unmounting"), mounted);
+    connect(controller->worker, &Worker::resultReady, this, &MainWindow::unmountModReady);
+    emit controller->unmountMod(false);
+}
+
+bool MainWindow::mountOperationBusy() const
+{
+    return mountResultPending || mountOperation;
+}
+
+bool MainWindow::refusedWhileMountRuns()
+{
+    if (mountOperationBusy())
+        setStatus(tr("A mount or unmount is still running."), false);
+    return mountOperationBusy();
+}
+
+Controller *MainWindow::startMountOperation(const QString &action, const QString &modName)
+{
+    auto *controller = new Controller(this, action, modName, true);
+    mountOperation = controller;
+    mountResultPending = true;
+    // Queued, so that it runs after the result slot that the same result reaches.
+    connect(
+        controller, &QObject::destroyed, this, [this] { showMountState(false); },
+        Qt::QueuedConnection);
+    return controller;
+}
+
+Controller *MainWindow::startFileOperation(const QString &action, const QString &modName)
+{
+    auto *controller = new Controller(this, action, modName, true);
+    fileOperations.removeAll(QPointer<Controller>());
+    fileOperations << QPointer<Controller>(controller);
+    return controller;
+}
+
+void MainWindow::addMod()
+{
+    setStatus(tr("Adding mod..."), false);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, tr("Add Mod"), QString(),
+        QFileDialog::ShowDirsOnly | QFileDialog::HideNameFilterDetails);
+    if (chosen.isEmpty())
+        return;
+
+    QMessageBox question(QMessageBox::Warning, tr("Copy or move?"),
+                         tr("Do you want to copy or move this folder?\n") + chosen,
+                         QMessageBox::NoButton, this);
+    QPushButton *moveButton = question.addButton(tr("Move"), QMessageBox::ActionRole);
+    QPushButton *copyButton = question.addButton(tr("Copy"), QMessageBox::ActionRole);
+    question.addButton(QMessageBox::Cancel);
+    question.exec();
+    int mode;
+    if (question.clickedButton() == moveButton)
+        mode = Move;
+    else if (question.clickedButton() == copyButton)
+        mode = Copy;
+    else
+        return;
+
+    // The mods folder must not end up inside itself, nor be moved away.
+    const QString source = PathNames::resolved(chosen);
+    const QString mods = PathNames::resolved(modsPath());
+    if (PathNames::isInside(source, mods) || PathNames::isInside(mods, source)) {
+        setStatus(tr("Cannot add this folder: it is the mods folder, lies inside it or holds it."),
+                  true);
+        return;
+    }
+    const QString name = QDir(chosen).dirName();
+    const QString target = modsPath() + QLatin1Char('/') + name;
+    if (QFileInfo(target).isDir()) {
+        setStatus(tr("A mod with that name already exists."), true);
+        return;
+    }
+    setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
+    Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
+    connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
+    emit controller->moveFolder(chosen, target, mode);
+}
+
+void MainWindow::renameModStart(QTableWidgetItem *item)
+{
+    if (!item)
+        return;
+    if (item->column() != 0)
+        item = ui->modList->item(item->row(), 0);
+    renameFrom = item->text();
+    renameItem = item;
+    connect(ui->modList, &QTableWidget::itemChanged, this, &MainWindow::renameModSave,
+            Qt::UniqueConnection);
+    ui->modList->editItem(item);
+}
+
+void MainWindow::renameModAction()
+{
+    if (modSelected())
+        renameModStart(ui->modList->item(ui->modList->currentRow(), 0));
+}
+
+void MainWindow::renameModSave(QTableWidgetItem *item)
+{
+    disconnect(ui->modList, &QTableWidget::itemChanged, this, &MainWindow::renameModSave);
+    QString result;
+    QString select = renameFrom;
+    const QString oldPath = modsPath() + QLatin1Char('/') + renameFrom;
+    if (item != renameItem) {
+        result = tr("Saving wrong item.");
+    } else if (!QFileInfo(oldPath).isDir()) {
+        result = tr("Mod not found.");
+    } else {
+        const QString newName = item->text();
+        // A name that could not be mounted later is refused now.
+        if (PathNames::isStorableModName(newName) &&
+            QDir().rename(oldPath, modsPath() + QLatin1Char('/') + newName)) {
+            select = newName;
+            result = renameFrom + tr(" renamed to ") + newName + QLatin1Char('.');
+        } else {
+            result = tr("Failed to rename mod.");
+        }
+    }
+    renameFrom.clear();
+    renameItem = nullptr;
+    // After the list has finished with its editor: rebuilding the list from inside the commit
+    // would leave it stuck in its editing state, refusing every later rename.
+    QMetaObject::invokeMethod(
+        this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
+}
+
+void MainWindow::deleteMod()
+{
+    if (!modSelected())
+        return;
+    const int row = ui->modList->currentRow();
+    const QString name = ui->modList->item(row, 0)->text();
+    const QString size = ui->modList->item(row, 1)->text();
+    const QString count = ui->modList->item(row, 2)->text();
+    const auto answer = QMessageBox::warning(
+        this, tr("Permanently delete ") + name + QLatin1Char('?'),
+        tr("Are you sure you want to PERMANENTLY delete ") + name + QStringLiteral(" (") + size +
+            QStringLiteral(" / ") + count + QStringLiteral(")?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer != QMessageBox::Yes)
+        return;
+    setStatus(tr("Deleting ") + name + QStringLiteral("..."), false);
+    Controller *controller = startFileOperation(QStringLiteral("Deleting"), name);
+    connect(controller->worker, &Worker::resultReady, this, &MainWindow::deleteModReady);
+    emit controller->deleteMod();
+}
+
+void MainWindow::openModsFolder()
+{
+    setStatus(tr("Opening mods folder..."), false);
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(modsPath()));
+    setStatus(opened ? tr("Mods folder opened.") : tr("Failed to open mods folder."), false);
+}
+
+void MainWindow::openGameFolder()
+{
+    setStatus(tr("Opening game folder..."), false);
+    const bool opened =
+        QDesktopServices::openUrl(QUrl::fromLocalFile(setting(ConfigKey::gamePath)));
+    setStatus(opened ? tr("Game folder opened.") : tr("Failed to open game folder."), false);
+}
+
+void MainWindow::openModFolder()
+{
+    QString folder = modsPath();
+    if (modSelected())
+        folder += QLatin1Char('/') + ui->modList->item(ui->modList->currentRow(), 0)->text();
+    const QString label = tr("Mods");
+    setStatus(tr("Opening ") + label + tr(" folder..."), false);
+    const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    setStatus(opened ? label + tr(" folder opened.")
+                     : tr("Failed to open ") + label + tr(" folder."),
+              false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Results
+
+void MainWindow::mountModReady(const QString &modName, int done, int failed, int missing,
+                               bool aborted)
+{
+    mountResultPending = false;
+    const bool rescan =
+        MountState(config.get()).mountFinished(OutcomeCounts{done, failed, missing}, aborted);
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, rescan);
+}
+
+void MainWindow::unmountModReady(const QString &modName, int done, int failed, int missing,
+                                 bool aborted, bool forced)
+{
+    mountResultPending = false;
+    const bool rescan = MountState(config.get())
+                            .unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
+                                         missing, aborted, forced),
+            modName, rescan);
+}
+
+void MainWindow::addModReady(const QString &modName, int done, int failed, int missing,
+                             bool aborted)
+{
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Adding"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, true);
+}
+
+void MainWindow::deleteModReady(const QString &modName, int done, int failed, int missing,
+                                bool aborted)
+{
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, true);
+}
