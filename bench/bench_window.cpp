@@ -46,9 +46,9 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("Times the window's refresh of many mods and a large mount with its "
                        "dialog, next to the Worker alone, with the longest heartbeat gaps."));
     parser.addHelpOption();
-    const QCommandLineOption modsOption(
-        QStringLiteral("mods"), QStringLiteral("Mods in the list, comma-separated."),
-        QStringLiteral("list"), QStringLiteral("1000,10000"));
+    const QCommandLineOption modsOption(QStringLiteral("mods"),
+                                        QStringLiteral("Mods in the list, comma-separated."),
+                                        QStringLiteral("list"), QStringLiteral("1000,10000"));
     const QCommandLineOption filesOption(QStringLiteral("mount-files"),
                                          QStringLiteral("Files of the mounted mod."),
                                          QStringLiteral("n"), QStringLiteral("100000"));
@@ -92,9 +92,8 @@ int main(int argc, char *argv[])
     const std::string work = makeWorkFolder(options.workParent);
 
     const Clock::time_point start = Clock::now();
-    WindowTrees trees =
-        prepareWindowTrees(work + "/window", options.listMods, filesPerListedMod,
-                           options.mountFiles);
+    WindowTrees trees = prepareWindowTrees(work + "/window", options.listMods, filesPerListedMod,
+                                           options.mountFiles);
     ::sync();
     progress("prepared in %.1f s", secondsSince(start));
 

@@ -8,8 +8,8 @@
 #include "trees.h"
 #include "workerdriver.h"
 
-#include <QCoreApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStandardPaths>
 
 #include <sys/statvfs.h>

@@ -91,8 +91,7 @@ void checkDiskSpace(const std::string &parent, double bytes, long long files)
     if (freeBytes < bytes * 1.2 || freeInodes < double(files) * 1.2)
         fail("%s has %.1f GiB and %.0f inodes free; about %.1f GiB and %lld files are "
              "needed",
-             parent.c_str(), freeBytes / 1073741824.0, freeInodes, bytes / 1073741824.0,
-             files);
+             parent.c_str(), freeBytes / 1073741824.0, freeInodes, bytes / 1073741824.0, files);
 }
 
 std::string makeWorkFolder(const std::string &parent)

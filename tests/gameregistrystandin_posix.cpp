@@ -7,8 +7,7 @@ namespace
 {
 
 // Runs `change` on the stand-in's contents with its lock held.
-template <typename Change>
-auto withContents(Change change)
+template <typename Change> auto withContents(Change change)
 {
     std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
     return change(GameRegistryContents::contents());

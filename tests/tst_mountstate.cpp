@@ -70,10 +70,9 @@ void MountStateTest::mountFinished_data()
                              << "Mounted: 3 files mounted, 1 files missing" << true;
     QTest::newRow("aborted") << 4 << 0 << 0 << true << QByteArray() << true
                              << "Mounting aborted: 4 files mounted" << true;
-    QTest::newRow("nothing placed") << 0 << 3 << 0 << false << QByteArray() << false << ""
-                                    << false;
-    QTest::newRow("aborted before the first") << 0 << 0 << 0 << true << QByteArray() << false
-                                              << "" << false;
+    QTest::newRow("nothing placed") << 0 << 3 << 0 << false << QByteArray() << false << "" << false;
+    QTest::newRow("aborted before the first")
+        << 0 << 0 << 0 << true << QByteArray() << false << "" << false;
     // A game entry set aside could not be put back: the unmount still has to restore it.
     QTest::newRow("nothing placed, a backup left")
         << 0 << 1 << 0 << false << QByteArray("/game/a.txt.oxdbackup\n") << true
@@ -124,8 +123,8 @@ void MountStateTest::unmountFinished_data()
     QTest::newRow("aborted without problems")
         << 2 << 0 << 0 << true << false << true
         << "Mounted: 9 files mounted, 1 files failed;Unmounting aborted: 2 files unmounted";
-    QTest::newRow("forced clears whatever its counts") << 0 << 2 << 3 << false << true << false
-                                                        << "";
+    QTest::newRow("forced clears whatever its counts")
+        << 0 << 2 << 3 << false << true << false << "";
     // What an aborted forced pass did not reach is still on record.
     QTest::newRow("forced but aborted")
         << 1 << 0 << 0 << true << true << true

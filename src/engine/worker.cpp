@@ -102,7 +102,8 @@ void keepLine(QByteArray &kept, const std::string &line)
 } // namespace
 
 Worker::Worker(ConfigStore *config, QString mod)
-    : modName(std::move(mod)), gamePath(PathNames::absoluteFolder(fromUtf8(config->get(ConfigKey::gamePath)))),
+    : modName(std::move(mod)),
+      gamePath(PathNames::absoluteFolder(fromUtf8(config->get(ConfigKey::gamePath)))),
       modsPath(fromUtf8(config->modsPath)), outFilesPath(fromUtf8(config->outFilesPath)),
       backupFilesPath(fromUtf8(config->backupFilesPath)),
       unmountProgressPath(fromUtf8(config->unmountProgressPath)), outFilesStream(outFilesPath),
@@ -145,7 +146,8 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         const QString target = gameFolder + QLatin1Char('/') + relative;
         emit status(relative, false);
         if (!PathNames::fitsOnOneLine(target)) {
-            // A record holds one path per line: it could not be put on record, so it is not placed at all.
+            // A record holds one path per line: it could not be put on record, so it is not placed
+            // at all.
             emit status(failedText(sourcePath, Link), true);
             counts.add(Failed);
         } else {

@@ -95,6 +95,8 @@ private:
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
+    // Ends a mount or unmount command that cannot go on: says why, and gives the controls back.
+    void refuseMountCommand(const QString &text, bool error);
     // Says so on the status line when a mount or unmount is still running.
     bool refusedWhileMountRuns();
     Controller *startMountOperation(const QString &action, const QString &modName);

@@ -65,8 +65,8 @@ void MainWindow::fillRow(int row, const QString &name, const MountState &state)
 {
     const bool isMounted = state.isMounted() && name == state.mountedMod();
     ui->modList->setItem(row, 0, new QTableWidgetItem(name));
-    ui->modList->setItem(row, 1,
-                         new QTableWidgetItem(isMounted ? state.mountedSize() : ScanText::noSize()));
+    ui->modList->setItem(
+        row, 1, new QTableWidgetItem(isMounted ? state.mountedSize() : ScanText::noSize()));
     ui->modList->setItem(
         row, 2, new QTableWidgetItem(isMounted ? state.mountedCount() : ScanText::noFiles()));
     if (!isMounted) {

@@ -37,27 +37,23 @@ void MainWindow::mountMod()
 
     MountState state(config.get());
     if (state.isMounted()) {
-        setStatus(tr("Already mounted: ") + state.mountedMod(), false);
-        showMountState(true);
+        refuseMountCommand(tr("Already mounted: ") + state.mountedMod(), false);
         return;
     }
     if (!modSelected()) {
-        setStatus(tr("Select a mod to mount."), false);
-        showMountState(true);
+        refuseMountCommand(tr("Select a mod to mount."), false);
         return;
     }
     const int row = ui->modList->currentRow();
     const QString name = ui->modList->item(row, 0)->text();
     setStatus(tr("Mounting ") + name + QStringLiteral("..."), false);
     if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
-        setStatus(tr("Invalid Warcraft III folder."), true);
-        showMountState(true);
+        refuseMountCommand(tr("Invalid Warcraft III folder."), true);
         return;
     }
     if (!PathNames::isStorableModName(name)) {
         // Such a name could not be written to config.cfg as it is.
-        setStatus(tr("Failed to mount ") + name + QLatin1Char('.'), true);
-        showMountState(true);
+        refuseMountCommand(tr("Failed to mount ") + name + QLatin1Char('.'), true);
         return;
     }
     state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text());
@@ -76,14 +72,19 @@ void MainWindow::unmountMod()
     ui->editorBtn->setEnabled(false);
     const QString mounted = MountState(config.get()).mountedMod();
     if (mounted.isEmpty()) {
-        setStatus(tr("No mod mounted."), false);
-        showMountState(true);
+        refuseMountCommand(tr("No mod mounted."), false);
         return;
     }
     setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
     Controller *controller = startMountOperation(QStringLiteral("Unmounting"), mounted);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::unmountModReady);
     emit controller->unmountMod(false);
+}
+
+void MainWindow::refuseMountCommand(const QString &text, bool error)
+{
+    setStatus(text, error);
+    showMountState(true);
 }
 
 bool MainWindow::mountOperationBusy() const
