@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStandardPaths>
+#include <QStringList>
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -33,6 +34,7 @@ struct Options {
     std::vector<size_t> sizes;
     int runs = 0;
     std::string workParent; // absolute
+    QStringList phases;     // empty: all
 };
 
 // What all trees of all runs take on disk.
@@ -100,7 +102,13 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("Folder in which a fresh work folder is made and removed at the end."),
         QStringLiteral("dir"), QStringLiteral("/tmp"));
     parser.addOption(sizesOption);
+    const QCommandLineOption phasesOption(
+        QStringLiteral("phases"),
+        QStringLiteral("Only these phases, comma-separated, of mount, copy-add, scan, stow, "
+                       "move-add, unmount, delete (unmount needs mount)."),
+        QStringLiteral("list"));
     parser.addOption(runsOption);
+    parser.addOption(phasesOption);
     parser.addOption(workOption);
     parser.process(app);
 
@@ -110,6 +118,15 @@ Options parseOptions(const QCoreApplication &app)
     options.runs = parser.value(runsOption).toInt(&runsOk);
     if (!runsOk || options.runs < 1)
         fail("--runs takes a positive number");
+    for (const QString &name : parser.value(phasesOption).split(QLatin1Char(','))) {
+        if (name.trimmed().isEmpty())
+            continue;
+        if (std::none_of(std::begin(phases), std::end(phases), [&name](const Phase &phase) {
+                return name.trimmed() == QLatin1String(phase.name);
+            }))
+            fail("no phase is called %s", qPrintable(name));
+        options.phases << name.trimmed();
+    }
     options.workParent =
         std::filesystem::absolute(parser.value(workOption).toStdString()).lexically_normal();
     return options;
@@ -166,10 +183,12 @@ void prepareTrees(std::vector<SizeSet> &sets, int runs, const std::string &work,
 }
 
 // Each phase goes through every size and every run before the next phase starts.
-void runPhases(std::vector<SizeSet> &sets, int runs, PhaseContext &context, bool removing)
+void runPhases(std::vector<SizeSet> &sets, int runs, PhaseContext &context, bool removing,
+               const QStringList &wanted)
 {
     for (const Phase &phase : phases) {
-        if (phase.removes != removing || (phase.needsStow && context.stow.isEmpty()))
+        if (phase.removes != removing || (phase.needsStow && context.stow.isEmpty()) ||
+            !(wanted.isEmpty() || wanted.contains(QLatin1String(phase.name))))
             continue;
         for (SizeSet &set : sets) {
             const Clock::time_point start = Clock::now();
@@ -206,8 +225,8 @@ int main(int argc, char *argv[])
 
     WorkerDriver driver;
     PhaseContext context{driver, stow, du};
-    runPhases(sets, options.runs, context, false);
-    runPhases(sets, options.runs, context, true);
+    runPhases(sets, options.runs, context, false, options.phases);
+    runPhases(sets, options.runs, context, true, options.phases);
 
     const double probeAfter = probeCreation(work + "/probe-after");
     printReport(sets, {options.runs, probeBefore, probeAfter, !stow.isEmpty()});

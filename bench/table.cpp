@@ -79,8 +79,11 @@ void printHeader()
 void printMissingRow(const SizeSet &set, const Row &row)
 {
     const bool isStow = std::strncmp(row.key, "stow", 4) == 0;
+    const bool isDu = std::strncmp(row.key, "du", 2) == 0;
     std::printf("%-30s | %7s | %s\n", row.operation, withSpaces(long(set.files)).c_str(),
-                isStow ? "stow not installed" : "du not found");
+                isStow ? "stow not installed or not run"
+                : isDu ? "du not found or not run"
+                       : "not run");
 }
 
 void printRow(const SizeSet &set, const Row &row)
