@@ -80,7 +80,7 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
 bool writeGameDword(const std::wstring &name, std::uint32_t value)
 {
     HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
     const DWORD data = value;
     const LONG status = RegSetValueExW(key, name.c_str(), 0, REG_DWORD,
