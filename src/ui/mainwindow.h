@@ -88,7 +88,7 @@ private:
     // Rebuilds the rows from the mods folder and starts their scans; returns the row to select
     // (`target`, or the row of `wanted` when it is there).
     int fillList(const MountState &state, const QString &wanted, int target);
-    void fillRow(int row, const QString &name, const MountState &state);
+    void fillRow(int row, const QString &name, bool isMounted, const MountState &state);
     void tidyList();
     int nameWidth(int row) const;
     QStringList modFolderNames() const;

@@ -52,18 +52,19 @@ int MainWindow::fillList(const MountState &state, const QString &wanted, int tar
     nameColumnFit = 0;
     // Hiding a row of a list on screen would otherwise update the list each time.
     ui->modList->setUpdatesEnabled(false);
+    // Read from the store once, not for every row.
+    const QString mounted = state.mountedMod();
     for (int row = 0; row < names.size(); ++row) {
         if (names[row] == wanted)
             target = row;
-        fillRow(row, names[row], state);
+        fillRow(row, names[row], !mounted.isEmpty() && names[row] == mounted, state);
     }
     ui->modList->setUpdatesEnabled(true);
     return target;
 }
 
-void MainWindow::fillRow(int row, const QString &name, const MountState &state)
+void MainWindow::fillRow(int row, const QString &name, bool isMounted, const MountState &state)
 {
-    const bool isMounted = state.isMounted() && name == state.mountedMod();
     ui->modList->setItem(row, 0, new QTableWidgetItem(name));
     ui->modList->setItem(
         row, 1, new QTableWidgetItem(isMounted ? state.mountedSize() : ScanText::noSize()));
