@@ -2,7 +2,8 @@
 // changes the disk and, with RUNEMOUNT_KILL_AFTER=N, lets the N-th of them happen and then
 // kills the process on the spot, as a crash or a task manager would. Without the variable
 // it writes "killshim-calls: <count>" to standard error at exit, so the test learns how many
-// kill points a run has. Linux (glibc) only.
+// kill points a run has, and how many links it refused (see RUNEMOUNT_REFUSE_LINKS). Linux
+// (glibc) only.
 
 // Plain and 64-bit calls are separate symbols to interpose; this keeps the headers from
 // renaming the one into the other.
@@ -17,6 +18,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -31,6 +33,10 @@ namespace
 
 unsigned long callCount = 0;
 unsigned long killAfter = 0; // 0: never
+// With RUNEMOUNT_REFUSE_LINKS set, every link fails as on a FAT file system, which statfs
+// then reports; the attempts are not counted calls, since they change nothing.
+bool refuseLinks = false;
+unsigned long refusedLinks = 0;
 bool configured = false;
 
 void configure()
@@ -41,6 +47,7 @@ void configure()
     const char *value = getenv("RUNEMOUNT_KILL_AFTER");
     if (value && *value)
         killAfter = strtoul(value, nullptr, 10);
+    refuseLinks = getenv("RUNEMOUNT_REFUSE_LINKS") != nullptr;
 }
 
 // Called right after each counted call has been made.
@@ -74,9 +81,10 @@ __attribute__((constructor)) void start()
 __attribute__((destructor)) void finish()
 {
     // Through the real write, so the report is not a call of its own.
-    char text[64];
-    const int length = snprintf(text, sizeof text, "\nkillshim-calls: %lu\n",
-                                __atomic_load_n(&callCount, __ATOMIC_SEQ_CST));
+    char text[96];
+    const int length = snprintf(text, sizeof text, "\nkillshim-calls: %lu\nkillshim-refused-links: %lu\n",
+                                __atomic_load_n(&callCount, __ATOMIC_SEQ_CST),
+                                __atomic_load_n(&refusedLinks, __ATOMIC_SEQ_CST));
     if (length > 0 && realWrite())
         realWrite()(STDERR_FILENO, text, size_t(length));
 }
@@ -250,14 +258,43 @@ int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned
 #endif
 }
 
+namespace
+{
+
+bool linkRefused()
+{
+    configure();
+    if (!refuseLinks)
+        return false;
+    __atomic_add_fetch(&refusedLinks, 1, __ATOMIC_SEQ_CST);
+    errno = EPERM;
+    return true;
+}
+
+} // namespace
+
+int statfs(const char *path, struct statfs *info) __THROW
+{
+    static auto function = real<int (*)(const char *, struct statfs *)>("statfs");
+    const int result = function(path, info);
+    configure();
+    if (result == 0 && refuseLinks)
+        info->f_type = 0x4d44; // FAT
+    return result;
+}
+
 int symlink(const char *target, const char *path) __THROW
 {
+    if (linkRefused())
+        return -1;
     static auto function = real<int (*)(const char *, const char *)>("symlink");
     RUNEMOUNT_COUNTED(int, function(target, path));
 }
 
 int symlinkat(const char *target, int dir, const char *path) __THROW
 {
+    if (linkRefused())
+        return -1;
     static auto function = real<int (*)(const char *, int, const char *)>("symlinkat");
     RUNEMOUNT_COUNTED(int, function(target, dir, path));
 }

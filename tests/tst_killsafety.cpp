@@ -29,11 +29,15 @@ struct HelperRun {
     QProcess::ExitStatus exitStatus = QProcess::NormalExit;
     int exitCode = -1;
     QString errors;
+    QString output; // the helper's report, when asked for
 };
 
+enum class Links { Allowed, Refused };
+
 // Mounts (or unmounts) the sandbox's mod in the helper under the shim; `killAfter` 0 runs it to
-// the end.
-HelperRun runHelper(const Sandbox &box, int killAfter, const QString &operation = "mount")
+// the end. With links refused, the helper reports its failure lines and result.
+HelperRun runHelper(const Sandbox &box, int killAfter, const QString &operation = "mount",
+                    Links links = Links::Allowed)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString preloaded = environment.value("LD_PRELOAD");
@@ -43,10 +47,17 @@ HelperRun runHelper(const Sandbox &box, int killAfter, const QString &operation 
         environment.insert("RUNEMOUNT_KILL_AFTER", QString::number(killAfter));
     else
         environment.remove("RUNEMOUNT_KILL_AFTER");
+    QStringList arguments{box.appDir, modName, operation};
+    if (links == Links::Refused) {
+        environment.insert("RUNEMOUNT_REFUSE_LINKS", "1");
+        arguments << "report";
+    } else {
+        environment.remove("RUNEMOUNT_REFUSE_LINKS");
+    }
 
     QProcess process;
     process.setProcessEnvironment(environment);
-    process.start(RUNEMOUNT_KILLHELPER, {box.appDir, modName, operation});
+    process.start(RUNEMOUNT_KILLHELPER, arguments);
     HelperRun run;
     run.started = process.waitForStarted(-1);
     if (!run.started) {
@@ -57,6 +68,7 @@ HelperRun runHelper(const Sandbox &box, int killAfter, const QString &operation 
     run.exitStatus = process.exitStatus();
     run.exitCode = process.exitCode();
     run.errors = QString::fromLocal8Bit(process.readAllStandardError());
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
     return run;
 }
 
@@ -206,6 +218,7 @@ private slots:
     void unmountUndoesAMountKilledAnywhere();
     void plainUnmountFinishesAnUnmountKilledAnywhere_data();
     void plainUnmountFinishesAnUnmountKilledAnywhere();
+    void mountStopsAtTheFirstRefusedLink();
 };
 
 void KillSafetyTest::unmountUndoesAMountKilledAnywhere_data()
@@ -404,6 +417,46 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
           callCount, int(points.size()), int(failures.size()));
     if (!failures.isEmpty())
         QFAIL(qPrintable(reportFailures(failures, int(points.size()))));
+#endif
+}
+
+// Where the system refuses links altogether (no right to make them, or a file system without
+// them), the mount says so once and tries no further link, leaving the game as it was.
+void KillSafetyTest::mountStopsAtTheFirstRefusedLink()
+{
+#if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
+    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+#else
+    // Game links and files in the way, folders the mount walks into.
+    const quint32 seed = 143;
+    int entries = 0;
+    {
+        Case whole(seed);
+        QVERIFY2(whole.error.isEmpty(), qPrintable("could not build the trees: " + whole.error));
+        auto worker = whole.box.worker(modName);
+        WorkerLog log(worker.get());
+        worker->mountModWorker();
+        QVERIFY2(log.last().failed == 0 && log.last().missing == 0 && log.last().done > 10,
+                 qPrintable("the mount with links allowed: " + log.counts()));
+        entries = log.last().done;
+    }
+
+    Case refused(seed);
+    QVERIFY2(refused.error.isEmpty(), qPrintable("could not build the trees: " + refused.error));
+    const HelperRun run = runHelper(refused.box, 0, "mount", Links::Refused);
+    QVERIFY2(run.started && run.exitStatus == QProcess::NormalExit,
+             qPrintable("the helper did not run: " + run.errors));
+    QCOMPARE(run.exitCode, 1);
+    const QStringList lines = run.output.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, QStringList({"error: The game folder's file system cannot hold symbolic links.",
+                                 QString("result: 0 %1 0").arg(entries)}));
+    const QRegularExpressionMatch tried =
+        QRegularExpression("killshim-refused-links: (\\d+)").match(run.errors);
+    QVERIFY2(tried.hasMatch(), qPrintable("the shim did not report: " + run.errors));
+    QCOMPARE(tried.captured(1).toInt(), 1);
+    QCOMPARE(Tree::difference(refused.gameBefore, Tree::snapshot(refused.box.gameDir)), QString());
+    QVERIFY2(recordIsEmpty(refused.box.outFiles()) && recordIsEmpty(refused.box.backupFiles()),
+             qPrintable(refused.records("after the mount")));
 #endif
 }
 

@@ -12,9 +12,18 @@ namespace SymbolicLink
 // UTF-16 on Windows, the local 8-bit encoding elsewhere.
 using NativePath = std::filesystem::path::string_type;
 
-// Makes `link` point to `target`; a directory link when `directory` is set. True when the link
-// now exists.
-bool create(const NativePath &link, const NativePath &target, bool directory);
+enum class Creation {
+    Created,
+    Failed,
+    Refused // this process may not make links here at all: trying further ones is pointless
+};
+
+// Makes `link` point to `target`; a directory link when `directory` is set. Created only when
+// the link now exists.
+Creation create(const NativePath &link, const NativePath &target, bool directory);
+
+// Why links are Refused, as the first failure line of a mount.
+const char *refusalText();
 
 // Removes the link itself, never what it points to. Works for links whose target is gone.
 bool remove(const NativePath &link);

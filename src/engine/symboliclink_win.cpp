@@ -21,7 +21,7 @@ bool linkExists(const NativePath &link)
 
 } // namespace
 
-bool create(const NativePath &link, const NativePath &target, bool directory)
+Creation create(const NativePath &link, const NativePath &target, bool directory)
 {
     const DWORD kind = directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
     // With Developer Mode on, this flag lets a user without the link privilege create links.
@@ -30,9 +30,16 @@ bool create(const NativePath &link, const NativePath &target, bool directory)
     // Systems older than Windows 10 1703 reject the flag itself.
     if (!created && GetLastError() == ERROR_INVALID_PARAMETER)
         created = CreateSymbolicLinkW(link.c_str(), target.c_str(), kind);
+    if (!created)
+        return GetLastError() == ERROR_PRIVILEGE_NOT_HELD ? Creation::Refused : Creation::Failed;
     // Only a link that is really there counts: some implementations report success without
     // making one.
-    return created && linkExists(link);
+    return linkExists(link) ? Creation::Created : Creation::Failed;
+}
+
+const char *refusalText()
+{
+    return "Creating symbolic links needs Windows Developer Mode or administrator rights.";
 }
 
 bool remove(const NativePath &link)

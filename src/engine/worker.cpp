@@ -155,6 +155,8 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
             if (targetKind == Kind::Folder) {
                 // The game has a real folder here: link the mod's entries one by one inside it.
                 counts += mountFolder(sourcePath, gameFolder);
+            } else if (linksRefused) {
+                counts.add(Failed);
             } else {
                 Placement recorded;
                 recorded.record = true;
@@ -256,11 +258,18 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
         const bool restored = undoBackup(backupPath, target, how.record);
         return {Failed, restored ? std::string() : toUtf8(backupPath)};
     }
-    if (transfer(source, target, mode) == Transfer::Done)
+    const Transfer attempt = transfer(source, target, mode);
+    if (attempt == Transfer::Done)
         return {Done, toUtf8(backupPath)};
     if (how.record)
         outFilesStream.takeBack();
-    emit status(failedText(source.path, mode), true);
+    if (attempt == Transfer::Refused) {
+        // Said once; the mount tries no further link.
+        linksRefused = true;
+        emit status(QString::fromUtf8(SymbolicLink::refusalText()), true);
+    } else {
+        emit status(failedText(source.path, mode), true);
+    }
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
     const bool restored = undoBackup(backupPath, target, how.record);
     return {Failed, restored ? std::string() : toUtf8(backupPath)};
@@ -305,9 +314,15 @@ Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &targ
     case Copy:
         return copyEntry(source.path, target);
     case Link:
-        return SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)
-                   ? Transfer::Done
-                   : Transfer::Failed;
+        switch (SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {
+        case SymbolicLink::Creation::Created:
+            return Transfer::Done;
+        case SymbolicLink::Creation::Refused:
+            return Transfer::Refused;
+        case SymbolicLink::Creation::Failed:
+            break;
+        }
+        return Transfer::Failed;
     case Move:
         return moveEntry(source, target);
     }

@@ -74,7 +74,7 @@ private:
                               const Placement &how);
     bool setAside(const QString &target, const QString &source, const Placement &how,
                   QString *backupPath);
-    enum class Transfer { Done, TargetTaken, FolderMissing, Failed };
+    enum class Transfer { Done, TargetTaken, FolderMissing, Failed, Refused };
     Transfer transfer(const SourceEntry &source, const QString &target, TransferMode mode);
     static Transfer copyEntry(const QString &source, const QString &target);
     static Transfer moveEntry(const SourceEntry &source, const QString &target);
@@ -124,4 +124,6 @@ private:
     const QString unmountProgressPath;
     RecordFile outFilesStream;
     RecordFile backupFilesStream;
+    // Set when the system refuses links altogether; the rest of the mount is not tried.
+    bool linksRefused = false;
 };

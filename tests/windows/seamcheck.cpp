@@ -189,7 +189,8 @@ void checkLinks()
                           {folderLink, targetFolder, true, "directory link", L"\\a.w3x", "map"}};
     bool anyLinkMade = false;
     for (const Case &c : cases) {
-        const bool created = SymbolicLink::create(c.link, c.target, c.directory);
+        const bool created = SymbolicLink::create(c.link, c.target, c.directory) ==
+                             SymbolicLink::Creation::Created;
         const bool present = isLink(c.link);
         if (wine && !present) {
             // Wine reports success from CreateSymbolicLinkW without making a link; the seam
