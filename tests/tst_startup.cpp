@@ -1,3 +1,4 @@
+#include "instancelock.h"
 #include "modalanswerer.h"
 #include "sandbox.h"
 #include "startup.h"
@@ -6,6 +7,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -66,6 +68,7 @@ private slots:
     void firstStartCreatesOnlyTheConfiguration();
     void secondCopyInTheSameFolderOnlySaysSo();
     void killedCopyDoesNotBlockTheNextStart();
+    void lockLeftWithThisProcessNumberIsTaken();
 };
 
 void StartupTest::firstStartCreatesOnlyTheConfiguration()
@@ -130,6 +133,36 @@ void StartupTest::killedCopyDoesNotBlockTheNextStart()
     QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*next), 30000);
     QVERIFY(endsWhenAsked(*next));
     QCOMPARE(entryNames(app.dir.path()), (QStringList{"config.cfg", "runemount"}));
+}
+
+// Wine gives a restarted program the same process number every time: the lock a killed copy
+// left names this very process, which is therefore not running another copy. Another machine's
+// lock with the same number is still respected.
+void StartupTest::lockLeftWithThisProcessNumberIsTaken()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString lockFile = dir.filePath("runemount.lock");
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+#ifdef Q_OS_WIN
+    const QByteArray host = qgetenv("COMPUTERNAME");
+#else
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+#endif
+    // As QLockFile writes it: number, program name, machine.
+    const QByteArray holder = pid + "\n" + QCoreApplication::applicationName().toUtf8() + "\n";
+    QVERIFY(writeFile(lockFile, holder + host + "X\n"));
+    {
+        InstanceLock elsewhere(utf8(dir.path()));
+        QVERIFY(!elsewhere.acquire());
+    }
+    QVERIFY(writeFile(lockFile, holder + host + "\n"));
+    {
+        InstanceLock here(utf8(dir.path()));
+        QVERIFY(here.acquire());
+        QCOMPARE(readFile(lockFile).split('\n').value(0), pid);
+    }
+    QVERIFY(!QFile::exists(lockFile));
 }
 
 QTEST_MAIN(StartupTest)
