@@ -1,6 +1,7 @@
 #pragma once
 
-// What the tests put into the registry the program reads: off Windows its in-memory stand-in.
+// What the tests put into the registry the program reads: off Windows its in-memory stand-in,
+// on Windows the real registry of a throwaway Wine prefix.
 
 #include <cstdint>
 #include <string>
@@ -8,6 +9,8 @@
 namespace GameRegistryStandIn
 {
 
+// Empty when the controls below may be used here; otherwise why not, for the test to skip.
+std::string unusableReason();
 void reset();
 void createGameKey();
 void removeGameKey();
@@ -20,3 +23,11 @@ void setProgramFilesX86(const std::u16string &value); // empty: no entry
 void setWritesFail(bool fail);                        // as if access were denied
 
 } // namespace GameRegistryStandIn
+
+// For a test function that sets the registry: skips it where that may not be done.
+#define RUNEMOUNT_NEEDS_REGISTRY_CONTROL()                                                         \
+    do {                                                                                           \
+        const std::string unusable = GameRegistryStandIn::unusableReason();                        \
+        if (!unusable.empty())                                                                     \
+            QSKIP(unusable.c_str());                                                               \
+    } while (false)

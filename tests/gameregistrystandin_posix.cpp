@@ -18,6 +18,11 @@ template <typename Change> auto withContents(Change change)
 namespace GameRegistryStandIn
 {
 
+std::string unusableReason()
+{
+    return std::string();
+}
+
 void reset()
 {
     withContents([](Registry &registry) { registry = Registry(); });

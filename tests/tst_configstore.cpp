@@ -187,6 +187,7 @@ void ConfigStoreTest::startFillsOnlyWhatIsMissing()
 
 void ConfigStoreTest::gameFolderDefaultTakesTheFirstRegistrySource()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     auto gamePathAfterStart = [] {
         QTemporaryDir dir;
         return dir.isValid() ? ConfigStore(utf8(dir.path())).get("GamePath") : std::string();

@@ -61,6 +61,7 @@ private slots:
 
 void GameOptionsTest::optionsFollowTheRegistryAndSwitchTheIcons()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
     GameRegistryStandIn::setGameDword(L"Allow Local Files", 1);
@@ -112,6 +113,7 @@ void GameOptionsTest::optionsFollowTheRegistryAndSwitchTheIcons()
 
 void GameOptionsTest::refusedWritesShowErrorsAndSetTheBoxesBack()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     AppFolder app;
     Window w(app);
     auto *allow = w.window.findChild<QCheckBox *>("allowFilesCbx");

@@ -40,6 +40,7 @@ void GameRegistryTest::narrowTextConvertsUtf16ToUtf8()
 
 void GameRegistryTest::missingGameKeyReadsEmptyAndIsNeverCreated()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     QCOMPARE(readGameValue(L"GamePath", GameValueKind::Text), std::string());
     QCOMPARE(readGameValue(L"InstallPath", GameValueKind::Text), std::string());
     QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string());
@@ -53,6 +54,7 @@ void GameRegistryTest::missingGameKeyReadsEmptyAndIsNeverCreated()
 
 void GameRegistryTest::valuesReadBackByKind()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     GameRegistryStandIn::createGameKey();
     QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string());
 
@@ -87,6 +89,7 @@ void GameRegistryTest::valuesReadBackByKind()
 
 void GameRegistryTest::refusedWritesLeaveTheStoredValue()
 {
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     GameRegistryStandIn::setGameDword(L"Allow Local Files", 0);
     GameRegistryStandIn::setWritesFail(true);
     QVERIFY(!writeGameDword(L"Allow Local Files", 1));

@@ -12,3 +12,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Nothing but the exe: the C and C++ runtimes and winpthread go into it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# CTest runs the cross-built tests under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/run-under-wine)
