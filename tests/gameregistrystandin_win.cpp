@@ -2,6 +2,7 @@
 // machine's Program Files entry. Only in a throwaway Wine prefix: on any other Windows every
 // change is left out, so that no test can touch a player's own settings.
 #include "gameregistrystandin.h"
+#include "testsupport.h"
 
 #include <windows.h>
 
@@ -15,12 +16,6 @@ const wchar_t systemKeyPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const wchar_t programFilesX86Name[] = L"ProgramFilesDir (x86)";
 
 bool writesRefused = false;
-
-bool runningUnderWine()
-{
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
 
 // Everyone may do anything with the key, or anything but set its values.
 void setKeyAccess(bool refuseValues)
@@ -61,7 +56,7 @@ template <typename Change> void asTheTest(Change change)
 
 void setGameValue(const std::wstring &name, DWORD type, const void *data, DWORD bytes)
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     asTheTest([&] {
         HKEY key;
@@ -80,7 +75,7 @@ namespace GameRegistryStandIn
 
 std::string unusableReason()
 {
-    if (runningUnderWine())
+    if (TestSupport::runningUnderWine())
         return std::string();
     return "the tests set the game's registry key, which on this machine would change the "
            "player's own settings; they run only in a throwaway Wine prefix";
@@ -88,7 +83,7 @@ std::string unusableReason()
 
 void reset()
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     setWritesFail(false);
     removeGameKey();
@@ -97,7 +92,7 @@ void reset()
 
 void createGameKey()
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     asTheTest([] {
         HKEY key;
@@ -109,7 +104,7 @@ void createGameKey()
 
 void removeGameKey()
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     asTheTest([] { RegDeleteTreeW(HKEY_CURRENT_USER, gameKeyPath); });
 }
@@ -150,7 +145,7 @@ bool hasGameKey()
 
 void setProgramFilesX86(const std::u16string &value)
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, systemKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -166,7 +161,7 @@ void setProgramFilesX86(const std::u16string &value)
 
 void setWritesFail(bool fail)
 {
-    if (!runningUnderWine())
+    if (!TestSupport::runningUnderWine())
         return;
     if (fail == writesRefused)
         return;

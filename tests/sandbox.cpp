@@ -36,14 +36,14 @@ std::unique_ptr<Worker> Sandbox::worker(const QString &modName)
 QByteArray Sandbox::outFiles() const
 {
     return QFileInfo::exists(appDir + "/out_files.txt")
-               ? TestSupport::readFile(appDir + "/out_files.txt")
+               ? TestSupport::readText(appDir + "/out_files.txt")
                : QByteArray("<absent>");
 }
 
 QByteArray Sandbox::backupFiles() const
 {
     return QFileInfo::exists(appDir + "/backup_files.txt")
-               ? TestSupport::readFile(appDir + "/backup_files.txt")
+               ? TestSupport::readText(appDir + "/backup_files.txt")
                : QByteArray("<absent>");
 }
 

@@ -2,10 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <filesystem>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace TestSupport
@@ -45,6 +52,45 @@ QByteArray readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("<unreadable>");
     return file.readAll();
+}
+
+QByteArray readText(const QString &path)
+{
+    QByteArray content = readFile(path);
+#ifdef Q_OS_WIN
+    content.replace("\r\n", "\n");
+#endif
+    return content;
+}
+
+bool runningUnderWine()
+{
+#ifdef Q_OS_WIN
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
+}
+
+QString linksUnavailableReason()
+{
+    static const QString reason = [] {
+        if (!runningUnderWine())
+            return QString();
+        QTemporaryDir dir;
+        const QString target = dir.filePath("target");
+        const QString link = dir.filePath("link");
+        std::error_code error;
+        if (dir.isValid() && writeFile(target, "x"))
+            std::filesystem::create_symlink(QFile::encodeName(target).toStdString(),
+                                            QFile::encodeName(link).toStdString(), error);
+        if (QFileInfo(link).isSymLink())
+            return QString();
+        return QString("this Wine makes no symbolic links (CreateSymbolicLinkW reports success "
+                       "and makes none)");
+    }();
+    return reason;
 }
 
 QStringList entryNames(const QString &folder)

@@ -16,11 +16,19 @@ namespace TestSupport
 std::string utf8(const QString &text);
 bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);
+// A text file the program wrote, with Windows line ends read as line feeds.
+QByteArray readText(const QString &path);
 // Names in a folder, hidden ones included, sorted.
 QStringList entryNames(const QString &folder);
 // Root can make failures that hold even for itself (chattr +i, a tmpfs of its own); CI runs as
 // root, so there such tests always run.
 bool runningAsRoot();
+
+// The Windows build runs under Wine here; some system calls are stubs there.
+bool runningUnderWine();
+// Empty where symbolic links can be made. Under a Wine that makes none, the reason; on a real
+// system always empty, so that a missing right to make links fails the tests that need them.
+QString linksUnavailableReason();
 
 // Threads of this process as the system sees them. A finished QThread's system thread may
 // linger a moment after wait() returned, so compare counts with QTRY.
@@ -61,16 +69,32 @@ private:
 
 } // namespace TestSupport
 
+// For a test that makes symbolic links, or mounts: skips, saying why, where none can be made.
+#define RUNEMOUNT_NEEDS_LINKS()                                                                    \
+    do {                                                                                           \
+        const QString unavailable = TestSupport::linksUnavailableReason();                        \
+        if (!unavailable.isEmpty()) {                                                              \
+            std::fprintf(stderr, "SKIP %s: %s\n", QTest::currentTestFunction(),                  \
+                         qPrintable(unavailable));                                                 \
+            QSKIP(qPrintable(unavailable));                                                        \
+        }                                                                                          \
+    } while (false)
+
 // For a test that needs root to set up a failure: skips, saying why, when not run as root, and
 // fails when root could not set it up. The reason goes to standard error as well, because the
 // tests run with -silent, which leaves skips unexplained in CTest's output.
+#ifdef Q_OS_WIN
+#define RUNEMOUNT_ROOT_NEED "needs Linux and root: "
+#else
+#define RUNEMOUNT_ROOT_NEED "needs root: "
+#endif
 #define RUNEMOUNT_NEEDS_ROOT(madeIt, what)                                                         \
     do {                                                                                           \
         if (!(madeIt)) {                                                                           \
             if (!TestSupport::runningAsRoot()) {                                                   \
-                std::fprintf(stderr, "SKIP %s: needs root: %s\n", QTest::currentTestFunction(),    \
-                             what);                                                                \
-                QSKIP("needs root: " what);                                                        \
+                std::fprintf(stderr, "SKIP %s: " RUNEMOUNT_ROOT_NEED "%s\n",                      \
+                             QTest::currentTestFunction(), what);                                  \
+                QSKIP(RUNEMOUNT_ROOT_NEED what);                                                   \
             }                                                                                      \
             QFAIL("could not set up, although running as root: " what);                            \
         }                                                                                          \

@@ -60,16 +60,16 @@ void ConfigStoreTest::getSetEraseKeepTheMapInvariants()
     QCOMPARE(store.get("Other"), std::string("C:\\Games\\Warcraft III"));
 
     // set and erase never touch the file; save writes keys in byte order.
-    const QByteArray before = readFile(dir.filePath("config.cfg"));
+    const QByteArray before = readText(dir.filePath("config.cfg"));
     QCOMPARE(before, defaultGamePathLine + defaultHideLine);
     store.set("MountedError", "x");
     store.erase("MountedError");
     store.erase("absent");
     QCOMPARE(store.get("MountedError"), std::string());
     store.set("Z", "upper sorts before lower");
-    QCOMPARE(readFile(dir.filePath("config.cfg")), before);
+    QCOMPARE(readText(dir.filePath("config.cfg")), before);
     store.save();
-    QCOMPARE(readFile(dir.filePath("config.cfg")),
+    QCOMPARE(readText(dir.filePath("config.cfg")),
              QByteArray("GamePath=C:/Games/Warcraft III\nOther=C:\\Games\\Warcraft III\n"
                         "Z=upper sorts before lower\nhideEmptyMods=1\n"));
 
@@ -79,7 +79,7 @@ void ConfigStoreTest::getSetEraseKeepTheMapInvariants()
     store.erase("Z");
     store.erase("hideEmptyMods");
     store.save();
-    QCOMPARE(readFile(dir.filePath("config.cfg")), QByteArray());
+    QCOMPARE(readText(dir.filePath("config.cfg")), QByteArray());
 }
 
 void ConfigStoreTest::loadThenSaveFollowsTheLineRules_data()
@@ -124,7 +124,7 @@ void ConfigStoreTest::loadThenSaveFollowsTheLineRules()
     QVERIFY(writeFile(dir.filePath("config.cfg"), content));
     ConfigStore store(utf8(dir.path()));
     store.save();
-    QCOMPARE(readFile(dir.filePath("config.cfg")), saved);
+    QCOMPARE(readText(dir.filePath("config.cfg")), saved);
 }
 
 void ConfigStoreTest::firstStartWritesTheDefaultsAndNothingElse()
@@ -133,7 +133,7 @@ void ConfigStoreTest::firstStartWritesTheDefaultsAndNothingElse()
     QVERIFY(dir.isValid());
     ConfigStore store(utf8(dir.path()));
 
-    QCOMPARE(readFile(dir.filePath("config.cfg")), defaultGamePathLine + defaultHideLine);
+    QCOMPARE(readText(dir.filePath("config.cfg")), defaultGamePathLine + defaultHideLine);
     QCOMPARE(store.get("GamePath"), std::string("C:/Program Files (x86)/Warcraft III"));
     QCOMPARE(store.get("hideEmptyMods"), std::string("1"));
     // No mods folder and no record files: those come with the first add and the first mount.
@@ -163,14 +163,14 @@ void ConfigStoreTest::startFillsOnlyWhatIsMissing()
         QVERIFY(dir.isValid());
         QVERIFY(writeFile(dir.filePath("config.cfg"), "hideEmptyMods=0\n"));
         ConfigStore store(utf8(dir.path()));
-        QCOMPARE(readFile(dir.filePath("config.cfg")), defaultGamePathLine + "hideEmptyMods=0\n");
+        QCOMPARE(readText(dir.filePath("config.cfg")), defaultGamePathLine + "hideEmptyMods=0\n");
     }
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QVERIFY(writeFile(dir.filePath("config.cfg"), "GamePath=/games/w3\n"));
         ConfigStore store(utf8(dir.path()));
-        QCOMPARE(readFile(dir.filePath("config.cfg")),
+        QCOMPARE(readText(dir.filePath("config.cfg")),
                  QByteArray("GamePath=/games/w3\n") + defaultHideLine);
     }
     {

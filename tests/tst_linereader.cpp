@@ -1,4 +1,6 @@
 #include "linereader.h"
+#include "sandbox.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,13 +13,10 @@
 using Lines = std::vector<std::string>;
 Q_DECLARE_METATYPE(Lines)
 
+using TestSupport::utf8;
+
 namespace
 {
-
-std::string utf8(const QString &text)
-{
-    return text.toStdString();
-}
 
 Lines readAll(const std::string &path)
 {
@@ -41,6 +40,7 @@ private slots:
     void yieldsEveryLineAndOneTrailingEmptyLine_data();
     void yieldsEveryLineAndOneTrailingEmptyLine();
     void missingOrNonRegularPathsYieldNothing();
+    void linksReadAsTheirTarget();
 };
 
 void LineReaderTest::yieldsEveryLineAndOneTrailingEmptyLine_data()
@@ -95,16 +95,6 @@ void LineReaderTest::missingOrNonRegularPathsYieldNothing()
     QVERIFY(!folder.isPresent());
     QVERIFY(!folder.next());
 
-    // A link to a file reads as the file; a dangling link reads as missing.
-    QFile target(dir.filePath("target.txt"));
-    QVERIFY(target.open(QIODevice::WriteOnly));
-    target.write("x\n");
-    target.close();
-    QVERIFY(QFile::link(target.fileName(), dir.filePath("good-link")));
-    QVERIFY(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling-link")));
-    QCOMPARE(readAll(utf8(dir.filePath("good-link"))), (Lines{"x", ""}));
-    QVERIFY(readAll(utf8(dir.filePath("dangling-link"))).empty());
-
     // A UTF-8 path outside ASCII.
     const QString unicodePath = dir.filePath(QString::fromUtf8("Jürgen ☃.txt"));
     QFile unicodeFile(unicodePath);
@@ -112,6 +102,19 @@ void LineReaderTest::missingOrNonRegularPathsYieldNothing()
     unicodeFile.write("ok");
     unicodeFile.close();
     QCOMPARE(readAll(utf8(unicodePath)), (Lines{"ok", ""}));
+}
+
+// A link to a file reads as the file; a dangling link reads as missing.
+void LineReaderTest::linksReadAsTheirTarget()
+{
+    RUNEMOUNT_NEEDS_LINKS();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(Tree::file(dir.filePath("target.txt"), "x\n"));
+    QVERIFY(Tree::link(dir.filePath("good-link"), dir.filePath("target.txt")));
+    QVERIFY(Tree::link(dir.filePath("dangling-link"), dir.filePath("nowhere")));
+    QCOMPARE(readAll(utf8(dir.filePath("good-link"))), (Lines{"x", ""}));
+    QVERIFY(readAll(utf8(dir.filePath("dangling-link"))).empty());
 }
 
 QTEST_GUILESS_MAIN(LineReaderTest)

@@ -25,6 +25,9 @@ class MountTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Every case here mounts, or sets up links.
+    void init() { RUNEMOUNT_NEEDS_LINKS(); }
+
     void mountFoldsDescendsAndBacksUp();
     void emptyOrMissingModRecordsNothing();
     void repeatedRootTextInAPathIsKept();

@@ -228,6 +228,9 @@ class RoundTripTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Every case here mounts, or sets up links.
+    void init() { RUNEMOUNT_NEEDS_LINKS(); }
+
     void treesHoldEveryCase();
     void unmountGivesBackTheGame_data();
     void unmountGivesBackTheGame();

@@ -14,6 +14,9 @@ class UnmountTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Every case here mounts, or sets up links.
+    void init() { RUNEMOUNT_NEEDS_LINKS(); }
+
     void cleanUnmountRestoresEverything();
     void problemsStayOnRecordUnlessForced();
     void linkToAVanishedModFileIsStillRemoved();
