@@ -106,6 +106,7 @@ private:
 
 void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
     QVERIFY(Tree::folder(box.modDir("Empty")));
@@ -138,6 +139,7 @@ void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
 
 void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
     QVERIFY(Tree::folder(box.game("Maps")));
@@ -186,6 +188,7 @@ void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
 
 void ControllerTest::escapeWhileRunningAbortsAndHides()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
     QVERIFY(Tree::folder(box.game("Maps")));

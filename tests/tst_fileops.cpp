@@ -67,6 +67,7 @@ void FileOpsTest::scanReportsRunningTotals()
 
 void FileOpsTest::deleteRemovesTheModAndNothingElse()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
     const QString mod = box.modDir("Foo");

@@ -80,6 +80,7 @@ void MainWindowTest::listShowsModsAsTheirScansReport()
 
 void MainWindowTest::mountAndUnmountWithTheToggleButton()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
@@ -160,6 +161,7 @@ void MainWindowTest::mountRefusals()
 
 void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/blocked.w3x", "mod map"));
@@ -353,7 +355,8 @@ void MainWindowTest::settingsApplyOrRefuse()
     // An invalid folder is refused and the dialog stays; Cancel then changes nothing.
     ModalAnswerer answers;
     answers.act("Settings", [&](QWidget *dialog) {
-        QCOMPARE(dialog->findChild<QLineEdit *>("dirEdit")->text(), app.box.gameDir);
+        QCOMPARE(dialog->findChild<QLineEdit *>("dirEdit")->text(),
+                 QDir::toNativeSeparators(app.box.gameDir));
         QVERIFY(dialog->findChild<QCheckBox *>("hideEmptyCbx")->isChecked());
         dialog->findChild<QLineEdit *>("dirEdit")->setText(app.box.root + "/nowhere");
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
@@ -422,6 +425,9 @@ void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
 
 void MainWindowTest::staleScanReportsLeaveTheNewListAlone()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows neither renames a folder while a scan lists it nor hides dot-named folders");
+#endif
     AppFolder app;
     const int threadsBefore = liveThreadCount();
     // Big mods report thousands of times. Once they are out of the list, their reports must

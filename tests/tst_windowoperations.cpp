@@ -41,6 +41,7 @@ private:
 
 void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
@@ -98,6 +99,7 @@ void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
 
 void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     // A mount whose links went away outside the program: the unmount finds only missing files.
     AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
     QVERIFY(Tree::folder(app.box.modDir("Foo")));
@@ -135,6 +137,7 @@ void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
 
 void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
 {
+    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     // Files only, so that the entry held is one that gets placed.
     for (int i = 0; i < 5; ++i)

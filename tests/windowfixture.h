@@ -31,7 +31,7 @@ struct AppFolder {
         Tree::file(box.game("war3.mpq"), "game mpq");
         Tree::file(box.game("Maps/keep.w3x"), "game map");
     }
-    QByteArray config() const { return TestSupport::readFile(box.appDir + "/config.cfg"); }
+    QByteArray config() const { return TestSupport::readText(box.appDir + "/config.cfg"); }
 };
 
 struct Window {
