@@ -13,6 +13,8 @@
 #endif
 #ifdef Q_OS_WIN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 #endif
 
 namespace TestSupport
@@ -110,7 +112,21 @@ bool runningAsRoot()
 
 int liveThreadCount()
 {
+#ifdef Q_OS_WIN
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    const DWORD self = GetCurrentProcessId();
+    int threads = 0;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (bool more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        threads += entry.th32OwnerProcessID == self ? 1 : 0;
+    CloseHandle(snapshot);
+    return threads;
+#else
     return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+#endif
 }
 
 Immutable::Immutable(const QString &entry) : path(entry)
