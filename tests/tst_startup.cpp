@@ -49,7 +49,7 @@ struct Unpacked {
 #ifdef Q_OS_WIN
         // Asked to end, a Windows program gets a message for its windows, which only the
         // native platform has.
-        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("QT_QPA_PLATFORM", "windows");
 #else
         environment.insert("QT_QPA_PLATFORM", "offscreen");
 #endif
