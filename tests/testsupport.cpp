@@ -110,6 +110,40 @@ bool runningAsRoot()
 #endif
 }
 
+#ifdef Q_OS_WIN
+namespace
+{
+
+// Qt runs timers of less than 20 ms on the system's multimedia timer thread, which comes and
+// goes with them: it is the system's, never one of ours.
+bool isSystemTimerThread(DWORD id)
+{
+    using QueryThread = LONG(WINAPI *)(HANDLE, int, PVOID, ULONG, PULONG);
+    // Through a plain function pointer type, which any function pointer may be cast to.
+    static const auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationThread")));
+    const HMODULE timers = GetModuleHandleW(L"winmm.dll");
+    const HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, id);
+    if (!query || !timers || !thread) {
+        if (thread)
+            CloseHandle(thread);
+        return false;
+    }
+    const int startAddress = 9; // ThreadQuerySetWin32StartAddress
+    PVOID start = nullptr;
+    HMODULE module = nullptr;
+    const bool known =
+        query(thread, startAddress, &start, sizeof start, nullptr) == 0 &&
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCWSTR>(start), &module);
+    CloseHandle(thread);
+    return known && module == timers;
+}
+
+} // namespace
+#endif
+
 int liveThreadCount()
 {
 #ifdef Q_OS_WIN
@@ -121,7 +155,7 @@ int liveThreadCount()
     THREADENTRY32 entry;
     entry.dwSize = sizeof entry;
     for (bool more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        threads += entry.th32OwnerProcessID == self ? 1 : 0;
+        threads += entry.th32OwnerProcessID == self && !isSystemTimerThread(entry.th32ThreadID);
     CloseHandle(snapshot);
     return threads;
 #else

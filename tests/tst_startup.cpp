@@ -138,6 +138,8 @@ void StartupTest::secondCopyInTheSameFolderOnlySaysSo()
     auto first = app.start();
     QVERIFY2(first->waitForStarted(), qPrintable(first->errorString()));
     QTRY_VERIFY_WITH_TIMEOUT(app.heldBy(*first), 30000);
+    // The lock comes first, then the configuration (renamed into place whole).
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(app.dir.filePath("config.cfg")), 30000);
 #ifndef Q_OS_WIN
     // However long the first copy has been running. (Windows keeps a held lock closed to
     // everyone else, dates and all.)
