@@ -2,6 +2,7 @@
 
 #include "benchsupport.h"
 #include "floorops.h"
+#include "scantext.h"
 #include "table.h"
 #include "trees.h"
 #include "worker.h"
@@ -53,11 +54,11 @@ void mountWithWorker(PhaseContext &context, SizeSet &set, int r)
     if (r == 0)
         set.notes.push_back(
             format("mount: Worker made %s links and %s backups (result done %s, out_files.txt %s "
-                   "lines, backup_files.txt %s lines, %ld status signals); %s mod folders were "
-                   "folded into one link each",
+                   "lines, backup_files.txt %s lines, %ld status reports, %ld of them delivered); %s mod "
+                   "folders were folded into one link each",
                    withSpaces(mounted.done).c_str(), withSpaces(backupLines).c_str(),
                    withSpaces(mounted.done).c_str(), withSpaces(outLines).c_str(),
-                   withSpaces(backupLines).c_str(), mounted.statusSignals,
+                   withSpaces(backupLines).c_str(), mounted.reportsTaken, mounted.statusSignals,
                    withSpaces(long(set.shape.foldedFolders)).c_str()));
     expect(set,
            size_t(mounted.done) == set.shape.expectedLinks &&
@@ -128,10 +129,11 @@ void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &sca
     set.samples["du -sb"].push_back({measured.seconds, long(set.files)});
     if (r == 0)
         set.notes.push_back(
-            format("scan: Worker's last update \"%s\", \"%s\" (%s updates); floor %s files, %s "
-                   "bytes; du -sb: %s (it counts the folders' own blocks too)",
+            format("scan: Worker's last update \"%s\", \"%s\" (%s updates, %s of them "
+                   "delivered); floor %s files, %s bytes; du -sb: %s (it counts the folders' own "
+                   "blocks too)",
                    qPrintable(scanned.scanSize), qPrintable(scanned.scanFiles),
-                   withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
+                   withSpaces(scanned.reportsTaken).c_str(), withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
                    withSpaces(bytes).c_str(), qPrintable(measured.output.section('\t', 0, 0))));
     expect(set, measured.ok, "du failed: " + measured.output.toStdString());
 }
@@ -251,7 +253,7 @@ void runScanPhase(PhaseContext &context, SizeSet &set, int run)
         run,
         [&] {
             scanned = scanWithWorker(context, set, run, true);
-            set.samples["scan"].push_back({scanned.seconds, scanned.scanSignals});
+            set.samples["scan"].push_back({scanned.seconds, scanned.reportsTaken});
         },
         [&] {
             const Clock::time_point start = Clock::now();
@@ -259,8 +261,11 @@ void runScanPhase(PhaseContext &context, SizeSet &set, int run)
             set.samples["floor scan"].push_back({secondsSince(start), files});
         });
     expect(
-        set, scanned.scanSignals == long(set.files),
-        format("scan run %d: %ld updates for %zu files", run + 1, scanned.scanSignals, set.files));
+        set,
+        scanned.reportsTaken == long(set.files) &&
+            scanned.scanFiles == ScanText::files(qint64(set.files)),
+        format("scan run %d: %ld updates for %zu files, the last \"%s\"", run + 1,
+               scanned.reportsTaken, set.files, qPrintable(scanned.scanFiles)));
 
     // The same walk with nobody listening: what the per-file updates cost on their own.
     const WorkerRun unheard = scanWithWorker(context, set, run, false);

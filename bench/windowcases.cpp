@@ -152,7 +152,7 @@ WindowCase refreshCase(int mods, const std::string &app, int filesEach, WorkerDr
             const WorkerRun run = driver.run(
                 config, QString::asprintf("mod%05d", mod),
                 [row](Worker *worker) { worker->scanModWorker(row); }, false);
-            reports += run.scanSignals;
+            reports += run.reportsTaken;
             if (run.scanFiles != filesText)
                 result.problems.push_back(format("Worker alone: mod%05d ended with \"%s\"", mod,
                                                  qPrintable(run.scanFiles)));

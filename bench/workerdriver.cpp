@@ -1,6 +1,7 @@
 #include "workerdriver.h"
 
 #include "benchsupport.h"
+#include "reportrelay.h"
 #include "worker.h"
 
 namespace bench
@@ -13,6 +14,7 @@ void Receiver::reset()
     scanSignals = 0;
     lastSize.clear();
     lastFiles.clear();
+    reportsTaken = 0;
     std::lock_guard<std::mutex> lock(mutex);
     resultArrived = false;
     done = failed = missing = 0;
@@ -62,6 +64,10 @@ WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
     worker->deleteLater();
     drain(true);
     copyReceived(result);
+    if (relay) {
+        relay->deleteLater();
+        relay = nullptr;
+    }
     return result;
 }
 
@@ -77,33 +83,41 @@ void WorkerDriver::drain(bool receiverToo)
         workerAnchor, [] {}, Qt::BlockingQueuedConnection);
     if (receiverToo)
         QMetaObject::invokeMethod(
-            receiver.context, [] {}, Qt::BlockingQueuedConnection);
+            receiver.context,
+            [this] {
+                if (relay) {
+                    relay->deliver();
+                    receiver.reportsTaken = relay->taken();
+                }
+            },
+            Qt::BlockingQueuedConnection);
 }
 
 void WorkerDriver::connectTo(Worker *worker)
 {
     Receiver *r = &receiver;
     QObject *context = receiver.context;
-    QObject::connect(
-        worker, &Worker::status, context,
-        [r](const QString &, bool) { r->statusSignals.fetch_add(1, std::memory_order_relaxed); },
-        Qt::QueuedConnection);
-    QObject::connect(
-        worker, &Worker::appendAction, context,
-        [r](const QString &) { r->actionSignals.fetch_add(1, std::memory_order_relaxed); },
-        Qt::QueuedConnection);
-    QObject::connect(
-        worker, &Worker::scanModUpdate, context,
-        [r](int, const QString &sizeText, const QString &filesText) {
-            r->scanSignals.fetch_add(1, std::memory_order_relaxed);
-            r->lastSize = sizeText;
-            r->lastFiles = filesText;
-        },
-        Qt::QueuedConnection);
+    relay = new ReportRelay(worker, ReportRelay::AllReports);
+    relay->moveToThread(&receiverThread);
+    ReportRelay *carrier = relay;
+    QObject::connect(relay, &ReportRelay::status, context, [r](const QString &, bool) {
+        r->statusSignals.fetch_add(1, std::memory_order_relaxed);
+    });
+    QObject::connect(relay, &ReportRelay::appendAction, context, [r](const QString &) {
+        r->actionSignals.fetch_add(1, std::memory_order_relaxed);
+    });
+    QObject::connect(relay, &ReportRelay::scanModUpdate, context,
+                     [r](int, const QString &sizeText, const QString &filesText) {
+                         r->scanSignals.fetch_add(1, std::memory_order_relaxed);
+                         r->lastSize = sizeText;
+                         r->lastFiles = filesText;
+                     });
     QObject::connect(
         worker, &Worker::resultReady, context,
-        [r](const QString &, int done, int failed, int missing, bool aborted, bool) {
+        [r, carrier](const QString &, int done, int failed, int missing, bool aborted, bool) {
+            carrier->deliver(); // as the Controller does: the reports come before the result
             std::lock_guard<std::mutex> lock(r->mutex);
+            r->reportsTaken = carrier->taken();
             r->done = done;
             r->failed = failed;
             r->missing = missing;
@@ -121,6 +135,7 @@ void WorkerDriver::copyReceived(WorkerRun &result) const
     result.missing = receiver.missing;
     result.statusSignals = receiver.statusSignals;
     result.scanSignals = receiver.scanSignals;
+    result.reportsTaken = receiver.reportsTaken;
     result.scanSize = receiver.lastSize;
     result.scanFiles = receiver.lastFiles;
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 
 class ConfigStore;
+class ReportRelay;
 class Worker;
 
 namespace bench
@@ -21,6 +22,7 @@ struct Receiver {
     std::atomic<long> statusSignals{0};
     std::atomic<long> actionSignals{0};
     std::atomic<long> scanSignals{0};
+    long reportsTaken = 0; // by the relay, including those it dropped as unseen
     QString lastSize; // touched on the receiver's thread only, read after a barrier
     QString lastFiles;
 
@@ -42,12 +44,13 @@ struct WorkerRun {
     int missing = 0;
     long statusSignals = 0;
     long scanSignals = 0;
+    long reportsTaken = 0;
     QString scanSize;
     QString scanFiles;
 };
 
-// Drives the Worker as the program does: on its own thread, its signals queued to an object
-// on another thread, which here only counts them.
+// Drives the Worker as the program does: on its own thread, its reports carried by a relay to
+// an object on another thread, which here only counts them.
 class WorkerDriver
 {
 public:
@@ -73,6 +76,7 @@ private:
     QThread workerThread;
     QThread receiverThread;
     QObject *workerAnchor = nullptr;
+    ReportRelay *relay = nullptr; // of the current run, on the receiver's thread
     Receiver receiver;
 };
 

@@ -1,5 +1,6 @@
 #include "controller.h"
 #include "filestatus.h"
+#include "reportrelay.h"
 #include "sandbox.h"
 #include "testsupport.h"
 
@@ -84,6 +85,7 @@ private slots:
     void failedUnmountOffersAForcedPassOnTheSameWorker();
     void everyControllerIsReleasedInTheEnd();
     void destroyingWithoutDialogJoinsTheThread();
+    void relayKeepsTheOrderAndDropsOnlyUnseenProgress();
 
 private:
     Controller *start(Sandbox &box, const QString &action, const QString &mod, Handler &handler)
@@ -308,7 +310,7 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         for (const char *mod : {"Mod0", "Mod1", "Mod2", "Mod3", "Empty"}) {
             Controller *scan =
                 track(new Controller(&window, box.config.get(), "Scanning", mod, true));
-            connect(scan->worker, &Worker::scanModUpdate, this,
+            connect(scan->reports, &ReportRelay::scanModUpdate, this,
                     [&reports](int row, const QString &size, const QString &files) {
                         reports[row] << size + " " + files;
                     });
@@ -326,6 +328,8 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         QCOMPARE(dialog->windowTitle(), QString("Unmounting Foo..."));
         QCOMPARE(reports.size(), 5);
         QCOMPARE(reports[4], QStringList{"0 MB 0 files"});
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(reports[row].value(reports[row].size() - 1), QString("0 MB 1 files"));
         QTRY_VERIFY(dialog->findChild<QPushButton *>("okBtn")->isVisible());
         dialog->findChild<QPushButton *>("okBtn")->click();
         QTRY_COMPARE(liveControllers, 0);
@@ -347,6 +351,49 @@ void ControllerTest::destroyingWithoutDialogJoinsTheThread()
     delete controller;
     QCOMPARE(workerGone.count(), 1);
     QTRY_VERIFY(liveThreadCount() <= threadsBefore);
+}
+
+void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    Worker worker(box.config.get(), "Foo");
+    ReportRelay relay(&worker, ReportRelay::AllReports);
+    QStringList delivered;
+    connect(&relay, &ReportRelay::status, this, [&delivered](const QString &text, bool error) {
+        delivered << (error ? "error " : "progress ") + text;
+    });
+    connect(&relay, &ReportRelay::appendAction, this,
+            [&delivered](const QString &text) { delivered << "action " + text; });
+    connect(&relay, &ReportRelay::scanModUpdate, this,
+            [&delivered](int row, const QString &size, const QString &files) {
+                delivered << QString("row %1: %2, %3").arg(row).arg(size, files);
+            });
+
+    emit worker.status("a", false);
+    emit worker.status("b", false);
+    emit worker.status("E1", true);
+    emit worker.status("E2", true);
+    emit worker.status("c", false);
+    emit worker.appendAction("restoring");
+    emit worker.status("d", false);
+    emit worker.status("e", false);
+    emit worker.scanModUpdate(3, "1 MB", "1 files");
+    emit worker.scanModUpdate(3, "2 MB", "2 files");
+    emit worker.scanModUpdate(4, "0 MB", "1 files");
+    emit worker.scanModUpdate(3, "3 MB", "3 files");
+    emit worker.status("E3", true);
+    QCOMPARE(delivered, QStringList()); // nothing before the batch goes
+    relay.deliver();
+    QCOMPARE(delivered, (QStringList{"progress b", "error E1", "error E2", "progress c",
+                                     "action restoring", "progress e", "row 3: 2 MB, 2 files",
+                                     "row 4: 0 MB, 1 files", "row 3: 3 MB, 3 files", "error E3"}));
+    QCOMPARE(relay.taken(), 13L);
+
+    // Without anyone asking, a batch goes within a few milliseconds.
+    delivered.clear();
+    emit worker.status("late", false);
+    QTRY_COMPARE(delivered, QStringList{"progress late"});
 }
 
 QTEST_MAIN(ControllerTest)

@@ -1,6 +1,7 @@
 #include "controller.h"
 
 #include "filestatus.h"
+#include "reportrelay.h"
 #include "worker.h"
 
 Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString actionName,
@@ -25,9 +26,11 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::deleteMod, this, &Controller::started);
     connect(this, &Controller::moveFolder, this, &Controller::started);
 
+    reports = new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly,
+                              this);
     if (withDialog) {
-        connect(worker, &Worker::status, this, &Controller::status);
-        connect(worker, &Worker::appendAction, this, &Controller::appendAction);
+        connect(reports, &ReportRelay::status, this, &Controller::status);
+        connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
     }
     // Also without a dialog, so that the Controller is released at the end.
     connect(worker, &Worker::resultReady, this, &Controller::result);
@@ -69,6 +72,8 @@ Controller::~Controller()
 void Controller::result(const QString &, int done, int failed, int missing, bool aborted,
                         bool forced)
 {
+    // Every report was made before the result.
+    reports->deliver();
     running = false;
     const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
     if ((!problems && !aborted) || !withDialog) {
@@ -128,14 +133,19 @@ void Controller::abort()
 
 void Controller::releaseAfterScan()
 {
-    // Runs on the worker's thread after the scan, then back here behind every report the scan
-    // posted to this thread. A queued call, not deleteLater: deferred deletions may be carried
+    // Runs on the worker's thread after the scan, then back here, where the scan's last reports
+    // are delivered. A queued call, not deleteLater: deferred deletions may be carried
     // out ahead of other posted events.
     QMetaObject::invokeMethod(
         worker,
         [this] {
             QMetaObject::invokeMethod(
-                this, [this] { delete this; }, Qt::QueuedConnection);
+                this,
+                [this] {
+                    reports->deliver();
+                    delete this;
+                },
+                Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

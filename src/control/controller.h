@@ -9,6 +9,7 @@ class ConfigStore;
 class FileStatus;
 class MainWindow;
 class QWidget;
+class ReportRelay;
 class Worker;
 
 // Runs one file operation of a Worker on a thread of its own and shows its progress.
@@ -27,6 +28,8 @@ public:
     ~Controller() override;
 
     Worker *worker;
+    // The Worker's reports, as they reach this thread.
+    ReportRelay *reports;
 
     // From the signal that starts the operation until its result has arrived, and again while
     // a forced pass started from the dialog runs. A Controller that only waits for its finished

@@ -1,6 +1,7 @@
 #include "scanqueue.h"
 
 #include "controller.h"
+#include "reportrelay.h"
 #include "worker.h"
 
 #include <QThread>
@@ -57,7 +58,7 @@ void ScanQueue::startWaiting()
             new Controller(dialogParent, config, QStringLiteral("Scanning"), next.modName, true);
         scans << QPointer<Controller>(controller);
         const int startedFor = generation;
-        connect(controller->worker, &Worker::scanModUpdate, this,
+        connect(controller->reports, &ReportRelay::scanModUpdate, this,
                 [this, startedFor](int row, const QString &sizeText, const QString &filesText) {
                     // A report for an earlier list would name a row of that list.
                     if (startedFor == generation)
