@@ -57,8 +57,8 @@ void printRule()
 
 void printIntroduction(const ReportContext &context)
 {
-    std::printf("\nWorker on its own thread, signals queued to a counting receiver on another; "
-                "floor = the same work in bare system calls.\n");
+    std::printf("\nWorker on its own thread, its reports carried in batches to a counting receiver "
+                "on another, as to the window; floor = the same work in bare system calls.\n");
     std::printf("Medians of %d run%s. Ratio = median seconds / floor seconds; the Stow rows "
                 "compare with the floor's mount and unmount, du with the floor's scan.\n",
                 context.runs, context.runs == 1 ? "" : "s");

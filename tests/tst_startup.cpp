@@ -32,6 +32,7 @@ QString programName()
 // The real program, copied into a folder of its own, as a user would unpack it.
 struct Unpacked {
     QTemporaryDir dir;
+    QTemporaryDir home; // empty: no Wine prefix of this machine's user leaks in
     QString program;
 
     Unpacked() : program(dir.filePath(programName()))
@@ -39,7 +40,10 @@ struct Unpacked {
         if (dir.isValid())
             QFile::copy(RUNEMOUNT_EXECUTABLE, program);
     }
-    bool isValid() const { return dir.isValid() && QFileInfo(program).isExecutable(); }
+    bool isValid() const
+    {
+        return dir.isValid() && home.isValid() && QFileInfo(program).isExecutable();
+    }
     QString lockFile() const { return dir.filePath("runemount.lock"); }
 
     std::unique_ptr<QProcess> start() const
@@ -52,6 +56,7 @@ struct Unpacked {
         environment.insert("QT_QPA_PLATFORM", "windows");
 #else
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("HOME", home.path());
 #endif
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(dir.path());

@@ -14,7 +14,7 @@ namespace
 
 const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
-// The first non-empty source wins; the registry sources are empty off Windows.
+// The first non-empty source wins.
 std::string defaultGamePath()
 {
     std::string path = readGameValue(L"GamePath", GameValueKind::Text);
@@ -64,13 +64,17 @@ void ConfigStore::set(const std::string &key, const std::string &value)
         return;
     }
     std::string stored = value;
-    if (key == ConfigKey::gamePath)
+    if (key == ConfigKey::gamePath) {
         std::replace(stored.begin(), stored.end(), '\\', '/');
+        useGameFolder(stored); // off Windows, its Wine prefix holds the game's registry
+    }
     values[key] = std::move(stored);
 }
 
 void ConfigStore::erase(const std::string &key)
 {
+    if (key == ConfigKey::gamePath)
+        useGameFolder(std::string());
     values.erase(key);
 }
 

@@ -10,15 +10,21 @@
 enum class GameValueKind { Text = 1, Number = 4 };
 
 // A value of the game's key under the current user: text as UTF-8, a number as signed decimal
-// text. The empty text when the key or value cannot be read or does not fit 1024 bytes.
+// text. The empty text when the key or value cannot be read or does not fit 1024 bytes. Off
+// Windows the game's folders ("GamePath", "InstallPath") come as the paths they name here.
 std::string readGameValue(const std::wstring &name, GameValueKind kind);
 
 // Stores a REG_DWORD in the game's key; false when the key is missing (it is never created)
 // or the write fails.
 bool writeGameDword(const std::wstring &name, std::uint32_t value);
 
-// The system's Program Files (x86) folder as UTF-8, or the empty text.
+// The system's Program Files (x86) folder as UTF-8 (off Windows, as the path it names here), or
+// the empty text.
 std::string readProgramFilesX86();
+
+// Off Windows the registry is that of the Wine prefix holding the game folder (UTF-8), or of
+// Wine's standard prefix while the folder lies in none. Windows has one registry for all.
+void useGameFolder(const std::string &gameFolder);
 
 // UTF-16 to UTF-8. ASCII passes unchanged; an unpaired surrogate becomes U+FFFD.
 std::string narrowText(const std::u16string &text);

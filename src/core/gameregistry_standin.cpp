@@ -1,6 +1,8 @@
-// Registry access off Windows: answered by the in-memory stand-in.
+// The in-memory stand-in of the registry, which tests fill.
 #include "gameregistry.h"
 #include "gameregistrycontents.h"
+
+#include <atomic>
 
 using GameRegistryContents::Registry;
 
@@ -27,7 +29,20 @@ Registry &contents()
     return registry;
 }
 
-} // namespace GameRegistryContents
+namespace
+{
+std::atomic<bool> chosen{false};
+}
+
+void chooseStandIn(bool choose)
+{
+    chosen = choose;
+}
+
+bool standInChosen()
+{
+    return chosen;
+}
 
 std::string readGameValue(const std::wstring &name, GameValueKind kind)
 {
@@ -63,3 +78,5 @@ std::string readProgramFilesX86()
         return std::string();
     return narrowText(programFiles);
 }
+
+} // namespace GameRegistryContents

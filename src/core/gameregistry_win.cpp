@@ -93,3 +93,7 @@ std::string readProgramFilesX86()
 {
     return readString(HKEY_LOCAL_MACHINE, systemKeyPath, L"ProgramFilesDir (x86)");
 }
+
+void useGameFolder(const std::string &)
+{
+}

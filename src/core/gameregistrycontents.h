@@ -1,8 +1,9 @@
 #pragma once
 
-// Off Windows there is no registry. An in-memory stand-in plays the game's key and the
-// system's Program Files entry, so that every caller's path can be exercised; it starts like a
-// machine without the game: no key, no Program Files (x86) entry. Only tests fill it.
+// Off Windows the registry is the game's Wine prefix. For tests an in-memory stand-in plays the
+// game's key and the system's Program Files entry instead, so that every caller's path can be
+// exercised; it starts like a machine without the game: no key, no Program Files (x86) entry.
+// Only tests choose and fill it; the program never does.
 
 #include "gameregistry.h"
 
@@ -31,5 +32,14 @@ struct Registry {
 // and changed only while `mutex` is held.
 std::mutex &mutex();
 Registry &contents();
+
+// Whether the registry operations answer from the stand-in rather than from a Wine prefix.
+void chooseStandIn(bool chosen);
+bool standInChosen();
+
+// The registry operations, answered by the stand-in.
+std::string readGameValue(const std::wstring &name, GameValueKind kind);
+bool writeGameDword(const std::wstring &name, std::uint32_t value);
+std::string readProgramFilesX86();
 
 } // namespace GameRegistryContents

@@ -3,7 +3,7 @@
 #include <QString>
 
 // Starts one of the game's executables without waiting for it. On Windows the desktop opens
-// it; elsewhere it runs under wine, from the game folder.
+// it; elsewhere it runs under Wine, in the Wine prefix that holds it, from the game folder.
 namespace GameLauncher
 {
 

@@ -1,8 +1,9 @@
 #include "gamelauncher.h"
 
+#include "wineprefix.h"
+
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 namespace GameLauncher
 {
@@ -12,10 +13,18 @@ bool start(const QString &executable)
     const QFileInfo file(executable);
     if (!file.isFile())
         return false;
-    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    const QString wine = WinePrefix::wineProgram();
     if (wine.isEmpty())
         return false;
-    return QProcess::startDetached(wine, {file.absoluteFilePath()}, file.absolutePath());
+    QProcess game;
+    game.setProgram(wine);
+    game.setArguments({file.absoluteFilePath()});
+    game.setWorkingDirectory(file.absolutePath());
+    // The game's own prefix, where its options and saved games are; else Wine's standard one.
+    const QString prefix = WinePrefix::containing(file.absoluteFilePath());
+    if (!prefix.isEmpty())
+        game.setProcessEnvironment(WinePrefix(prefix).environment());
+    return game.startDetached();
 }
 
 } // namespace GameLauncher

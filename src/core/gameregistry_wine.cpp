@@ -1,0 +1,198 @@
+// Off Windows the game runs under Wine: its registry key lives in the text files of the Wine
+// prefix that holds the game.
+#include "gameregistry.h"
+#include "gameregistrycontents.h"
+#include "utf8.h"
+#include "wineprefix.h"
+#include "wineregistryfile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSaveFile>
+
+#include <mutex>
+
+namespace
+{
+
+// The same 1024-byte limit as the real query: 511 UTF-16 units and a terminating NUL.
+constexpr int maxTextUnits = 511;
+// A stuck Wine must not hang the window for long.
+constexpr int wineMilliseconds = 20000;
+
+const QString gameKey = QStringLiteral("Software\\Blizzard Entertainment\\Warcraft III");
+const QString gameKeyForReg =
+    QStringLiteral("HKEY_CURRENT_USER\\Software\\Blizzard Entertainment\\Warcraft III");
+
+std::mutex folderMutex;
+std::string gameFolderInUse;
+
+QString prefixFolder()
+{
+    std::string folder;
+    {
+        std::lock_guard<std::mutex> lock(folderMutex);
+        folder = gameFolderInUse;
+    }
+    const QString found = folder.empty() ? QString() : WinePrefix::containing(fromUtf8(folder));
+    return found.isEmpty() ? WinePrefix::standard() : found;
+}
+
+QString fromWide(const std::wstring &text)
+{
+    return QString::fromStdWString(text);
+}
+
+WineRegistryFile::Value fileValue(const QString &file, const QString &key, const QString &name)
+{
+    QFile registry(file);
+    if (!registry.open(QIODevice::ReadOnly))
+        return {};
+    return WineRegistryFile(registry.readAll()).value(key, name);
+}
+
+std::string textOf(const WineRegistryFile::Value &value)
+{
+    if (value.type != WineRegistryFile::Value::Text || value.text.size() > maxTextUnits)
+        return std::string();
+    return toUtf8(value.text);
+}
+
+// A Windows path from the registry as the path it names here; empty when it names none.
+std::string localPath(const WinePrefix &prefix, const std::string &windowsPath)
+{
+    if (windowsPath.empty())
+        return windowsPath;
+    return toUtf8(prefix.toLocalPath(fromUtf8(windowsPath)));
+}
+
+// Runs Wine's own registry editor for the prefix; its output, or nothing when it failed.
+bool runReg(const WinePrefix &prefix, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    const QString wine = WinePrefix::wineProgram();
+    if (wine.isEmpty())
+        return false;
+    QProcess reg;
+    QProcessEnvironment environment = prefix.environment();
+    environment.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    reg.setProcessEnvironment(environment);
+    reg.start(wine, QStringList{QStringLiteral("reg")} + arguments);
+    if (!reg.waitForFinished(wineMilliseconds)) {
+        reg.kill();
+        reg.waitForFinished();
+        return false;
+    }
+    if (output)
+        *output = reg.readAllStandardOutput();
+    return reg.exitStatus() == QProcess::NormalExit && reg.exitCode() == 0;
+}
+
+// A DWORD through the running server, which may hold newer values than the files.
+bool serverDword(const WinePrefix &prefix, const QString &name, std::uint32_t *number)
+{
+    QByteArray output;
+    if (!runReg(prefix, {QStringLiteral("query"), gameKeyForReg, QStringLiteral("/v"), name},
+                &output))
+        return false;
+    for (const QByteArray &line : output.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const int type = fields.indexOf("REG_DWORD");
+        if (type < 0 || type + 1 >= fields.size() || !fields[type + 1].startsWith("0x"))
+            continue;
+        bool ok = false;
+        *number = fields[type + 1].mid(2).toUInt(&ok, 16);
+        return ok;
+    }
+    return false;
+}
+
+bool writeThroughServer(const WinePrefix &prefix, const QString &name, std::uint32_t number)
+{
+    // `reg add` would create a missing key; the program never does.
+    if (!runReg(prefix, {QStringLiteral("query"), gameKeyForReg}))
+        return false;
+    std::uint32_t stored = 0;
+    return runReg(prefix, {QStringLiteral("add"), gameKeyForReg, QStringLiteral("/v"), name,
+                           QStringLiteral("/t"), QStringLiteral("REG_DWORD"), QStringLiteral("/d"),
+                           QString::number(number), QStringLiteral("/f")}) &&
+           serverDword(prefix, name, &stored) && stored == number;
+}
+
+bool writeFile(const WinePrefix &prefix, const QString &name, std::uint32_t number)
+{
+    const QString path = prefix.folder() + QStringLiteral("/user.reg");
+    QFile current(path);
+    if (!current.open(QIODevice::ReadOnly))
+        return false;
+    WineRegistryFile registry(current.readAll());
+    current.close();
+    if (!registry.setDword(gameKey, name, number))
+        return false;
+    // Whole or not at all: the file holds every setting of every program in the prefix.
+    QSaveFile changed(path);
+    return changed.open(QIODevice::WriteOnly) &&
+           changed.write(registry.text()) == registry.text().size() && changed.commit();
+}
+
+} // namespace
+
+void useGameFolder(const std::string &gameFolder)
+{
+    std::lock_guard<std::mutex> lock(folderMutex);
+    gameFolderInUse = gameFolder;
+}
+
+std::string readGameValue(const std::wstring &name, GameValueKind kind)
+{
+    if (GameRegistryContents::standInChosen())
+        return GameRegistryContents::readGameValue(name, kind);
+    const QString folder = prefixFolder();
+    if (folder.isEmpty())
+        return std::string();
+    const WinePrefix prefix(folder);
+    const QString valueName = fromWide(name);
+    if (kind == GameValueKind::Number) {
+        std::uint32_t number = 0;
+        if (prefix.serverRunning()) {
+            if (!serverDword(prefix, valueName, &number))
+                return std::string();
+        } else {
+            const auto value = fileValue(folder + QStringLiteral("/user.reg"), gameKey, valueName);
+            if (value.type != WineRegistryFile::Value::Dword)
+                return std::string();
+            number = value.number;
+        }
+        return std::to_string(std::int32_t(number));
+    }
+    const std::string text =
+        textOf(fileValue(folder + QStringLiteral("/user.reg"), gameKey, valueName));
+    const bool isFolder = valueName == QLatin1String("GamePath") ||
+                          valueName == QLatin1String("InstallPath");
+    return isFolder ? localPath(prefix, text) : text;
+}
+
+bool writeGameDword(const std::wstring &name, std::uint32_t value)
+{
+    if (GameRegistryContents::standInChosen())
+        return GameRegistryContents::writeGameDword(name, value);
+    const QString folder = prefixFolder();
+    if (folder.isEmpty())
+        return false;
+    const WinePrefix prefix(folder);
+    // A running server keeps the registry in memory and would write over the file.
+    return prefix.serverRunning() ? writeThroughServer(prefix, fromWide(name), value)
+                                  : writeFile(prefix, fromWide(name), value);
+}
+
+std::string readProgramFilesX86()
+{
+    if (GameRegistryContents::standInChosen())
+        return GameRegistryContents::readProgramFilesX86();
+    const QString folder = prefixFolder();
+    if (folder.isEmpty())
+        return std::string();
+    const WinePrefix prefix(folder);
+    return localPath(prefix, textOf(fileValue(folder + QStringLiteral("/system.reg"),
+                                              QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"),
+                                              QStringLiteral("ProgramFilesDir (x86)"))));
+}
