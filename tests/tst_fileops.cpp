@@ -19,6 +19,7 @@ private slots:
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
     void failedCopyPutsTheBackupStraightBack();
+    void pathsBeyondTheOldWindowsLimitWork();
 };
 
 void FileOpsTest::scanReportsRunningTotals()
@@ -229,6 +230,35 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
     QCOMPARE(bigLog.counts(), QString("0/1/0"));
     QCOMPARE(entryNames(small), QStringList{"big.bin"});
     QCOMPARE(readFile(small + "/big.bin"), QByteArray("old"));
+}
+
+// Windows once stopped paths at 260 characters; a mod's files may lie deeper than that.
+void FileOpsTest::pathsBeyondTheOldWindowsLimitWork()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString deep = QString("another long folder name/").repeated(12) + "file.txt";
+    const QString source = box.root + "/Downloads/Deep";
+    QVERIFY(Tree::file(source + "/" + deep, "deep"));
+    QVERIFY((box.modDir("Deep") + "/" + deep).size() > 300);
+
+    auto adding = box.worker("Deep");
+    WorkerLog added(adding.get());
+    adding->moveFolderWorker(source, box.modDir("Deep"), Copy);
+    QCOMPARE(added.counts(), QString("1/0/0"));
+    QCOMPARE(readFile(box.modDir("Deep") + "/" + deep), QByteArray("deep"));
+
+    auto scanning = box.worker("Deep");
+    QSignalSpy updates(scanning.get(), &Worker::scanModUpdate);
+    scanning->scanModWorker(0);
+    QCOMPARE(updates.count(), 1);
+    QCOMPARE(updates.at(0).at(2).toString(), QString("1 files"));
+
+    auto deleting = box.worker("Deep");
+    WorkerLog deleted(deleting.get());
+    deleting->deleteModWorker();
+    QCOMPARE(deleted.counts(), QString("1/0/0"));
+    QVERIFY(!QFileInfo::exists(box.modDir("Deep")));
 }
 
 QTEST_GUILESS_MAIN(FileOpsTest)
