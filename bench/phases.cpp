@@ -52,14 +52,14 @@ void mountWithWorker(PhaseContext &context, SizeSet &set, int r)
     const long outLines = countLines(w.outFiles());
     const long backupLines = countLines(w.backupFiles());
     if (r == 0)
-        set.notes.push_back(
-            format("mount: Worker made %s links and %s backups (result done %s, out_files.txt %s "
-                   "lines, backup_files.txt %s lines, %ld status reports, %ld of them delivered); %s mod "
-                   "folders were folded into one link each",
-                   withSpaces(mounted.done).c_str(), withSpaces(backupLines).c_str(),
-                   withSpaces(mounted.done).c_str(), withSpaces(outLines).c_str(),
-                   withSpaces(backupLines).c_str(), mounted.reportsTaken, mounted.statusSignals,
-                   withSpaces(long(set.shape.foldedFolders)).c_str()));
+        set.notes.push_back(format(
+            "mount: Worker made %s links and %s backups (result done %s, out_files.txt %s "
+            "lines, backup_files.txt %s lines, %ld status reports, %ld of them delivered); %s mod "
+            "folders were folded into one link each",
+            withSpaces(mounted.done).c_str(), withSpaces(backupLines).c_str(),
+            withSpaces(mounted.done).c_str(), withSpaces(outLines).c_str(),
+            withSpaces(backupLines).c_str(), mounted.reportsTaken, mounted.statusSignals,
+            withSpaces(long(set.shape.foldedFolders)).c_str()));
     expect(set,
            size_t(mounted.done) == set.shape.expectedLinks &&
                size_t(backupLines) == set.shape.expectedBackups,
@@ -133,7 +133,8 @@ void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &sca
                    "delivered); floor %s files, %s bytes; du -sb: %s (it counts the folders' own "
                    "blocks too)",
                    qPrintable(scanned.scanSize), qPrintable(scanned.scanFiles),
-                   withSpaces(scanned.reportsTaken).c_str(), withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
+                   withSpaces(scanned.reportsTaken).c_str(),
+                   withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
                    withSpaces(bytes).c_str(), qPrintable(measured.output.section('\t', 0, 0))));
     expect(set, measured.ok, "du failed: " + measured.output.toStdString());
 }
@@ -260,12 +261,11 @@ void runScanPhase(PhaseContext &context, SizeSet &set, int run)
             files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
             set.samples["floor scan"].push_back({secondsSince(start), files});
         });
-    expect(
-        set,
-        scanned.reportsTaken == long(set.files) &&
-            scanned.scanFiles == ScanText::files(qint64(set.files)),
-        format("scan run %d: %ld updates for %zu files, the last \"%s\"", run + 1,
-               scanned.reportsTaken, set.files, qPrintable(scanned.scanFiles)));
+    expect(set,
+           scanned.reportsTaken == long(set.files) &&
+               scanned.scanFiles == ScanText::files(qint64(set.files)),
+           format("scan run %d: %ld updates for %zu files, the last \"%s\"", run + 1,
+                  scanned.reportsTaken, set.files, qPrintable(scanned.scanFiles)));
 
     // The same walk with nobody listening: what the per-file updates cost on their own.
     const WorkerRun unheard = scanWithWorker(context, set, run, false);

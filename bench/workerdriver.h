@@ -23,7 +23,7 @@ struct Receiver {
     std::atomic<long> actionSignals{0};
     std::atomic<long> scanSignals{0};
     long reportsTaken = 0; // by the relay, including those it dropped as unseen
-    QString lastSize; // touched on the receiver's thread only, read after a barrier
+    QString lastSize;      // touched on the receiver's thread only, read after a barrier
     QString lastFiles;
 
     std::mutex mutex;

@@ -3,6 +3,8 @@
 // What the tests put into the registry the program reads: off Windows its in-memory stand-in,
 // on Windows the real registry of a throwaway Wine prefix.
 
+#include "testsupport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -29,5 +31,5 @@ void setWritesFail(bool fail);                        // as if access were denie
     do {                                                                                           \
         const std::string unusable = GameRegistryStandIn::unusableReason();                        \
         if (!unusable.empty())                                                                     \
-            QSKIP(unusable.c_str());                                                               \
+            RUNEMOUNT_SKIP(unusable.c_str());                                                      \
     } while (false)

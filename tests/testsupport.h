@@ -69,20 +69,24 @@ private:
 
 } // namespace TestSupport
 
+// Skips the test function with this reason, which also goes to standard error: the tests run
+// with -silent, which leaves skips unexplained in CTest's output.
+#define RUNEMOUNT_SKIP(reason)                                                                     \
+    do {                                                                                           \
+        std::fprintf(stderr, "SKIP %s: %s\n", QTest::currentTestFunction(), (reason));             \
+        QSKIP(reason);                                                                             \
+    } while (false)
+
 // For a test that makes symbolic links, or mounts: skips, saying why, where none can be made.
 #define RUNEMOUNT_NEEDS_LINKS()                                                                    \
     do {                                                                                           \
-        const QString unavailable = TestSupport::linksUnavailableReason();                        \
-        if (!unavailable.isEmpty()) {                                                              \
-            std::fprintf(stderr, "SKIP %s: %s\n", QTest::currentTestFunction(),                  \
-                         qPrintable(unavailable));                                                 \
-            QSKIP(qPrintable(unavailable));                                                        \
-        }                                                                                          \
+        const QString unavailable = TestSupport::linksUnavailableReason();                         \
+        if (!unavailable.isEmpty())                                                                \
+            RUNEMOUNT_SKIP(qPrintable(unavailable));                                               \
     } while (false)
 
 // For a test that needs root to set up a failure: skips, saying why, when not run as root, and
-// fails when root could not set it up. The reason goes to standard error as well, because the
-// tests run with -silent, which leaves skips unexplained in CTest's output.
+// fails when root could not set it up.
 #ifdef Q_OS_WIN
 #define RUNEMOUNT_ROOT_NEED "needs Linux and root: "
 #else
@@ -91,11 +95,8 @@ private:
 #define RUNEMOUNT_NEEDS_ROOT(madeIt, what)                                                         \
     do {                                                                                           \
         if (!(madeIt)) {                                                                           \
-            if (!TestSupport::runningAsRoot()) {                                                   \
-                std::fprintf(stderr, "SKIP %s: " RUNEMOUNT_ROOT_NEED "%s\n",                      \
-                             QTest::currentTestFunction(), what);                                  \
-                QSKIP(RUNEMOUNT_ROOT_NEED what);                                                   \
-            }                                                                                      \
+            if (!TestSupport::runningAsRoot())                                                     \
+                RUNEMOUNT_SKIP(RUNEMOUNT_ROOT_NEED what);                                          \
             QFAIL("could not set up, although running as root: " what);                            \
         }                                                                                          \
     } while (false)

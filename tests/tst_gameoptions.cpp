@@ -156,8 +156,9 @@ void GameOptionsTest::refusedWritesShowErrorsAndSetTheBoxesBack()
 void GameOptionsTest::launchStartsTheGameOrSaysWhyNot()
 {
 #ifdef Q_OS_WIN
-    QSKIP("on Windows the desktop opens the game, which the offscreen platform of the tests "
-          "cannot do");
+    RUNEMOUNT_SKIP(
+        "on Windows the desktop opens the game, which the offscreen platform of the tests "
+        "cannot do");
 #endif
     AppFolder app;
     QVERIFY(Tree::file(app.box.game("Warcraft III.exe"), "MZ"));
@@ -183,7 +184,8 @@ void GameOptionsTest::launchStartsTheGameOrSaysWhyNot()
     // Nothing to run the game with. Debian's wine64 is found off the PATH too, and would run
     // this fake game for real.
     if (QFileInfo::exists("/usr/lib/wine/wine64"))
-        QSKIP("Debian's wine64 is installed, so there is always a Wine to run the game with");
+        RUNEMOUNT_SKIP(
+            "Debian's wine64 is installed, so there is always a Wine to run the game with");
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
     ModalAnswerer answers;

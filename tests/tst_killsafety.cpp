@@ -233,7 +233,7 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere_data()
 void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
 {
 #if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
-    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+    RUNEMOUNT_SKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
 #else
     QFETCH(quint32, seed);
 
@@ -354,7 +354,7 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere_data()
 void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
 {
 #if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
-    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+    RUNEMOUNT_SKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
 #else
     QFETCH(quint32, seed);
     QFETCH(int, wideFiles);
@@ -425,7 +425,7 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
 void KillSafetyTest::mountStopsAtTheFirstRefusedLink()
 {
 #if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
-    QSKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
+    RUNEMOUNT_SKIP("the kill shim needs LD_PRELOAD, which only the Linux build has");
 #else
     // Game links and files in the way, folders the mount walks into.
     const quint32 seed = 143;

@@ -426,7 +426,8 @@ void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
 void MainWindowTest::staleScanReportsLeaveTheNewListAlone()
 {
 #ifdef Q_OS_WIN
-    QSKIP("Windows neither renames a folder while a scan lists it nor hides dot-named folders");
+    RUNEMOUNT_SKIP(
+        "Windows neither renames a folder while a scan lists it nor hides dot-named folders");
 #endif
     AppFolder app;
     const int threadsBefore = liveThreadCount();

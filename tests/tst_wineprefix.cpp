@@ -117,7 +117,7 @@ private:
 void WinePrefixTest::initTestCase()
 {
     if (!QFileInfo(wine64).isExecutable())
-        QSKIP("needs Wine (Debian's wine64) to make a prefix");
+        RUNEMOUNT_SKIP("needs Wine (Debian's wine64) to make a prefix");
     QVERIFY(home.isValid());
     prefix = home.path() + "/.wine";
     qputenv("HOME", home.path().toUtf8());
@@ -170,19 +170,20 @@ void WinePrefixTest::cleanupTestCase()
 
 void WinePrefixTest::registryTextChangesOnlyTheValueWritten()
 {
-    const QByteArray before = "WINE REGISTRY Version 2\n"
-                              "\n"
-                              "[Software\\\\Other] 1700000000\n"
-                              "\"Zeta\"=dword:00000001\n"
-                              "\n"
-                              "[software\\\\game] 1700000001\n"
-                              "#time=1d9a1b2c3d4e5f6\n"
-                              "@=\"default\"\n"
-                              "\"Beta\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
-                              "  15,16\n"
-                              "\"J\\xfcrgen\"=\"\\x00fc1 \\\\ \\\" \\001\\1\\n \\xd83c\\xdfae \\x9b54\"\n"
-                              "\"Kind\"=str(2):\"%ProgramFiles%\\\\Game\"\n"
-                              "\"Z_last\"=hex(b):00,00,00,00,00,00,00,00\n";
+    const QByteArray before =
+        "WINE REGISTRY Version 2\n"
+        "\n"
+        "[Software\\\\Other] 1700000000\n"
+        "\"Zeta\"=dword:00000001\n"
+        "\n"
+        "[software\\\\game] 1700000001\n"
+        "#time=1d9a1b2c3d4e5f6\n"
+        "@=\"default\"\n"
+        "\"Beta\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,\\\n"
+        "  15,16\n"
+        "\"J\\xfcrgen\"=\"\\x00fc1 \\\\ \\\" \\001\\1\\n \\xd83c\\xdfae \\x9b54\"\n"
+        "\"Kind\"=str(2):\"%ProgramFiles%\\\\Game\"\n"
+        "\"Z_last\"=hex(b):00,00,00,00,00,00,00,00\n";
     WineRegistryFile file(before);
     QVERIFY(file.hasKey("Software\\Game"));
     QVERIFY(!file.hasKey("Software\\Gam"));
@@ -211,7 +212,8 @@ void WinePrefixTest::registryTextChangesOnlyTheValueWritten()
     QCOMPARE(file.value("Software\\Game", "BETA").number, 0xfffffffeu);
 
     // Wine's escapes, both ways: a hex digit after an escaped unit forces four digits.
-    const QString odd = QString::fromUtf8("\u00fc1\u00fcx\t\x01" "7\x02 \"\\[");
+    const QString odd = QString::fromUtf8("\u00fc1\u00fcx\t\x01"
+                                          "7\x02 \"\\[");
     const QByteArray escaped = WineRegistryFile::escape(odd, "\"[");
     QCOMPARE(escaped, QByteArray("\\x00fc1\\xfcx\\t\\0017\\2 \\\"\\\\\\["));
     int end = 0;

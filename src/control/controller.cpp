@@ -26,8 +26,8 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::deleteMod, this, &Controller::started);
     connect(this, &Controller::moveFolder, this, &Controller::started);
 
-    reports = new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly,
-                              this);
+    reports =
+        new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly, this);
     if (withDialog) {
         connect(reports, &ReportRelay::status, this, &Controller::status);
         connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);

@@ -94,6 +94,4 @@ std::string readProgramFilesX86()
     return readString(HKEY_LOCAL_MACHINE, systemKeyPath, L"ProgramFilesDir (x86)");
 }
 
-void useGameFolder(const std::string &)
-{
-}
+void useGameFolder(const std::string &) {}

@@ -166,8 +166,8 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
     }
     const std::string text =
         textOf(fileValue(folder + QStringLiteral("/user.reg"), gameKey, valueName));
-    const bool isFolder = valueName == QLatin1String("GamePath") ||
-                          valueName == QLatin1String("InstallPath");
+    const bool isFolder =
+        valueName == QLatin1String("GamePath") || valueName == QLatin1String("InstallPath");
     return isFolder ? localPath(prefix, text) : text;
 }
 
@@ -192,7 +192,8 @@ std::string readProgramFilesX86()
     if (folder.isEmpty())
         return std::string();
     const WinePrefix prefix(folder);
-    return localPath(prefix, textOf(fileValue(folder + QStringLiteral("/system.reg"),
-                                              QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"),
-                                              QStringLiteral("ProgramFilesDir (x86)"))));
+    return localPath(
+        prefix, textOf(fileValue(folder + QStringLiteral("/system.reg"),
+                                 QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"),
+                                 QStringLiteral("ProgramFilesDir (x86)"))));
 }

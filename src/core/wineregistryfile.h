@@ -15,8 +15,8 @@ public:
 
     struct Value {
         enum Type { Missing, Text, Dword, Other } type = Missing;
-        QString text;               // Text, up to its first NUL
-        std::uint32_t number = 0;   // Dword
+        QString text;             // Text, up to its first NUL
+        std::uint32_t number = 0; // Dword
     };
 
     // Keys as the registry names them below the file's root, with single backslashes.

@@ -25,7 +25,9 @@ ReportRelay::ReportRelay(Worker *worker, Carried carried, QObject *parent) : QOb
         Qt::DirectConnection);
     connect(
         worker, &Worker::appendAction, this,
-        [this](const QString &text) { take({Kind::Action, 0, text, QString()}); },
+        [this](const QString &text) {
+            take({Kind::Action, 0, text, QString()});
+        },
         Qt::DirectConnection);
 }
 
