@@ -1,3 +1,4 @@
+#include "fakewine.h"
 #include "gameregistrystandin.h"
 #include "modalanswerer.h"
 #include "windowfixture.h"
@@ -20,30 +21,6 @@ bool sameIcon(const QIcon &shown, const char *resource)
 {
     return shown.pixmap(32, 32).toImage() == QIcon(resource).pixmap(32, 32).toImage();
 }
-
-// A stand-in for wine that writes down how it was started.
-class FakeWine
-{
-public:
-    FakeWine()
-    {
-        writeFile(bin.path() + "/wine", "#!/bin/sh\nprintf '%s|%s' \"$PWD\" \"$*\" > \"" +
-                                            bin.path().toUtf8() + "/started.tmp\"\nmv \"" +
-                                            bin.path().toUtf8() + "/started.tmp\" \"" +
-                                            bin.path().toUtf8() + "/started\"\n");
-        QFile::setPermissions(bin.path() + "/wine",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        oldPath = qgetenv("PATH");
-        qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
-    }
-    ~FakeWine() { qputenv("PATH", oldPath); }
-    QString startedFile() const { return bin.path() + "/started"; }
-    QByteArray started() const { return readFile(startedFile()); }
-
-private:
-    QTemporaryDir bin;
-    QByteArray oldPath;
-};
 
 } // namespace
 
@@ -170,8 +147,9 @@ void GameOptionsTest::launchStartsTheGameOrSaysWhyNot()
         QTest::mouseClick(game, Qt::LeftButton);
         QCOMPARE(w.status->text(), QString("Game launched."));
         QTRY_VERIFY(QFile::exists(wine.startedFile()));
-        QCOMPARE(wine.started(),
-                 app.box.gameDir.toUtf8() + "|" + app.box.game("Warcraft III.exe").toUtf8());
+        // Outside any Wine prefix the game gets no prefix of its own.
+        QCOMPARE(wine.started(), qgetenv("WINEPREFIX") + "|" + app.box.gameDir.toUtf8() + "|" +
+                                     app.box.game("Warcraft III.exe").toUtf8());
 
         // The editor is missing from this game folder: a failure, never a false success.
         ModalAnswerer answers;

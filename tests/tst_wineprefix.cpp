@@ -1,4 +1,5 @@
 #include "configstore.h"
+#include "fakewine.h"
 #include "gameregistry.h"
 #include "gameregistrycontents.h"
 #include "utf8.h"
@@ -62,29 +63,6 @@ void stopServer()
     runWine(wineserver, {"-k"});
     runWine(wineserver, {"-w"});
 }
-
-// A wine that only writes down how it was started, first on the PATH.
-class FakeWine
-{
-public:
-    FakeWine()
-    {
-        writeFile(bin.path() + "/wine",
-                  "#!/bin/sh\nprintf '%s|%s|%s' \"$WINEPREFIX\" \"$PWD\" \"$*\" > \"" +
-                      bin.path().toUtf8() + "/started.tmp\"\nmv \"" + bin.path().toUtf8() +
-                      "/started.tmp\" \"" + bin.path().toUtf8() + "/started\"\n");
-        QFile::setPermissions(bin.path() + "/wine",
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        oldPath = qgetenv("PATH");
-        qputenv("PATH", bin.path().toUtf8() + ":" + oldPath);
-    }
-    ~FakeWine() { qputenv("PATH", oldPath); }
-    QString startedFile() const { return bin.path() + "/started"; }
-
-private:
-    QTemporaryDir bin;
-    QByteArray oldPath;
-};
 
 } // namespace
 
@@ -348,7 +326,7 @@ void WinePrefixTest::windowSwitchesTheOptionsAndLaunchesInThePrefix()
     QTest::mouseClick(game, Qt::LeftButton);
     QCOMPARE(w.status->text(), QString("Game launched."));
     QTRY_VERIFY(QFile::exists(wine.startedFile()));
-    QCOMPARE(readFile(wine.startedFile()),
+    QCOMPARE(wine.started(),
              (prefix + "|" + gameFolder + "|" + gameFolder + "/Warcraft III.exe").toUtf8());
 }
 
