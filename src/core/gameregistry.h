@@ -3,6 +3,7 @@
 // The program's only contact with the game's registry key. Plain standard types only, so that
 // the Windows implementation compiles and can be checked on its own.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,8 @@ enum class GameValueKind { Text = 1, Number = 4 };
 // text. The empty text when the key or value cannot be read or does not fit 1024 bytes. Off
 // Windows the game's folders ("GamePath", "InstallPath") come as the paths they name here.
 std::string readGameValue(const std::wstring &name, GameValueKind kind);
+// The longest text that fits those 1024 bytes: UTF-16 units before the terminating NUL.
+constexpr std::size_t maxGameTextUnits = 511;
 
 // Stores a REG_DWORD in the game's key; false when the key is missing (it is never created)
 // or the write fails.

@@ -6,14 +6,6 @@
 
 using GameRegistryContents::Registry;
 
-namespace
-{
-
-// The same 1024-byte limit as the real query: 511 UTF-16 units and a terminating NUL.
-constexpr size_t maxTextUnits = 511;
-
-} // namespace
-
 namespace GameRegistryContents
 {
 
@@ -55,7 +47,7 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
         return std::string();
     if (kind == GameValueKind::Number)
         return std::to_string(std::int32_t(found->second.number));
-    if (found->second.text.size() > maxTextUnits)
+    if (found->second.text.size() > maxGameTextUnits)
         return std::string();
     return narrowText(found->second.text.substr(0, found->second.text.find(u'\0')));
 }
@@ -74,7 +66,7 @@ std::string readProgramFilesX86()
 {
     std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
     const std::u16string &programFiles = GameRegistryContents::contents().programFilesX86;
-    if (programFiles.size() > maxTextUnits)
+    if (programFiles.size() > maxGameTextUnits)
         return std::string();
     return narrowText(programFiles);
 }

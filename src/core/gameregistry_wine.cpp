@@ -15,8 +15,6 @@
 namespace
 {
 
-// The same 1024-byte limit as the real query: 511 UTF-16 units and a terminating NUL.
-constexpr int maxTextUnits = 511;
 // A stuck Wine must not hang the window for long.
 constexpr int wineMilliseconds = 20000;
 
@@ -27,7 +25,8 @@ const QString gameKeyForReg =
 std::mutex folderMutex;
 std::string gameFolderInUse;
 
-QString prefixFolder()
+// The prefix whose registry is the game's now; none when it does not exist.
+WinePrefix currentPrefix()
 {
     std::string folder;
     {
@@ -35,7 +34,7 @@ QString prefixFolder()
         folder = gameFolderInUse;
     }
     const QString found = folder.empty() ? QString() : WinePrefix::containing(fromUtf8(folder));
-    return found.isEmpty() ? WinePrefix::standard() : found;
+    return WinePrefix(found.isEmpty() ? WinePrefix::standard() : found);
 }
 
 QString fromWide(const std::wstring &text)
@@ -53,7 +52,7 @@ WineRegistryFile::Value fileValue(const QString &file, const QString &key, const
 
 std::string textOf(const WineRegistryFile::Value &value)
 {
-    if (value.type != WineRegistryFile::Value::Text || value.text.size() > maxTextUnits)
+    if (value.type != WineRegistryFile::Value::Text || size_t(value.text.size()) > maxGameTextUnits)
         return std::string();
     return toUtf8(value.text);
 }
@@ -120,7 +119,7 @@ bool writeThroughServer(const WinePrefix &prefix, const QString &name, std::uint
 
 bool writeFile(const WinePrefix &prefix, const QString &name, std::uint32_t number)
 {
-    const QString path = prefix.folder() + QStringLiteral("/user.reg");
+    const QString path = prefix.userRegistry();
     QFile current(path);
     if (!current.open(QIODevice::ReadOnly))
         return false;
@@ -146,10 +145,9 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
 {
     if (GameRegistryContents::standInChosen())
         return GameRegistryContents::readGameValue(name, kind);
-    const QString folder = prefixFolder();
-    if (folder.isEmpty())
+    const WinePrefix prefix = currentPrefix();
+    if (!prefix.exists())
         return std::string();
-    const WinePrefix prefix(folder);
     const QString valueName = fromWide(name);
     if (kind == GameValueKind::Number) {
         std::uint32_t number = 0;
@@ -157,15 +155,14 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
             if (!serverDword(prefix, valueName, &number))
                 return std::string();
         } else {
-            const auto value = fileValue(folder + QStringLiteral("/user.reg"), gameKey, valueName);
+            const auto value = fileValue(prefix.userRegistry(), gameKey, valueName);
             if (value.type != WineRegistryFile::Value::Dword)
                 return std::string();
             number = value.number;
         }
         return std::to_string(std::int32_t(number));
     }
-    const std::string text =
-        textOf(fileValue(folder + QStringLiteral("/user.reg"), gameKey, valueName));
+    const std::string text = textOf(fileValue(prefix.userRegistry(), gameKey, valueName));
     const bool isFolder =
         valueName == QLatin1String("GamePath") || valueName == QLatin1String("InstallPath");
     return isFolder ? localPath(prefix, text) : text;
@@ -175,10 +172,9 @@ bool writeGameDword(const std::wstring &name, std::uint32_t value)
 {
     if (GameRegistryContents::standInChosen())
         return GameRegistryContents::writeGameDword(name, value);
-    const QString folder = prefixFolder();
-    if (folder.isEmpty())
+    const WinePrefix prefix = currentPrefix();
+    if (!prefix.exists())
         return false;
-    const WinePrefix prefix(folder);
     // A running server keeps the registry in memory and would write over the file.
     return prefix.serverRunning() ? writeThroughServer(prefix, fromWide(name), value)
                                   : writeFile(prefix, fromWide(name), value);
@@ -188,12 +184,11 @@ std::string readProgramFilesX86()
 {
     if (GameRegistryContents::standInChosen())
         return GameRegistryContents::readProgramFilesX86();
-    const QString folder = prefixFolder();
-    if (folder.isEmpty())
+    const WinePrefix prefix = currentPrefix();
+    if (!prefix.exists())
         return std::string();
-    const WinePrefix prefix(folder);
     return localPath(
-        prefix, textOf(fileValue(folder + QStringLiteral("/system.reg"),
+        prefix, textOf(fileValue(prefix.systemRegistry(),
                                  QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"),
                                  QStringLiteral("ProgramFilesDir (x86)"))));
 }

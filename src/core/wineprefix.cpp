@@ -17,7 +17,7 @@ namespace
 
 bool holdsRegistry(const QString &folder)
 {
-    return QFileInfo(folder + QStringLiteral("/system.reg")).isFile();
+    return QFileInfo(WinePrefix(folder).systemRegistry()).isFile();
 }
 
 // The entry of `folder` named `name` without regard to case, as Windows would find it.

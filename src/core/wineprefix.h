@@ -17,6 +17,10 @@ public:
 
     explicit WinePrefix(QString folder) : root(std::move(folder)) {}
     const QString &folder() const { return root; }
+    bool exists() const { return !root.isEmpty(); }
+    // The registry of the current user, and that of the machine.
+    QString userRegistry() const { return root + QStringLiteral("/user.reg"); }
+    QString systemRegistry() const { return root + QStringLiteral("/system.reg"); }
 
     // A Windows path ("C:\Games\Warcraft III") as the path it names here, through the
     // prefix's drive letters; empty when the drive is not there.
