@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 
 ModalAnswerer::ModalAnswerer()
 {
@@ -31,6 +33,18 @@ void ModalAnswerer::pressInMessageBox(const QString &buttonText)
             }
         }
         box->reject(); // no such button: the test's check on seenTexts will tell
+    });
+}
+
+void ModalAnswerer::pressEnterInMessageBox()
+{
+    act("QMessageBox", [this](QWidget *widget) {
+        auto *box = static_cast<QMessageBox *>(widget);
+        seenTitles << box->windowTitle();
+        seenTexts << box->text();
+        seenDefaults << (box->defaultButton() ? box->defaultButton()->text().remove('&')
+                                              : QString());
+        QTest::keyClick(box, Qt::Key_Return);
     });
 }
 

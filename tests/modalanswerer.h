@@ -22,6 +22,9 @@ public:
 
     // Presses the button with this text (or standard button text, e.g. "&Yes") in a message box.
     void pressInMessageBox(const QString &buttonText);
+    // Presses Enter in a message box, as a hasty user does; the default button is kept in
+    // seenDefaults ("" when there is none).
+    void pressEnterInMessageBox();
     // Chooses `folder` in a folder chooser; an empty folder cancels it.
     void chooseFolder(const QString &folder);
     // Runs `action` on the next modal widget of class `className`.
@@ -30,6 +33,7 @@ public:
     bool done() const { return pending.empty(); }
     QStringList seenTitles;
     QStringList seenTexts;
+    QStringList seenDefaults;
 
 private:
     void tick();

@@ -210,6 +210,16 @@ void ConfigStoreTest::gameFolderDefaultTakesTheFirstRegistrySource()
     GameRegistryStandIn::removeGameKey();
     GameRegistryStandIn::setProgramFilesX86(u"");
     QCOMPARE(gamePathAfterStart(), std::string("C:/Program Files (x86)/Warcraft III"));
+
+    // Never the program's own folder or one inside it: the next source is taken.
+    QTemporaryDir own;
+    QVERIFY(own.isValid());
+    GameRegistryStandIn::setGameString(L"GamePath",
+                                       (own.path() + "/mods/SelfMod").toStdU16String());
+    GameRegistryStandIn::setGameString(L"InstallPath", own.path().toStdU16String());
+    GameRegistryStandIn::setProgramFilesX86(u"D:\\Programme (x86)");
+    QCOMPARE(ConfigStore(utf8(own.path())).get("GamePath"),
+             std::string("D:/Programme (x86)/Warcraft III"));
 }
 
 void ConfigStoreTest::failedSaveLeavesTheOldFileIntact()

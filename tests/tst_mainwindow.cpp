@@ -31,7 +31,9 @@ private slots:
     void mountRefusals();
     void failedEntriesAreRememberedUntilAnUnmountSucceeds();
     void addByCopyAndByMove();
-    void addRefusesTheModsFolderAndTakenNames();
+    void addRefusesWhatWouldHurtBeforeAsking_data();
+    void addRefusesWhatWouldHurtBeforeAsking();
+    void refreshKeepsTheSelectedModNotItsRow();
     void renameInPlace();
     void deleteAsksFirst();
     void settingsApplyOrRefuse();
@@ -157,6 +159,17 @@ void MainWindowTest::mountRefusals()
     QCOMPARE(w.status->text(), QString("Invalid Warcraft III folder."));
     QVERIFY(!app.config().contains("Mounted"));
     QVERIFY(w.toggle->isEnabled());
+
+    // A game folder inside the program's own, stored before Settings refused such folders.
+    w.window.configStore()->set("GamePath", utf8(app.box.modDir("Foo")));
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTexts.last(),
+             QString("The Warcraft III folder cannot be Runemount's own folder or lie inside it."));
+    QVERIFY(!app.config().contains("Mounted"));
+    QCOMPARE(readFile(app.box.modDir("Foo") + "/a"), QByteArray("a"));
+    QVERIFY(w.toggle->isEnabled());
 }
 
 void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
@@ -203,12 +216,14 @@ void MainWindowTest::addByCopyAndByMove()
     Window w(app);
     auto *add = w.window.findChild<QPushButton *>("addModBtn");
 
+    // Enter copies: moving empties the chosen folder and takes a deliberate click.
     ModalAnswerer answers;
     answers.chooseFolder(copySource);
-    answers.pressInMessageBox("Copy");
+    answers.pressEnterInMessageBox();
     QTest::mouseClick(add, Qt::LeftButton);
     QVERIFY(answers.done());
     QCOMPARE(answers.seenTitles, (QStringList{"Add Mod", "Copy or move?"}));
+    QCOMPARE(answers.seenDefaults, QStringList{"Copy"});
     QCOMPARE(answers.seenTexts.last(), "Do you want to copy or move this folder?\n" + copySource);
     QTRY_COMPARE(w.status->text(), QString("Copied added."));
     QCOMPARE(readFile(app.box.modDir("Copied") + "/Maps/a.w3x"), QByteArray("a"));
@@ -234,37 +249,99 @@ void MainWindowTest::addByCopyAndByMove()
     QCOMPARE(w.status->text(), QString("Adding mod..."));
 }
 
-void MainWindowTest::addRefusesTheModsFolderAndTakenNames()
+void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking_data()
 {
+    QTest::addColumn<QString>("chosen"); // below the sandbox's root
+    QTest::addColumn<QString>("refusal");
+    const QString mods =
+        "Cannot add this folder: it is the mods folder, lies inside it or holds it.";
+    const QString game =
+        "Cannot add this folder: it is the Warcraft III folder, lies inside it or holds it.";
+    QTest::newRow("the mods folder") << "app/mods" << mods;
+    QTest::newRow("a mod") << "app/mods/Foo" << mods;
+    QTest::newRow("the program's folder") << "app" << mods;
+    QTest::newRow("the game folder") << "Games/Warcraft III" << game;
+    QTest::newRow("inside the game folder") << "Games/Warcraft III/Maps" << game;
+    QTest::newRow("holding the game folder") << "Games" << game;
+    QTest::newRow("a link to the game folder") << "link to game" << game;
+    QTest::newRow("a taken name") << "elsewhere/Foo"
+                                  << "A mod with that name already exists.";
+}
+
+void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, refusal);
+    // As it was seen: a mod mounted, and the game folder chosen.
     AppFolder app;
+    const QString gameDir = app.box.root + "/Games/Warcraft III";
+    QVERIFY(writeFile(app.box.appDir + "/config.cfg",
+                      "GamePath=" + gameDir.toUtf8() +
+                          "\nMounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n"));
+    QVERIFY(Tree::file(gameDir + "/Maps/keep.w3x", "game map"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
     QVERIFY(Tree::file(app.box.root + "/elsewhere/Foo/b", "b"));
-    Window w(app);
-    auto *add = w.window.findChild<QPushButton *>("addModBtn");
-    const auto modsBefore = Tree::snapshot(app.box.modsDir);
-
-    const QString refusal =
-        "Cannot add this folder: it is the mods folder, lies inside it or holds it.";
-    for (const QString &folder : {app.box.modsDir, app.box.modDir("Foo"), app.box.appDir}) {
-        ModalAnswerer answers;
-        answers.chooseFolder(folder);
-        answers.pressInMessageBox("Move");
-        answers.pressInMessageBox("OK");
-        QTest::mouseClick(add, Qt::LeftButton);
-        QVERIFY(answers.done());
-        QCOMPARE(answers.seenTexts.last(), refusal);
-        QCOMPARE(w.status->text(), refusal);
+    if (chosen.startsWith("link")) {
+        RUNEMOUNT_NEEDS_LINKS();
+        QVERIFY(Tree::link(app.box.root + "/" + chosen, gameDir));
     }
+    Window w(app);
+    const auto before = Tree::snapshot(app.box.root);
+
+    // A taken name is only known once the question is answered; the rest are refused first.
+    const bool asked = !refusal.startsWith("Cannot");
     ModalAnswerer answers;
-    answers.chooseFolder(app.box.root + "/elsewhere/Foo");
-    answers.pressInMessageBox("Copy");
+    answers.chooseFolder(app.box.root + "/" + chosen);
+    if (asked)
+        answers.pressInMessageBox("Move");
     answers.pressInMessageBox("OK");
-    QTest::mouseClick(add, Qt::LeftButton);
+    QTest::mouseClick(w.window.findChild<QPushButton *>("addModBtn"), Qt::LeftButton);
     QVERIFY(answers.done());
-    QCOMPARE(answers.seenTitles.last(), QString("Error"));
-    QCOMPARE(w.status->text(), QString("A mod with that name already exists."));
-    QCOMPARE(Tree::difference(modsBefore, Tree::snapshot(app.box.modsDir)), QString());
-    QVERIFY(QFileInfo::exists(app.box.root + "/elsewhere/Foo/b"));
+    QCOMPARE(answers.seenTitles, asked ? (QStringList{"Add Mod", "Copy or move?", "Error"})
+                                       : (QStringList{"Add Mod", "Error"}));
+    QCOMPARE(answers.seenTexts.last(), refusal);
+    QCOMPARE(w.status->text(), refusal);
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.root)), QString());
+}
+
+void MainWindowTest::refreshKeepsTheSelectedModNotItsRow()
+{
+    AppFolder app;
+    const QStringList mods{"Alpha", "Beta", "Gamma", "Locked"};
+    for (const QString &mod : mods)
+        QVERIFY(Tree::file(app.box.modDir(mod) + "/a", "a"));
+    Window w(app);
+    QVERIFY(QTest::qWaitForWindowActive(&w.window));
+    QTRY_VERIFY(w.shown("Alpha") && w.shown("Beta") && w.shown("Gamma") && w.shown("Locked"));
+    auto selectedMods = [&] {
+        QStringList names;
+        for (const QModelIndex &index : w.list->selectionModel()->selectedRows())
+            names << w.list->item(index.row(), 0)->text();
+        return names;
+    };
+
+    // Whatever the folder's order, the mods listed before the selected one go away, and new
+    // ones come: the selected mod's row moves.
+    const QString selected = w.list->item(2, 0)->text();
+    w.select(selected);
+    QCOMPARE(selectedMods(), QStringList{selected});
+    for (int row = 0; row < 2; ++row)
+        QVERIFY(QDir(app.box.modDir(w.list->item(row, 0)->text())).removeRecursively());
+    QVERIFY(Tree::file(app.box.modDir("Dummy1") + "/a", "a"));
+    // (A shortcut clicks its button a moment later.)
+    QTest::keyClick(&w.window, Qt::Key_F5);
+    QTRY_COMPARE(w.status->text(), QString("Runemount refreshed."));
+    QCOMPARE(selectedMods(), QStringList{selected});
+
+    // A selected mod that is gone leaves nothing selected, so Mount acts on no mod.
+    QVERIFY(QDir(app.box.modDir(selected)).removeRecursively());
+    w.status->clear();
+    QTest::keyClick(&w.window, Qt::Key_F5);
+    QTRY_COMPARE(w.status->text(), QString("Runemount refreshed."));
+    QCOMPARE(selectedMods(), QStringList());
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Select a mod to mount."));
+    QVERIFY(!app.config().contains("Mounted"));
 }
 
 void MainWindowTest::renameInPlace()
@@ -301,19 +378,35 @@ void MainWindowTest::renameInPlace()
 
     w.status->clear();
     QVERIFY(rename("New", "Taken"));
-    QTRY_COMPARE(w.status->text(), QString("Failed to rename mod."));
+    QTRY_COMPARE(w.status->text(), QString("A mod with that name already exists."));
     QCOMPARE(w.list->currentRow(), w.row("New"));
     QVERIFY(QFileInfo(app.box.modDir("Taken") + "/b").isFile());
 
-    // Only a plain folder name: nothing leaves the mods folder.
-    for (const QString &bad :
-         {QString("../Escaped"), QString("a/b"), QString(".."), QString(".")}) {
+    // Only a name the list can show: nothing leaves the mods folder or hides in it.
+    for (const QString &bad : {QString(".hidden"), QString("../Escaped"), QString("a/b"),
+                               QString("a\\b"), QString(".."), QString(".")}) {
         w.status->clear();
         QVERIFY(rename("New", bad));
-        QTRY_COMPARE(w.status->text(), QString("Failed to rename mod."));
-        QVERIFY(QFileInfo(app.box.modDir("New") + "/a").isFile());
+        QTRY_COMPARE(w.status->text(),
+                     QString("Mod names cannot start with a dot or contain a slash or backslash."));
+        QCOMPARE(entryNames(app.box.modsDir), (QStringList{"New", "Taken"}));
     }
     QVERIFY(!QFileInfo::exists(app.box.appDir + "/Escaped"));
+
+    // F2 renames the selected mod, as in a file manager; a change of letter case is a rename
+    // also where names match regardless of case.
+    QVERIFY(QTest::qWaitFor([&] { return liveThreadCount() <= threadsBefore; }, 20000));
+    w.select("New");
+    w.list->setFocus();
+    QTest::keyClick(w.list, Qt::Key_F2);
+    auto *editor = w.list->viewport()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "NEW");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(w.status->text(), QString("New renamed to NEW."));
+    QCOMPARE(entryNames(app.box.modsDir), (QStringList{"NEW", "Taken"}));
+    QCOMPARE(w.list->currentRow(), w.row("NEW"));
 }
 
 void MainWindowTest::deleteAsksFirst()
@@ -325,10 +418,12 @@ void MainWindowTest::deleteAsksFirst()
     w.select("Foo");
     w.list->setFocus();
 
+    // Delete and then Enter deletes nothing: No is the default.
     ModalAnswerer answers;
-    answers.pressInMessageBox("No");
+    answers.pressEnterInMessageBox();
     QTest::keyClick(w.list, Qt::Key_Delete);
     QVERIFY(answers.done());
+    QCOMPARE(answers.seenDefaults, QStringList{"No"});
     QCOMPARE(answers.seenTitles, QStringList{"Permanently delete Foo?"});
     QCOMPARE(answers.seenTexts,
              QStringList{"Are you sure you want to PERMANENTLY delete Foo (0 MB / 1 files)?"});
@@ -362,14 +457,39 @@ void MainWindowTest::settingsApplyOrRefuse()
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
     });
     answers.pressInMessageBox("OK");
+    // Nor is the program's own folder, or any folder in it: a mod would be mounted onto itself.
+    QVERIFY(Tree::file(app.box.modDir("SelfMod") + "/a", "a"));
+    const QStringList ownFolders{app.box.appDir, app.box.modsDir, app.box.modDir("SelfMod"),
+                                 app.box.modDir("SelfMod") + "/../SelfMod"};
+    for (const QString &own : ownFolders) {
+        answers.act("Settings", [own](QWidget *dialog) {
+            dialog->findChild<QLineEdit *>("dirEdit")->setText(own);
+            dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+        });
+        answers.pressInMessageBox("OK");
+    }
     answers.act("Settings", [](QWidget *dialog) {
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
     });
     w.action("actionSettings")->trigger();
     QTRY_VERIFY(answers.done());
-    QCOMPARE(answers.seenTitles, QStringList{"Error"});
-    QCOMPARE(answers.seenTexts, QStringList{"Warcraft III Folder: invalid folder."});
+    QStringList refusals{"Warcraft III Folder: invalid folder."};
+    for (int i = 0; i < ownFolders.size(); ++i)
+        refusals << "The Warcraft III folder cannot be Runemount's own folder or lie inside it.";
+    QCOMPARE(answers.seenTexts, refusals);
+    QCOMPARE(answers.seenTitles.size(), refusals.size());
+    QCOMPARE(answers.seenTitles.filter("Error").size(), refusals.size());
     QCOMPARE(app.config(), configBefore);
+
+    // A game folder that holds the program's folder is a player's choice.
+    answers.act("Settings", [&](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(app.box.root);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QVERIFY(answers.done());
+    QCOMPARE(w.status->text(), QString("Settings saved."));
+    QVERIFY(app.config().startsWith("GamePath=" + app.box.root.toUtf8() + "\n"));
 
     answers.act("Settings", [&](QWidget *dialog) {
         dialog->findChild<QLineEdit *>("dirEdit")->setText(newGame);

@@ -1,5 +1,6 @@
 #include "filestatus.h"
 
+#include "labelheight.h"
 #include "ui_filestatus.h"
 
 #include <QMessageBox>
@@ -15,6 +16,8 @@ const int detailsHeight = 90;
 FileStatus::FileStatus(QWidget *parent) : QDialog(parent), ui(new Ui::FileStatus)
 {
     ui->setupUi(this);
+    LabelHeight::fitToFont(ui->msgLbl);
+    LabelHeight::fitToFont(ui->infoLbl);
     // While an operation runs, the only way out is Abort.
     setWindowFlag(Qt::WindowCloseButtonHint, false);
     ui->okBtn->hide();

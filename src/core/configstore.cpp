@@ -2,9 +2,11 @@
 
 #include "gameregistry.h"
 #include "linereader.h"
+#include "pathnames.h"
 #include "utf8.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -14,23 +16,22 @@ namespace
 
 const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
-// The first non-empty source wins.
-std::string defaultGamePath()
-{
-    std::string path = readGameValue(L"GamePath", GameValueKind::Text);
-    if (path.empty())
-        path = readGameValue(L"InstallPath", GameValueKind::Text);
-    if (path.empty()) {
-        const std::string programFiles = readProgramFilesX86();
-        if (!programFiles.empty())
-            path = programFiles + "/Warcraft III";
-    }
-    if (path.empty())
-        path = fallbackGamePath;
-    return path;
-}
-
 } // namespace
+
+std::string ConfigStore::defaultGamePath() const
+{
+    const std::string programFiles = readProgramFilesX86();
+    const std::string candidates[] = {
+        readGameValue(L"GamePath", GameValueKind::Text),
+        readGameValue(L"InstallPath", GameValueKind::Text),
+        programFiles.empty() ? std::string() : programFiles + "/Warcraft III", fallbackGamePath};
+    // The first source that names a folder other than this program's own wins. Off Windows the
+    // fixed fallback is no absolute path, so it names no folder here at all.
+    for (const std::string &path : candidates)
+        if (!path.empty() && !(QDir::isAbsolutePath(fromUtf8(path)) && isOwnFolder(path)))
+            return path;
+    return std::string();
+}
 
 std::string ConfigStore::applicationDirectory()
 {
@@ -39,14 +40,19 @@ std::string ConfigStore::applicationDirectory()
 
 ConfigStore::ConfigStore() : ConfigStore(applicationDirectory()) {}
 
-ConfigStore::ConfigStore(const std::string &applicationDir)
-    : configPath(applicationDir + "/config.cfg"), modsPath(applicationDir + "/mods"),
-      outFilesPath(applicationDir + "/out_files.txt"),
+ConfigStore::ConfigStore(const std::string &applicationFolder)
+    : applicationDir(applicationFolder), configPath(applicationDir + "/config.cfg"),
+      modsPath(applicationDir + "/mods"), outFilesPath(applicationDir + "/out_files.txt"),
       backupFilesPath(applicationDir + "/backup_files.txt"),
       unmountProgressPath(applicationDir + "/unmount_progress.txt")
 {
     load();
     fillDefaults();
+}
+
+bool ConfigStore::isOwnFolder(const std::string &folder) const
+{
+    return PathNames::liesWithin(fromUtf8(folder), fromUtf8(applicationDir));
 }
 
 std::string ConfigStore::get(const std::string &key) const
@@ -120,8 +126,9 @@ void ConfigStore::fillDefaults()
 {
     bool filled = false;
     if (get(ConfigKey::gamePath).empty()) {
-        set(ConfigKey::gamePath, defaultGamePath());
-        filled = true;
+        const std::string gamePath = defaultGamePath();
+        filled = !gamePath.empty();
+        set(ConfigKey::gamePath, gamePath);
     }
     if (get(ConfigKey::hideEmptyMods).empty()) {
         set(ConfigKey::hideEmptyMods, "1");

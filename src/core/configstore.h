@@ -26,7 +26,7 @@ public:
     // Uses the folder of the running executable.
     ConfigStore();
     // Uses the given folder (UTF-8, forward slashes, no trailing slash) instead.
-    explicit ConfigStore(const std::string &applicationDir);
+    explicit ConfigStore(const std::string &applicationFolder);
 
     ConfigStore(const ConfigStore &) = delete;
     ConfigStore &operator=(const ConfigStore &) = delete;
@@ -42,7 +42,12 @@ public:
     static std::pair<std::string, std::string> splitLine(const std::string &line);
     // The folder of the running executable, as UTF-8 with forward slashes.
     static std::string applicationDirectory();
+    // The folder (UTF-8; a relative one is taken from the current folder) is this program's
+    // own folder or lies inside it, where the game folder must never be: a mod would be
+    // mounted onto the mods folder, or onto itself.
+    bool isOwnFolder(const std::string &folder) const;
 
+    const std::string applicationDir;
     const std::string configPath;
 
 private:
@@ -58,4 +63,5 @@ public:
 private:
     void load();
     void fillDefaults();
+    std::string defaultGamePath() const;
 };

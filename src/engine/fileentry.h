@@ -16,8 +16,6 @@ NativePath nativePath(const QString &path);
 
 using Kind = EntryCalls::Kind;
 
-// How the platform compares file names: Windows ignores case.
-extern const Qt::CaseSensitivity pathCase;
 // A Windows network path ("//server/share") begins with two slashes that belong together.
 bool isNetworkPath(const QString &slashedPath);
 

@@ -6,8 +6,6 @@
 namespace FileEntry
 {
 
-const Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
-
 NativePath nativePath(const QString &path)
 {
     // The file names' encoding is the locale's, nearly always UTF-8, whose own conversion is

@@ -14,8 +14,6 @@ const int longPathFrom = 248;
 
 } // namespace
 
-const Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
-
 NativePath nativePath(const QString &path)
 {
     QString native = QDir::toNativeSeparators(path);

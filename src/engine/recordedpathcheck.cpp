@@ -1,11 +1,12 @@
 #include "recordedpathcheck.h"
 
 #include "fileentry.h"
+#include "pathnames.h"
 
 #include <QDir>
 #include <QStringList>
 
-using FileEntry::pathCase;
+using PathNames::pathCase;
 
 RecordedPathCheck::RecordedPathCheck(const QString &gameFolder)
 {

@@ -2,6 +2,7 @@
 
 #include "configstore.h"
 #include "controller.h"
+#include "labelheight.h"
 #include "scanqueue.h"
 #include "settings.h"
 #include "ui_about.h"
@@ -143,6 +144,8 @@ void MainWindow::openAbout()
         aboutDialog = new QDialog(this);
         Ui::About form; // only needed while building the dialog
         form.setupUi(aboutDialog);
+        for (QLabel *label : {form.downloadLbl, form.sourceLbl, form.depotLbl, form.forgeLbl})
+            LabelHeight::fitToFont(label);
         aboutDialog->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
     }
     aboutDialog->show();

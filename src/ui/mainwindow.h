@@ -85,9 +85,10 @@ private:
                      const QString &failure, void (MainWindow::*reread)());
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
-    // Rebuilds the rows from the mods folder and starts their scans; returns the row to select
-    // (`target`, or the row of `wanted` when it is there).
-    int fillList(const MountState &state, const QString &wanted, int target);
+    // Rebuilds the rows from the mods folder and starts their scans; returns the row of
+    // `wanted`, or -1 when it is not listed.
+    int fillList(const MountState &state, const QString &wanted);
+    QString currentModName() const;
     void fillRow(int row, const QString &name, bool isMounted, const MountState &state);
     void tidyList();
     int nameWidth(int row) const;
@@ -99,6 +100,10 @@ private:
     void refuseMountCommand(const QString &text, bool error);
     // Says so on the status line when a mount or unmount is still running.
     bool refusedWhileMountRuns();
+    // Why the chosen folder cannot be added as a mod; empty when it can.
+    QString addRefusal(const QString &chosen) const;
+    // Why a mod cannot be renamed to `newName`; empty when the system may try.
+    QString renameRefusal(const QString &oldPath, const QString &newName) const;
     Controller *startMountOperation(const QString &action, const QString &modName);
     Controller *startFileOperation(const QString &action, const QString &modName);
     QList<Controller *> liveOperations() const;

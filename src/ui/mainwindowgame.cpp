@@ -7,6 +7,8 @@
 #include "gameregistry.h"
 #include "ui_mainwindow.h"
 
+#include <QSignalBlocker>
+
 void MainWindow::launchGame()
 {
     launch(QStringLiteral("/Warcraft III.exe"), tr("Launching game..."), tr("Game launched."),
@@ -60,8 +62,12 @@ void MainWindow::readOption(const wchar_t *valueName, QCheckBox *box, const QStr
         box->setChecked(false);
     else if (value == "1")
         box->setChecked(true);
-    else
+    else {
+        // Never show a value the registry does not hold. Writing 0 back would only fail again.
+        const QSignalBlocker quiet(box);
+        box->setChecked(false);
         setStatus(failure, false);
+    }
     updateLaunchIcons();
 }
 

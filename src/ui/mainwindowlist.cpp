@@ -21,10 +21,12 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
     QString statusText = text;
     if (rescan) {
         const MountState state(config.get());
-        // The mounted mod is selected whatever was asked; without a name the row stays.
-        const QString wanted = state.isMounted() ? state.mountedMod() : select;
-        const int keptRow = wanted.isEmpty() ? ui->modList->currentRow() : -1;
-        const int target = fillList(state, wanted, keptRow);
+        // The mounted mod is selected whatever was asked; without a name the selected mod
+        // stays selected, wherever its row lands.
+        QString wanted = state.isMounted() ? state.mountedMod() : select;
+        if (wanted.isEmpty())
+            wanted = currentModName();
+        const int target = fillList(state, wanted);
         if (target >= 0 && target < ui->modList->rowCount()) {
             ui->modList->selectRow(target);
         } else if (state.isMounted()) {
@@ -41,8 +43,15 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
     setStatus(statusText.isEmpty() ? tr("Runemount refreshed.") : statusText, false);
 }
 
-int MainWindow::fillList(const MountState &state, const QString &wanted, int target)
+QString MainWindow::currentModName() const
 {
+    const QTableWidgetItem *current = ui->modList->item(ui->modList->currentRow(), 0);
+    return current ? current->text() : QString();
+}
+
+int MainWindow::fillList(const MountState &state, const QString &wanted)
+{
+    int target = -1;
     scans->startNewList();
     const QStringList names = modFolderNames();
     ui->modList->clearContents();

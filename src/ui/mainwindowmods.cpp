@@ -7,7 +7,7 @@
 #include "fileoutcome.h"
 #include "mountstate.h"
 #include "pathnames.h"
-#include "resultwording.h"
+#include "settings.h"
 #include "ui_mainwindow.h"
 #include "worker.h"
 
@@ -49,6 +49,11 @@ void MainWindow::mountMod()
     setStatus(tr("Mounting ") + name + QStringLiteral("..."), false);
     if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
         refuseMountCommand(tr("Invalid Warcraft III folder."), true);
+        return;
+    }
+    // A game folder stored before such folders were refused in Settings.
+    if (config->isOwnFolder(config->get(ConfigKey::gamePath))) {
+        refuseMountCommand(Settings::ownFolderRefusal(), true);
         return;
     }
     if (!PathNames::isStorableModName(name)) {
@@ -127,6 +132,13 @@ void MainWindow::addMod()
         QFileDialog::ShowDirsOnly | QFileDialog::HideNameFilterDetails);
     if (chosen.isEmpty())
         return;
+    // Before asking anything: the mods folder must not end up inside itself, nor be moved away,
+    // and the game folder (with our links and backups) never becomes a mod.
+    const QString refusal = addRefusal(chosen);
+    if (!refusal.isEmpty()) {
+        setStatus(refusal, true);
+        return;
+    }
 
     QMessageBox question(QMessageBox::Warning, tr("Copy or move?"),
                          tr("Do you want to copy or move this folder?\n") + chosen,
@@ -134,8 +146,10 @@ void MainWindow::addMod()
     QPushButton *moveButton = question.addButton(tr("Move"), QMessageBox::ActionRole);
     QPushButton *copyButton = question.addButton(tr("Copy"), QMessageBox::ActionRole);
     question.addButton(QMessageBox::Cancel);
+    // Moving empties the chosen folder: that takes a click, never just Enter.
+    question.setDefaultButton(copyButton);
     question.exec();
-    int mode;
+    TransferMode mode;
     if (question.clickedButton() == moveButton)
         mode = Move;
     else if (question.clickedButton() == copyButton)
@@ -143,14 +157,6 @@ void MainWindow::addMod()
     else
         return;
 
-    // The mods folder must not end up inside itself, nor be moved away.
-    const QString source = PathNames::resolved(chosen);
-    const QString mods = PathNames::resolved(modsPath());
-    if (PathNames::isInside(source, mods) || PathNames::isInside(mods, source)) {
-        setStatus(tr("Cannot add this folder: it is the mods folder, lies inside it or holds it."),
-                  true);
-        return;
-    }
     const QString name = QDir(chosen).dirName();
     const QString target = modsPath() + QLatin1Char('/') + name;
     if (QFileInfo(target).isDir()) {
@@ -161,6 +167,18 @@ void MainWindow::addMod()
     Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
     emit controller->moveFolder(chosen, target, mode);
+}
+
+QString MainWindow::addRefusal(const QString &chosen) const
+{
+    const QString mods = modsPath();
+    if (PathNames::liesWithin(chosen, mods) || PathNames::liesWithin(mods, chosen))
+        return tr("Cannot add this folder: it is the mods folder, lies inside it or holds it.");
+    const QString game = setting(ConfigKey::gamePath);
+    if (PathNames::liesWithin(chosen, game) || PathNames::liesWithin(game, chosen))
+        return tr("Cannot add this folder: it is the Warcraft III folder, lies inside it or "
+                  "holds it.");
+    return QString();
 }
 
 void MainWindow::renameModStart(QTableWidgetItem *item)
@@ -194,13 +212,14 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
         result = tr("Mod not found.");
     } else {
         const QString newName = item->text();
-        // A name that could not be mounted later is refused now.
-        if (PathNames::isStorableModName(newName) &&
-            QDir().rename(oldPath, modsPath() + QLatin1Char('/') + newName)) {
-            select = newName;
-            result = renameFrom + tr(" renamed to ") + newName + QLatin1Char('.');
-        } else {
-            result = tr("Failed to rename mod.");
+        result = renameRefusal(oldPath, newName);
+        if (result.isEmpty()) {
+            if (QDir().rename(oldPath, modsPath() + QLatin1Char('/') + newName)) {
+                select = newName;
+                result = renameFrom + tr(" renamed to ") + newName + QLatin1Char('.');
+            } else {
+                result = tr("Failed to rename mod.");
+            }
         }
     }
     renameFrom.clear();
@@ -209,6 +228,22 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     // would leave it stuck in its editing state, refusing every later rename.
     QMetaObject::invokeMethod(
         this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
+}
+
+QString MainWindow::renameRefusal(const QString &oldPath, const QString &newName) const
+{
+    // A hidden folder would drop out of the list; a slash would leave the mods folder.
+    if (newName.startsWith(QLatin1Char('.')) || newName.contains(QLatin1Char('/')) ||
+        newName.contains(QLatin1Char('\\')))
+        return tr("Mod names cannot start with a dot or contain a slash or backslash.");
+    // A name that could not be mounted later is refused now.
+    if (!PathNames::isStorableModName(newName))
+        return tr("Failed to rename mod.");
+    // Only a change of letter case may name the same folder again.
+    const QString newPath = modsPath() + QLatin1Char('/') + newName;
+    if (QFileInfo::exists(newPath) && !PathNames::samePath(oldPath, newPath))
+        return tr("A mod with that name already exists.");
+    return QString();
 }
 
 void MainWindow::deleteMod()
@@ -223,7 +258,7 @@ void MainWindow::deleteMod()
         this, tr("Permanently delete ") + name + QLatin1Char('?'),
         tr("Are you sure you want to PERMANENTLY delete ") + name + QStringLiteral(" (") + size +
             QStringLiteral(" / ") + count + QStringLiteral(")?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     setStatus(tr("Deleting ") + name + QStringLiteral("..."), false);
@@ -258,53 +293,4 @@ void MainWindow::openModFolder()
     setStatus(opened ? label + tr(" folder opened.")
                      : tr("Failed to open ") + label + tr(" folder."),
               false);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Results
-
-void MainWindow::mountModReady(const QString &modName, int done, int failed, int missing,
-                               bool aborted)
-{
-    mountResultPending = false;
-    const bool rescan =
-        MountState(config.get()).mountFinished(OutcomeCounts{done, failed, missing}, aborted);
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, rescan);
-}
-
-void MainWindow::unmountModReady(const QString &modName, int done, int failed, int missing,
-                                 bool aborted, bool forced)
-{
-    mountResultPending = false;
-    const bool rescan = MountState(config.get())
-                            .unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
-                                         missing, aborted, forced),
-            modName, rescan);
-}
-
-void MainWindow::addModReady(const QString &modName, int done, int failed, int missing,
-                             bool aborted)
-{
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Adding"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, true);
-}
-
-void MainWindow::deleteModReady(const QString &modName, int done, int failed, int missing,
-                                bool aborted)
-{
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, true);
 }

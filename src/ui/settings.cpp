@@ -31,6 +31,11 @@ int Settings::exec()
     return QDialog::exec();
 }
 
+QString Settings::ownFolderRefusal()
+{
+    return tr("The Warcraft III folder cannot be Runemount's own folder or lie inside it.");
+}
+
 void Settings::browseGame()
 {
     const QString chosen = QFileDialog::getExistingDirectory(
@@ -49,6 +54,11 @@ void Settings::save(QAbstractButton *button)
     if (!info.exists() || !info.isDir()) {
         QMessageBox::warning(this, tr("Error"), tr("Warcraft III Folder: invalid folder."),
                              QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
+    if (config->isOwnFolder(toUtf8(folder))) {
+        QMessageBox::warning(this, tr("Error"), ownFolderRefusal(), QMessageBox::Ok,
+                             QMessageBox::NoButton);
         return;
     }
     // The records of a mount name paths inside the game folder; the unmount undoes only

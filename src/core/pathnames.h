@@ -6,6 +6,9 @@
 namespace PathNames
 {
 
+// How the platform compares file names: Windows ignores case.
+extern const Qt::CaseSensitivity pathCase;
+
 // Absolute and without "." or ".." components; links are left as they are.
 QString absoluteClean(const QString &path);
 // Where the path really leads: links resolved while it exists, else its absolute clean form.
@@ -14,6 +17,9 @@ QString resolved(const QString &path);
 bool samePath(const QString &a, const QString &b);
 // `path` is `folder` or lies below it; both in the same form.
 bool isInside(const QString &path, const QString &folder);
+// Where `path` really leads is `folder` or lies below where `folder` leads. False when either
+// is empty.
+bool liesWithin(const QString &path, const QString &folder);
 // A folder typed as a relative path, made absolute against the current folder: records must
 // not depend on the folder the program happens to be started from.
 QString absoluteFolder(const QString &folder);

@@ -1,12 +1,16 @@
 #include "pathnames.h"
 
-#include "fileentry.h"
-
 #include <QDir>
 #include <QFileInfo>
 
 namespace PathNames
 {
+
+#ifdef Q_OS_WIN
+const Qt::CaseSensitivity pathCase = Qt::CaseInsensitive;
+#else
+const Qt::CaseSensitivity pathCase = Qt::CaseSensitive;
+#endif
 
 QString absoluteClean(const QString &path)
 {
@@ -23,13 +27,19 @@ QString resolved(const QString &path)
 bool samePath(const QString &a, const QString &b)
 {
     return !a.isEmpty() && !b.isEmpty() &&
-           absoluteClean(a).compare(absoluteClean(b), FileEntry::pathCase) == 0;
+           absoluteClean(a).compare(absoluteClean(b), pathCase) == 0;
 }
 
 bool isInside(const QString &path, const QString &folder)
 {
-    return path == folder ||
-           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+    return path.compare(folder, pathCase) == 0 ||
+           path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'),
+                           pathCase);
+}
+
+bool liesWithin(const QString &path, const QString &folder)
+{
+    return !path.isEmpty() && !folder.isEmpty() && isInside(resolved(path), resolved(folder));
 }
 
 QString absoluteFolder(const QString &folder)

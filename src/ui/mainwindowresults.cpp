@@ -1,0 +1,54 @@
+// The main window's result slots: each words a finished mount, unmount, add or delete, keeps
+// the mount state, and rebuilds the list.
+#include "mainwindow.h"
+
+#include "configstore.h"
+#include "fileoutcome.h"
+#include "mountstate.h"
+#include "resultwording.h"
+
+void MainWindow::mountModReady(const QString &modName, int done, int failed, int missing,
+                               bool aborted)
+{
+    mountResultPending = false;
+    const bool rescan =
+        MountState(config.get()).mountFinished(OutcomeCounts{done, failed, missing}, aborted);
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, rescan);
+}
+
+void MainWindow::unmountModReady(const QString &modName, int done, int failed, int missing,
+                                 bool aborted, bool forced)
+{
+    mountResultPending = false;
+    const bool rescan = MountState(config.get())
+                            .unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
+                                         missing, aborted, forced),
+            modName, rescan);
+}
+
+void MainWindow::addModReady(const QString &modName, int done, int failed, int missing,
+                             bool aborted)
+{
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Adding"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, true);
+}
+
+void MainWindow::deleteModReady(const QString &modName, int done, int failed, int missing,
+                                bool aborted)
+{
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
+                                         aborted, false),
+            modName, true);
+}
