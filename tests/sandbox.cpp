@@ -47,6 +47,22 @@ QByteArray Sandbox::backupFiles() const
                : QByteArray("<absent>");
 }
 
+QStringList Sandbox::unrecordedBackups(const QMap<QString, QString> &before) const
+{
+    const QList<QByteArray> recorded = backupFiles().split('\n');
+    QStringList hidden;
+    const auto now = Tree::snapshot(gameDir);
+    for (auto it = now.begin(); it != now.end(); ++it) {
+        const QString name = QFileInfo(it.key()).fileName();
+        if (!name.contains(".oxdbackup") || before.contains(it.key()) ||
+            it.value().startsWith("link:" + modsDir + "/") ||
+            recorded.contains(game(it.key()).toUtf8()))
+            continue;
+        hidden << it.key();
+    }
+    return hidden;
+}
+
 namespace Tree
 {
 

@@ -25,6 +25,10 @@ public:
     std::unique_ptr<Worker> worker(const QString &modName);
     QByteArray outFiles() const;
     QByteArray backupFiles() const;
+    // Game entries named like a backup (anything but a link into the mods folder) that neither
+    // backup_files.txt lists nor `before` (a snapshot of the game folder) held: a game file
+    // hidden for good. Relative paths.
+    QStringList unrecordedBackups(const QMap<QString, QString> &before) const;
 
     QTemporaryDir dir;
     QString root;

@@ -26,7 +26,8 @@ private slots:
     void linkToAVanishedModFileIsStillRemoved();
     void noRecordsMeansNoWork();
     void abortKeepsTheLinesNotYetVisited();
-    void restoreSetsAnOccupantAside();
+    void newerGameEntriesAreNeverOverwritten_data();
+    void newerGameEntriesAreNeverOverwritten();
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
     void onlyPathsAMountCanHaveWrittenAreUndone();
@@ -207,24 +208,74 @@ void UnmountTest::abortKeepsTheLinesNotYetVisited()
     QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
 }
 
-void UnmountTest::restoreSetsAnOccupantAside()
+void UnmountTest::newerGameEntriesAreNeverOverwritten_data()
 {
+    QTest::addColumn<QString>("occupant"); // what the game puts where our link was
+    QTest::addColumn<bool>("force");
+    QTest::newRow("a newer file") << "file" << false;
+    QTest::newRow("a newer folder") << "folder" << false;
+    QTest::newRow("a newer file, forced") << "file" << true;
+    QTest::newRow("our link only removed") << "nothing" << false;
+}
+
+void UnmountTest::newerGameEntriesAreNeverOverwritten()
+{
+    QFETCH(QString, occupant);
+    QFETCH(bool, force);
     Sandbox box;
     QVERIFY(box.isValid());
-    QVERIFY(Tree::file(box.game("war3.mpq.oxdbackup"), "original"));
-    QVERIFY(Tree::file(box.game("war3.mpq"), "occupant"));
-    QVERIFY(Tree::file(box.game("x.oxdbackup.oxdbackup"), "named like a backup"));
-    QVERIFY(writeFile(box.appDir + "/backup_files.txt",
-                      box.game("war3.mpq.oxdbackup").toUtf8() + "\n" +
-                          box.game("x.oxdbackup.oxdbackup").toUtf8() + "\n"));
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "1.26"));
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/Units/UnitData.slk", "mod"));
+    QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    const auto before = Tree::snapshot(box.gameDir);
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
-    worker->unmountModWorker(false);
+    worker->mountModWorker();
     QCOMPARE(log.counts(), QString("2/0/0"));
-    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("original"));
-    QCOMPARE(readFile(box.game("war3.mpq.oxdbackup2")), QByteArray("occupant"));
-    QCOMPARE(readFile(box.game("x.oxdbackup")), QByteArray("named like a backup"));
-    QCOMPARE(box.backupFiles(), QByteArray());
+
+    // A game update replaces our link with its own newer entry.
+    const QString path = box.game("Units/UnitData.slk");
+    const QString backup = path + ".oxdbackup";
+    QVERIFY(QFile::remove(path));
+    if (occupant == "file")
+        QVERIFY(Tree::file(path, "1.27"));
+    else if (occupant == "folder")
+        QVERIFY(Tree::file(path + "/inside", "1.27"));
+    const auto updated = Tree::snapshot(box.gameDir);
+    log.clear();
+    worker->unmountModWorker(force);
+
+    if (occupant == "nothing") {
+        QCOMPARE(log.counts(), QString("3/0/1"));
+        QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+        QCOMPARE(box.backupFiles(), QByteArray());
+        return;
+    }
+    // The newer entry stands, untouched; the earlier one stays under its recorded name.
+    const QString kept =
+        "Kept the newer game entry: " + path + " (the earlier one stays as " + backup + ")";
+    QCOMPARE(log.errors, (QStringList{"Not a symbolic link: " + path, kept}));
+    QCOMPARE(log.counts(), QString("2/2/0"));
+    QCOMPARE(readFile(backup), QByteArray("1.26"));
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
+    auto expected = updated;
+    expected.remove("war3.mpq.oxdbackup");
+    expected["war3.mpq"] = "file:game mpq";
+    QCOMPARE(Tree::difference(expected, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.backupFiles(), force ? QByteArray() : backup.toUtf8() + "\n");
+    if (!force)
+        QCOMPARE(box.unrecordedBackups(before), QStringList());
+
+    // Once the user has dealt with the newer entry, the next unmount puts the earlier one back.
+    if (!force) {
+        QVERIFY(QDir(path).exists() ? QDir(path).removeRecursively() : QFile::remove(path));
+        log.clear();
+        worker->unmountModWorker(false);
+        // The line of our link, which went with the newer entry, and the earlier version.
+        QCOMPARE(log.counts(), QString("1/0/1"));
+        QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    }
 }
 
 void UnmountTest::gameFoldersStayWhereTheyWere()

@@ -314,7 +314,8 @@ Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &targ
     case Copy:
         return copyEntry(source.path, target);
     case Link:
-        switch (SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {
+        switch (
+            SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {
         case SymbolicLink::Creation::Created:
             return Transfer::Done;
         case SymbolicLink::Creation::Refused:
@@ -388,7 +389,7 @@ void Worker::unmountModWorker(bool force)
     if (!aborted) {
         RecordedPathCheck check(gamePath);
         UnmountJournal journal(unmountProgressPath);
-        Pass pass{force, check, journal};
+        Pass pass{force, check, journal, true, {}};
         // Read once each: the first pass also needs to know the backups on record.
         const Record placed = readRecord(outFilesPath);
         const Record backups = readRecord(backupFilesPath);
@@ -485,6 +486,8 @@ OutcomeCounts Worker::unmountPlacedEntries(Pass &pass, const Record &placed, con
             const Kind kind = kindOf(path);
             if (kind == Kind::Link) {
                 const FileOutcome outcome = removeKnown(path, kind);
+                if (outcome != Done)
+                    pass.linksLeft.insert(path);
                 return {outcome, outcome != Done};
             }
             if (kind != Kind::None) {
@@ -531,6 +534,16 @@ OutcomeCounts Worker::restoreBackups(Pass &pass, const Record &backups)
                 pass.journal.wasStarted(UnmountJournal::Restore, line) &&
                 (kindOf(target) != Kind::None || backupPaths.contains(target)))
                 return {Done, false};
+            // Something else took the path while the mod was mounted (a game update, the
+            // user): that is the newer version, and the earlier one stays on record beside it.
+            if (backup.kind != Kind::None && !pass.linksLeft.contains(target) &&
+                kindOf(target) != Kind::None) {
+                emit status(QStringLiteral("Kept the newer game entry: ") + target +
+                                QStringLiteral(" (the earlier one stays as ") + backupPath +
+                                QLatin1Char(')'),
+                            true);
+                return {Failed, true};
+            }
             const FileOutcome outcome = placeByTrying(backup, target, Move, Placement()).outcome;
             return {outcome, outcome != Done};
         });

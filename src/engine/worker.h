@@ -91,6 +91,7 @@ private:
         RecordedPathCheck &check;
         UnmountJournal &journal;
         bool rewritten = true;
+        QSet<QString> linksLeft; // our links that the first pass could not remove
     };
     struct Record {
         QString path;
