@@ -5,6 +5,8 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -28,6 +30,8 @@ private slots:
     void closingWhileADeleteRunsStopsItAfterAsking();
     void closingWhileIdleQuitsAndJoinsEveryScan();
     void commandsActOnlyOnAHighlightedRow();
+    void aSettingsFileThatCannotBeSavedStopsTheCommand();
+    void recordsOfAnUnsavedMountAreNeverForgotten();
 
 private:
     static QAction *listMountAction(Window &w)
@@ -259,6 +263,106 @@ void WindowOperationsTest::commandsActOnlyOnAHighlightedRow()
     QVERIFY(!w.list->viewport()->findChild<QLineEdit *>());
     QVERIFY(QFileInfo(app.box.modDir("First") + "/a").isFile());
     QVERIFY(QFileInfo(app.box.modDir("Second") + "/b").isFile());
+}
+
+void WindowOperationsTest::aSettingsFileThatCannotBeSavedStopsTheCommand()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    const QByteArray configBefore = app.config();
+    const auto gameBefore = Tree::snapshot(app.box.gameDir);
+    const QString configPath = app.box.appDir + "/config.cfg";
+    TestSupport::Immutable locked(configPath);
+    RUNEMOUNT_NEEDS_ROOT(locked.ok(), "an unwritable config.cfg (chattr +i)");
+    const QString failure = "Failed to save settings: " + QDir::toNativeSeparators(configPath);
+
+    // A mount nobody would remember after a restart does not start.
+    w.select("Foo");
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTexts, QStringList{failure});
+    QCOMPARE(w.status->text(), failure);
+    QCOMPARE(w.toggle->text(), QString("&Mount"));
+    QVERIFY(w.toggle->isEnabled());
+    QCOMPARE(app.box.outFiles(), QByteArray("<absent>"));
+    QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(app.box.gameDir)), QString());
+
+    // Settings stays open, and keeps nothing it could not save.
+    const QString otherGame = app.box.root + "/other game";
+    QVERIFY(Tree::folder(otherGame));
+    answers.act("Settings", [&](QWidget *dialog) {
+        dialog->findChild<QLineEdit *>("dirEdit")->setText(otherGame);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    answers.pressInMessageBox("OK");
+    answers.act("Settings", [](QWidget *dialog) {
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts.last(), failure);
+    QCOMPARE(w.window.configStore()->get("GamePath"), utf8(app.box.gameDir));
+    QCOMPARE(app.config(), configBefore);
+}
+
+void WindowOperationsTest::recordsOfAnUnsavedMountAreNeverForgotten()
+{
+    RUNEMOUNT_NEEDS_LINKS();
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Bar") + "/b.txt", "b"));
+    const auto gameBefore = Tree::snapshot(app.box.gameDir);
+    // What a mount of Foo leaves while config.cfg does not say so.
+    auto leaveRecordsOfFoo = [&] {
+        return QFile::rename(app.box.game("war3.mpq"), app.box.game("war3.mpq.oxdbackup")) &&
+               Tree::link(app.box.game("war3.mpq"), app.box.modDir("Foo") + "/war3.mpq") &&
+               writeFile(app.box.appDir + "/out_files.txt", app.box.game("war3.mpq").toUtf8()) &&
+               writeFile(app.box.appDir + "/backup_files.txt",
+                         app.box.game("war3.mpq.oxdbackup").toUtf8());
+    };
+    const QString found = "Found records of a mount that was not saved";
+
+    {
+        // Records that appear while the window runs: Mount refuses to write over them.
+        Window w(app);
+        QTRY_VERIFY(w.shown("Bar"));
+        w.select("Bar");
+        QVERIFY(leaveRecordsOfFoo());
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QCOMPARE(w.status->text(), QString("Already mounted: Foo"));
+        QCOMPARE(w.toggle->text(), QString("Un&mount"));
+        QCOMPARE(app.box.outFiles(), app.box.game("war3.mpq").toUtf8());
+        QVERIFY(app.config().contains("Mounted=Foo\n"));
+        QVERIFY(app.config().contains("MountedError=" + found.toUtf8() + "\n"));
+    }
+    {
+        // At the next start too, without "Mounted": the mod the links lead into is mounted.
+        QVERIFY(writeFile(app.box.appDir + "/config.cfg",
+                          "GamePath=" + app.box.gameDir.toUtf8() + "\nhideEmptyMods=1\n"));
+        Window w(app);
+        QCOMPARE(w.toggle->text(), QString("Un&mount"));
+        QVERIFY(w.list->item(w.row("Foo"), 0)->toolTip().contains(found));
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+        QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(app.box.gameDir)), QString());
+        QVERIFY(!app.config().contains("Mounted"));
+    }
+    {
+        // Records that name no mod (only a game entry set aside) can still be undone.
+        QVERIFY(QFile::rename(app.box.game("war3.mpq"), app.box.game("war3.mpq.oxdbackup")));
+        QVERIFY(writeFile(app.box.appDir + "/backup_files.txt",
+                          app.box.game("war3.mpq.oxdbackup").toUtf8() + "\n"));
+        Window w(app);
+        QCOMPARE(w.toggle->text(), QString("Un&mount"));
+        QVERIFY(app.config().contains("Mounted=Unknown mod\n"));
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QTRY_COMPARE(w.status->text(), QString("Unknown mod unmounted."));
+        QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(app.box.gameDir)), QString());
+    }
 }
 
 QTEST_MAIN(WindowOperationsTest)

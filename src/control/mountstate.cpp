@@ -2,10 +2,13 @@
 
 #include "configstore.h"
 #include "fileoutcome.h"
+#include "linereader.h"
+#include "pathnames.h"
 #include "resultwording.h"
 #include "utf8.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 MountState::MountState(ConfigStore *store) : config(store) {}
 
@@ -39,21 +42,31 @@ QString MountState::warning() const
     return ResultWording::mountedWarning(value(ConfigKey::mountedError));
 }
 
-void MountState::begin(const QString &modName, const QString &size, const QString &count)
+bool MountState::begin(const QString &modName, const QString &size, const QString &count)
 {
     config->set(ConfigKey::mounted, toUtf8(modName));
     config->set(ConfigKey::mountedSize, toUtf8(size));
     config->set(ConfigKey::mountedCount, toUtf8(count));
-    config->save();
+    if (save())
+        return true;
+    // A mount nobody would remember after a restart is not made at all.
+    forget();
+    return false;
+}
+
+bool MountState::save()
+{
+    lastSaveOk = config->save();
+    return lastSaveOk;
 }
 
 bool MountState::mountFinished(const OutcomeCounts &counts, bool aborted)
 {
     // A mount that placed nothing is forgotten, unless a game entry it set aside could not be
     // put back: then the records still hold something an unmount has to undo.
-    if (counts.done == 0 && recordsAreEmpty()) {
+    if (counts.done == 0 && !recordsListEntries()) {
         forget();
-        config->save();
+        save();
         return false;
     }
     if (!aborted && !counts.hasProblems())
@@ -61,7 +74,7 @@ bool MountState::mountFinished(const OutcomeCounts &counts, bool aborted)
     config->set(ConfigKey::mountedError,
                 ResultWording::errorRecord("Mounting", counts.done, counts.failed, counts.missing,
                                            aborted));
-    config->save();
+    save();
     return true;
 }
 
@@ -77,7 +90,7 @@ bool MountState::unmountFinished(const OutcomeCounts &counts, bool aborted, bool
         const std::string earlier = config->get(ConfigKey::mountedError);
         config->set(ConfigKey::mountedError, earlier.empty() ? record : earlier + ";" + record);
     }
-    config->save();
+    save();
     return undone;
 }
 
@@ -89,12 +102,43 @@ void MountState::forget()
     config->erase(ConfigKey::mountedError);
 }
 
-bool MountState::recordsAreEmpty() const
+bool MountState::recordsListEntries() const
 {
     for (const std::string &path : {config->outFilesPath, config->backupFilesPath}) {
         QFile record(fromUtf8(path));
         if (record.open(QIODevice::ReadOnly) && !record.readAll().trimmed().isEmpty())
-            return false;
+            return true;
     }
+    return false;
+}
+
+QString MountState::unknownMod()
+{
+    return QStringLiteral("Unknown mod");
+}
+
+bool MountState::recoverFromRecords()
+{
+    if (isMounted() || !recordsListEntries())
+        return false;
+    const QString mod = modOfRecordedLinks();
+    config->set(ConfigKey::mounted, toUtf8(mod.isEmpty() ? unknownMod() : mod));
+    config->set(ConfigKey::mountedError, "Found records of a mount that was not saved");
+    save();
     return true;
+}
+
+QString MountState::modOfRecordedLinks() const
+{
+    const QString mods = fromUtf8(config->modsPath) + QLatin1Char('/');
+    LineReader reader(config->outFilesPath);
+    while (reader.next()) {
+        const QString target = QFileInfo(fromUtf8(reader.line)).symLinkTarget();
+        if (!target.startsWith(mods, PathNames::pathCase))
+            continue;
+        const QString mod = target.mid(mods.size()).section(QLatin1Char('/'), 0, 0);
+        if (PathNames::isStorableModName(mod))
+            return mod;
+    }
+    return QString();
 }

@@ -23,15 +23,29 @@ public:
     QString warning() const;
 
     // Recorded and saved before the mount starts, so that a mount cut short is still known.
-    void begin(const QString &modName, const QString &size, const QString &count);
+    // False, with nothing recorded, when config.cfg could not be saved: the mount must not start.
+    bool begin(const QString &modName, const QString &size, const QString &count);
     // Each saves what the result means; true when the list must be scanned again to show it.
     bool mountFinished(const OutcomeCounts &counts, bool aborted);
     bool unmountFinished(const OutcomeCounts &counts, bool aborted, bool forced);
+    // The last save of config.cfg made here failed.
+    bool saveFailed() const { return !lastSaveOk; }
+
+    // The records are the truth: while they list an entry, a mount is in place.
+    bool recordsListEntries() const;
+    // Records that list entries while no mod is known as mounted (config.cfg could not be
+    // saved, or was replaced): the mod that the recorded links lead into becomes the mounted
+    // one again, or `unknownMod` when none can be named, so that an unmount can undo them.
+    // True when it did so.
+    bool recoverFromRecords();
+    static QString unknownMod();
 
 private:
     void forget();
-    bool recordsAreEmpty() const;
+    bool save();
+    QString modOfRecordedLinks() const;
     QString value(const char *key) const;
 
     ConfigStore *config;
+    bool lastSaveOk = true;
 };

@@ -1,7 +1,9 @@
 #include "resultwording.h"
 
 #include "fileoutcome.h"
+#include "utf8.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace ResultWording
@@ -89,6 +91,12 @@ QString mountedWarning(const QString &errorRecords)
         tip += QStringLiteral("\n(") + QString::number(i + 1) + QStringLiteral(") ") + parts[i];
     }
     return tip;
+}
+
+QString saveFailure(const std::string &configPath)
+{
+    return QStringLiteral("Failed to save settings: ") +
+           QDir::toNativeSeparators(fromUtf8(configPath));
 }
 
 } // namespace ResultWording

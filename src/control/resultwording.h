@@ -28,4 +28,7 @@ std::string errorRecord(const std::string &action, int done, int failed, int mis
 // line each; empty when there is none.
 QString mountedWarning(const QString &errorRecords);
 
+// Said in the "Error" box when config.cfg could not be written.
+QString saveFailure(const std::string &configPath);
+
 } // namespace ResultWording

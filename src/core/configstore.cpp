@@ -84,13 +84,13 @@ void ConfigStore::erase(const std::string &key)
     values.erase(key);
 }
 
-void ConfigStore::save() const
+bool ConfigStore::save() const
 {
     // Written beside the old file and renamed over it, so that a crash or a full disk never
     // leaves a truncated config.cfg (and with it a forgotten mount).
     QSaveFile file(QString::fromUtf8(configPath.data(), int(configPath.size())));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return;
+        return false;
     QByteArray content;
     for (const auto &entry : values) {
         content.append(entry.first.data(), int(entry.first.size()));
@@ -100,9 +100,9 @@ void ConfigStore::save() const
     }
     if (file.write(content) != content.size()) {
         file.cancelWriting();
-        return;
+        return false;
     }
-    file.commit();
+    return file.commit();
 }
 
 std::pair<std::string, std::string> ConfigStore::splitLine(const std::string &line)
@@ -135,5 +135,5 @@ void ConfigStore::fillDefaults()
         filled = true;
     }
     if (filled)
-        save();
+        unsavedDefaults = !save();
 }

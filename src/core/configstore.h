@@ -36,8 +36,11 @@ public:
     // An empty value removes the key; an empty key is ignored. Never writes the file.
     void set(const std::string &key, const std::string &value);
     void erase(const std::string &key);
-    // Rewrites config.cfg from the map. Silent on failure; the old file then stays intact.
-    void save() const;
+    // Rewrites config.cfg from the map; false when that failed, and the old file then stays
+    // intact.
+    bool save() const;
+    // The defaults filled in at construction could not be saved.
+    bool defaultsUnsaved() const { return unsavedDefaults; }
 
     static std::pair<std::string, std::string> splitLine(const std::string &line);
     // The folder of the running executable, as UTF-8 with forward slashes.
@@ -52,6 +55,7 @@ public:
 
 private:
     std::map<std::string, std::string> values;
+    bool unsavedDefaults = false;
 
 public:
     const std::string modsPath;

@@ -3,6 +3,8 @@
 #include "configstore.h"
 #include "controller.h"
 #include "labelheight.h"
+#include "mountstate.h"
+#include "resultwording.h"
 #include "scanqueue.h"
 #include "settings.h"
 #include "ui_about.h"
@@ -39,6 +41,9 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 
     // Made here already, because every refresh sets whether it can be used.
     mountAction = new QAction(tr("Mount"), ui->modList);
+    // Records that list a mount nobody remembered: shown as mounted, so it can be undone.
+    MountState state(config.get());
+    state.recoverFromRecords();
     // Before any connection, so filling the option boxes writes nothing back.
     refresh(tr("Setting up UI..."), QString(), true);
 
@@ -63,6 +68,12 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::deleteMod);
 
     setStatus(tr("Ready."), false);
+    if (config->defaultsUnsaved() || state.saveFailed()) {
+        // Once the window is on screen.
+        QMetaObject::invokeMethod(
+            this, [this] { setStatus(ResultWording::saveFailure(config->configPath), true); },
+            Qt::QueuedConnection);
+    }
 }
 
 MainWindow::~MainWindow()

@@ -75,6 +75,8 @@ private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
 
     void setStatus(const QString &text, bool error);
+    // Says so in the "Error" box when the mount state could not be saved.
+    void reportUnsavedState(const MountState &state);
     void showMountState(bool focusList);
     void updateLaunchIcons();
     bool modSelected();

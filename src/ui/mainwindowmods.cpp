@@ -7,6 +7,7 @@
 #include "fileoutcome.h"
 #include "mountstate.h"
 #include "pathnames.h"
+#include "resultwording.h"
 #include "settings.h"
 #include "ui_mainwindow.h"
 #include "worker.h"
@@ -36,6 +37,12 @@ void MainWindow::mountMod()
     ui->editorBtn->setEnabled(false);
 
     MountState state(config.get());
+    // The records are the truth: a new mount would overwrite what they still list.
+    if (state.recoverFromRecords()) {
+        reportUnsavedState(state);
+        refresh(tr("Already mounted: ") + state.mountedMod(), QString(), true);
+        return;
+    }
     if (state.isMounted()) {
         refuseMountCommand(tr("Already mounted: ") + state.mountedMod(), false);
         return;
@@ -61,7 +68,10 @@ void MainWindow::mountMod()
         refuseMountCommand(tr("Failed to mount ") + name + QLatin1Char('.'), true);
         return;
     }
-    state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text());
+    if (!state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text())) {
+        refuseMountCommand(ResultWording::saveFailure(config->configPath), true);
+        return;
+    }
 
     Controller *controller = startMountOperation(QStringLiteral("Mounting"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::mountModReady);

@@ -11,8 +11,9 @@ void MainWindow::mountModReady(const QString &modName, int done, int failed, int
                                bool aborted)
 {
     mountResultPending = false;
-    const bool rescan =
-        MountState(config.get()).mountFinished(OutcomeCounts{done, failed, missing}, aborted);
+    MountState state(config.get());
+    const bool rescan = state.mountFinished(OutcomeCounts{done, failed, missing}, aborted);
+    reportUnsavedState(state);
     if (closeIfQuitting())
         return;
     refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
@@ -24,8 +25,10 @@ void MainWindow::unmountModReady(const QString &modName, int done, int failed, i
                                  bool aborted, bool forced)
 {
     mountResultPending = false;
-    const bool rescan = MountState(config.get())
-                            .unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    MountState state(config.get());
+    const bool rescan =
+        state.unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    reportUnsavedState(state);
     if (closeIfQuitting())
         return;
     refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
@@ -51,4 +54,10 @@ void MainWindow::deleteModReady(const QString &modName, int done, int failed, in
     refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
                                          aborted, false),
             modName, true);
+}
+
+void MainWindow::reportUnsavedState(const MountState &state)
+{
+    if (state.saveFailed())
+        setStatus(ResultWording::saveFailure(config->configPath), true);
 }

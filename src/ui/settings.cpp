@@ -2,6 +2,7 @@
 
 #include "configstore.h"
 #include "recordedpathcheck.h"
+#include "resultwording.h"
 #include "ui_settings.h"
 #include "utf8.h"
 
@@ -73,8 +74,17 @@ void Settings::save(QAbstractButton *button)
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
+    const std::string oldGamePath = config->get(ConfigKey::gamePath);
+    const std::string oldHideEmpty = config->get(ConfigKey::hideEmptyMods);
     config->set(ConfigKey::gamePath, toUtf8(folder));
     config->set(ConfigKey::hideEmptyMods, ui->hideEmptyCbx->isChecked() ? "1" : "0");
-    config->save();
+    if (!config->save()) {
+        // Nothing is taken that would be gone at the next start.
+        config->set(ConfigKey::gamePath, oldGamePath);
+        config->set(ConfigKey::hideEmptyMods, oldHideEmpty);
+        QMessageBox::warning(this, tr("Error"), ResultWording::saveFailure(config->configPath),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        return;
+    }
     accept();
 }
