@@ -28,6 +28,7 @@ private slots:
     void abortKeepsTheLinesNotYetVisited();
     void newerGameEntriesAreNeverOverwritten_data();
     void newerGameEntriesAreNeverOverwritten();
+    void checkTellsEveryDifferenceAndChangesNothing();
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
     void onlyPathsAMountCanHaveWrittenAreUndone();
@@ -276,6 +277,65 @@ void UnmountTest::newerGameEntriesAreNeverOverwritten()
         QCOMPARE(log.counts(), QString("1/0/1"));
         QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
     }
+}
+
+void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "game units"));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    const QString mod = box.modDir("Foo");
+    for (const char *entry :
+         {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "Scripts/a.j", "readme.txt", ".hidden"})
+        QVERIFY(Tree::file(mod + "/" + entry, "mod"));
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.counts(), QString("5/0/0"));
+
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("7/0/0")); // five links, two backups
+    QCOMPARE(log.errors, QStringList());
+    QCOMPARE(log.results.size(), 1);
+
+    // The world changes under the mount.
+    QVERIFY(QFile::remove(box.game("readme.txt")));
+    QVERIFY(QFile::remove(box.game("Units/UnitData.slk")));
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "game update"));
+    QVERIFY(QFile::remove(box.game("Maps/new.w3x")));
+    QVERIFY(Tree::link(box.game("Maps/new.w3x"), box.root + "/elsewhere.w3x"));
+    QVERIFY(QFile::remove(mod + "/war3.mpq"));
+    QVERIFY(QFile::remove(box.game("Units/UnitData.slk.oxdbackup")));
+    QVERIFY(Tree::file(mod + "/Maps/added.w3x"));
+    QVERIFY(Tree::file(mod + "/Scripts/more.j")); // inside a folder linked whole: in place
+    QVERIFY(Tree::file(mod + "/.added"));
+    const auto gameBefore = Tree::snapshot(box.gameDir);
+    const auto appBefore = Tree::snapshot(box.appDir);
+
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("2/4/2"));
+    QStringList errors = log.errors;
+    errors.sort();
+    QCOMPARE(errors, (QStringList{"Missing file: " + box.game("Units/UnitData.slk.oxdbackup"),
+                                  "Missing file: " + box.game("readme.txt"),
+                                  "Missing from the mod: " + box.game("war3.mpq"),
+                                  "Not mounted: " + mod + "/Maps/added.w3x",
+                                  "Replaced by another entry: " + box.game("Maps/new.w3x"),
+                                  "Replaced by another entry: " + box.game("Units/UnitData.slk")}));
+    QVERIFY(!log.last().aborted);
+    QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(Tree::difference(appBefore, Tree::snapshot(box.appDir)), QString());
+
+    // Stopped before it starts, it looks at nothing.
+    log.clear();
+    worker->aborted = true;
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("0/0/0"));
+    QVERIFY(log.last().aborted);
 }
 
 void UnmountTest::gameFoldersStayWhereTheyWere()

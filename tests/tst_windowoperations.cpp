@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -32,6 +33,7 @@ private slots:
     void commandsActOnlyOnAHighlightedRow();
     void aSettingsFileThatCannotBeSavedStopsTheCommand();
     void recordsOfAnUnsavedMountAreNeverForgotten();
+    void checkComparesTheMountOneOperationAtATime();
 
 private:
     static QAction *listMountAction(Window &w)
@@ -363,6 +365,64 @@ void WindowOperationsTest::recordsOfAnUnsavedMountAreNeverForgotten()
         QTRY_COMPARE(w.status->text(), QString("Unknown mod unmounted."));
         QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(app.box.gameDir)), QString());
     }
+}
+
+void WindowOperationsTest::checkComparesTheMountOneOperationAtATime()
+{
+    RUNEMOUNT_NEEDS_LINKS();
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
+    Window w(app);
+    QAction *check = w.action("actionCheckMount");
+    QCOMPARE(check->text(), QString("&Check Mounted Mod"));
+    QVERIFY(!check->isEnabled()); // nothing mounted
+    QTRY_VERIFY(w.shown("Foo"));
+    w.select("Foo");
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QTRY_VERIFY(check->isEnabled());
+
+    // While it runs, no mount, unmount or second check starts.
+    auto gate = std::make_unique<WorkerGate>();
+    check->trigger();
+    QVERIFY(gate->waitUntilHeld());
+    QCOMPARE(w.status->text(), QString("Checking Foo..."));
+    QVERIFY(!check->isEnabled());
+    QVERIFY(!w.toggle->isEnabled());
+    // Closing the window asks first, as for a mount.
+    ModalAnswerer answers;
+    answers.pressInMessageBox("No");
+    w.window.close();
+    QVERIFY(answers.done());
+    QCOMPARE(answers.seenTitles, QStringList{"Quit?"});
+    QVERIFY(w.window.isVisible());
+    gate.reset();
+    QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
+    QTRY_VERIFY(check->isEnabled() && w.toggle->isEnabled());
+
+    // A link the game removed: the dialog lists it, and nothing is changed.
+    QVERIFY(QFile::remove(app.box.game("Maps/new.w3x")));
+    const auto gameBefore = Tree::snapshot(app.box.gameDir);
+    const QByteArray configBefore = app.config();
+    check->trigger();
+    QTRY_COMPARE(w.status->text(),
+                 QString("Foo differs from its records. [2 files as mounted, 0 files changed, "
+                         "1 files missing]"));
+    FileStatus *dialog = nullptr;
+    for (FileStatus *shown : w.window.findChildren<FileStatus *>())
+        if (shown->windowTitle().startsWith("Checking"))
+            dialog = shown;
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(dialog->findChild<QPlainTextEdit *>("detailsTxt")
+                ->toPlainText()
+                .contains("Missing file: " + app.box.game("Maps/new.w3x")));
+    QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(app.box.gameDir)), QString());
+    QCOMPARE(app.config(), configBefore);
+    QVERIFY(!w.toggle->isEnabled()); // until the finished dialog is dismissed
+    QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
+    QTRY_VERIFY(check->isEnabled() && w.toggle->isEnabled());
 }
 
 QTEST_MAIN(WindowOperationsTest)

@@ -18,6 +18,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::unmountMod, worker, &Worker::unmountModWorker);
     connect(this, &Controller::deleteMod, worker, &Worker::deleteModWorker);
     connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
+    connect(this, &Controller::checkMod, worker, &Worker::checkModWorker);
     // A scan ends without a result; this runs after the scan has been queued.
     connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
     connect(this, &Controller::scanMod, this, &Controller::started);
@@ -25,6 +26,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::unmountMod, this, &Controller::started);
     connect(this, &Controller::deleteMod, this, &Controller::started);
     connect(this, &Controller::moveFolder, this, &Controller::started);
+    connect(this, &Controller::checkMod, this, &Controller::started);
 
     reports =
         new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly, this);
@@ -93,8 +95,11 @@ void Controller::result(const QString &, int done, int failed, int missing, bool
         appendAction(QStringLiteral("done."));
     } else {
         const bool unmounting = action == QLatin1String("Unmounting");
+        // A check that found differences has done its job all the same.
+        const bool checking = action == QLatin1String("Checking");
         dialog->finish(unmounting && done == 0);
-        appendAction(done > 0 && !unmounting ? QStringLiteral("done.") : QStringLiteral("failed."));
+        appendAction((done > 0 && !unmounting) || checking ? QStringLiteral("done.")
+                                                           : QStringLiteral("failed."));
     }
 
     QString summary = QStringLiteral("%0 files succeeded").arg(done);

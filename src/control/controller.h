@@ -44,6 +44,7 @@ signals:
     void unmountMod(bool force = false);
     void deleteMod();
     void moveFolder(const QString &source, const QString &target, int mode = 0);
+    void checkMod();
 
 private slots:
     void result(const QString &modName, int done, int failed, int missing, bool aborted,

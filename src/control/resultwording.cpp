@@ -62,6 +62,19 @@ QString statusSummary(const QString &action, const QString &modName, int done, i
     return head + QStringLiteral(" [") + counts(words, done, failed, missing) + QLatin1Char(']');
 }
 
+QString checkSummary(const QString &modName, int done, int failed, int missing, bool aborted)
+{
+    if (aborted)
+        return QStringLiteral("Checking ") + modName + QStringLiteral(": aborted.");
+    if (!OutcomeCounts{done, failed, missing}.hasProblems())
+        return modName + QStringLiteral(" matches its records.");
+    return modName + QStringLiteral(" differs from its records. [") +
+           QStringLiteral("%0 files as mounted, %1 files changed, %2 files missing]")
+               .arg(done)
+               .arg(failed)
+               .arg(missing);
+}
+
 std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted)
 {
     const QString qaction = QString::fromStdString(action);

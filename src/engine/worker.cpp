@@ -5,6 +5,7 @@
 #include "entrycalls.h"
 #include "fileentry.h"
 #include "linereader.h"
+#include "mountcheck.h"
 #include "pathnames.h"
 #include "recordedpathcheck.h"
 #include "scantext.h"
@@ -378,6 +379,15 @@ bool Worker::undoBackup(const QString &backupPath, const QString &target, bool r
     if (recorded)
         backupFilesStream.takeBack();
     return true;
+}
+
+void Worker::checkModWorker()
+{
+    MountCheck check(gamePath, modFolder(),
+                     [this](const QString &text, bool error) { emit status(text, error); },
+                     aborted);
+    const OutcomeCounts counts = check.run(outFilesPath, backupFilesPath);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -38,6 +38,8 @@ public slots:
     void unmountModWorker(bool force = false);
     void deleteModWorker();
     void moveFolderWorker(const QString &source, const QString &target, int mode = 0);
+    // Compares the game folder with the mount's records and the mod; changes nothing.
+    void checkModWorker();
 
 signals:
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);

@@ -50,6 +50,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->actionOpenGameFolder, &QAction::triggered, this, &MainWindow::openGameFolder);
     connect(ui->actionOpenModsFolder, &QAction::triggered, this, &MainWindow::openModsFolder);
     connect(ui->actionSettings, &QAction::triggered, this, &MainWindow::openSettings);
+    connect(ui->actionCheckMount, &QAction::triggered, this, &MainWindow::checkMod);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::openAbout);
     connect(ui->gameBtn, &QPushButton::clicked, this, &MainWindow::launchGame);
     connect(ui->editorBtn, &QPushButton::clicked, this, &MainWindow::launchEditor);
@@ -117,6 +118,7 @@ void MainWindow::showMountState(bool focusList)
     const bool busy = mountOperationBusy();
     ui->toggleMountBtn->setEnabled(!busy);
     mountAction->setEnabled(!busy);
+    ui->actionCheckMount->setEnabled(!busy && !config->get(ConfigKey::mounted).empty());
     updateLaunchIcons();
     ui->gameBtn->setEnabled(!busy);
     ui->editorBtn->setEnabled(!busy);

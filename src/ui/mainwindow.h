@@ -70,6 +70,9 @@ private slots:
     void deleteMod();
     void deleteModReady(const QString &modName, int done, int failed, int missing,
                         bool aborted = false);
+    void checkMod();
+    void checkModReady(const QString &modName, int done, int failed, int missing,
+                       bool aborted = false);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
@@ -98,12 +101,15 @@ private:
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
+    // While a mount, unmount or check runs, none of them can be started.
+    void disableMountCommands();
     // Ends a mount or unmount command that cannot go on: says why, and gives the controls back.
     void refuseMountCommand(const QString &text, bool error);
     // Says so on the status line when a mount or unmount is still running.
     bool refusedWhileMountRuns();
     // Why the chosen folder cannot be added as a mod; empty when it can.
     QString addRefusal(const QString &chosen) const;
+    static bool renameFolder(const QString &from, const QString &to);
     // Why a mod cannot be renamed to `newName`; empty when the system may try.
     QString renameRefusal(const QString &oldPath, const QString &newName) const;
     Controller *startMountOperation(const QString &action, const QString &modName);

@@ -1,14 +1,10 @@
-// The main window's mod commands: mount and unmount, add, rename, delete and open, each with
-// the slot that takes its result.
+// The main window's mod commands: add, rename, delete and open.
 #include "mainwindow.h"
 
 #include "configstore.h"
 #include "controller.h"
 #include "fileoutcome.h"
-#include "mountstate.h"
 #include "pathnames.h"
-#include "resultwording.h"
-#include "settings.h"
 #include "ui_mainwindow.h"
 #include "worker.h"
 
@@ -25,105 +21,6 @@ Controller::Controller(MainWindow *mainWindow, QString actionName, QString mod, 
     : Controller(mainWindow, mainWindow->configStore(), std::move(actionName), std::move(mod),
                  showsDialog)
 {
-}
-
-void MainWindow::mountMod()
-{
-    if (refusedWhileMountRuns())
-        return;
-    ui->toggleMountBtn->setEnabled(false);
-    ui->modList->setEnabled(false);
-    ui->gameBtn->setEnabled(false);
-    ui->editorBtn->setEnabled(false);
-
-    MountState state(config.get());
-    // The records are the truth: a new mount would overwrite what they still list.
-    if (state.recoverFromRecords()) {
-        reportUnsavedState(state);
-        refresh(tr("Already mounted: ") + state.mountedMod(), QString(), true);
-        return;
-    }
-    if (state.isMounted()) {
-        refuseMountCommand(tr("Already mounted: ") + state.mountedMod(), false);
-        return;
-    }
-    if (!modSelected()) {
-        refuseMountCommand(tr("Select a mod to mount."), false);
-        return;
-    }
-    const int row = ui->modList->currentRow();
-    const QString name = ui->modList->item(row, 0)->text();
-    setStatus(tr("Mounting ") + name + QStringLiteral("..."), false);
-    if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
-        refuseMountCommand(tr("Invalid Warcraft III folder."), true);
-        return;
-    }
-    // A game folder stored before such folders were refused in Settings.
-    if (config->isOwnFolder(config->get(ConfigKey::gamePath))) {
-        refuseMountCommand(Settings::ownFolderRefusal(), true);
-        return;
-    }
-    if (!PathNames::isStorableModName(name)) {
-        // Such a name could not be written to config.cfg as it is.
-        refuseMountCommand(tr("Failed to mount ") + name + QLatin1Char('.'), true);
-        return;
-    }
-    if (!state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text())) {
-        refuseMountCommand(ResultWording::saveFailure(config->configPath), true);
-        return;
-    }
-
-    Controller *controller = startMountOperation(QStringLiteral("Mounting"), name);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::mountModReady);
-    emit controller->mountMod();
-}
-
-void MainWindow::unmountMod()
-{
-    if (refusedWhileMountRuns())
-        return;
-    ui->toggleMountBtn->setEnabled(false);
-    ui->gameBtn->setEnabled(false);
-    ui->editorBtn->setEnabled(false);
-    const QString mounted = MountState(config.get()).mountedMod();
-    if (mounted.isEmpty()) {
-        refuseMountCommand(tr("No mod mounted."), false);
-        return;
-    }
-    setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
-    Controller *controller = startMountOperation(QStringLiteral("Unmounting"), mounted);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::unmountModReady);
-    emit controller->unmountMod(false);
-}
-
-void MainWindow::refuseMountCommand(const QString &text, bool error)
-{
-    setStatus(text, error);
-    showMountState(true);
-}
-
-bool MainWindow::mountOperationBusy() const
-{
-    return mountResultPending || mountOperation;
-}
-
-bool MainWindow::refusedWhileMountRuns()
-{
-    if (mountOperationBusy())
-        setStatus(tr("A mount or unmount is still running."), false);
-    return mountOperationBusy();
-}
-
-Controller *MainWindow::startMountOperation(const QString &action, const QString &modName)
-{
-    auto *controller = new Controller(this, action, modName, true);
-    mountOperation = controller;
-    mountResultPending = true;
-    // Queued, so that it runs after the result slot that the same result reaches.
-    connect(
-        controller, &QObject::destroyed, this, [this] { showMountState(false); },
-        Qt::QueuedConnection);
-    return controller;
 }
 
 Controller *MainWindow::startFileOperation(const QString &action, const QString &modName)
@@ -224,7 +121,7 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
         const QString newName = item->text();
         result = renameRefusal(oldPath, newName);
         if (result.isEmpty()) {
-            if (QDir().rename(oldPath, modsPath() + QLatin1Char('/') + newName)) {
+            if (renameFolder(oldPath, modsPath() + QLatin1Char('/') + newName)) {
                 select = newName;
                 result = renameFrom + tr(" renamed to ") + newName + QLatin1Char('.');
             } else {
@@ -238,6 +135,21 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     // would leave it stuck in its editing state, refusing every later rename.
     QMetaObject::invokeMethod(
         this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::renameFolder(const QString &from, const QString &to)
+{
+    if (!PathNames::samePath(from, to))
+        return QDir().rename(from, to);
+    // Only the letter case changes, where names match regardless of case: not every file
+    // system renames that in place (Wine reports success and keeps the old name).
+    const QString step = from + QStringLiteral(".renaming");
+    if (QFileInfo::exists(step) || !QDir().rename(from, step))
+        return false;
+    if (QDir().rename(step, to))
+        return true;
+    QDir().rename(step, from);
+    return false;
 }
 
 QString MainWindow::renameRefusal(const QString &oldPath, const QString &newName) const

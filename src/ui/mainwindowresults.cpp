@@ -56,6 +56,16 @@ void MainWindow::deleteModReady(const QString &modName, int done, int failed, in
             modName, true);
 }
 
+void MainWindow::checkModReady(const QString &modName, int done, int failed, int missing,
+                               bool aborted)
+{
+    mountResultPending = false;
+    if (closeIfQuitting())
+        return;
+    // Nothing changed on disk or in the settings: the list stays as it is.
+    refresh(ResultWording::checkSummary(modName, done, failed, missing, aborted), QString(), false);
+}
+
 void MainWindow::reportUnsavedState(const MountState &state)
 {
     if (state.saveFailed())
