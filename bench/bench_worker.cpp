@@ -60,6 +60,7 @@ const Phase phases[] = {
     {"mount", runMountPhase, false, false},      // creates links, moves game files aside
     {"copy-add", runCopyAddPhase, false, false}, // creates files
     {"scan", runScanPhase, false, false},        // only reads
+    {"check", runCheckPhase, false, false},      // only reads what the mount left
     {"stow", runStowPhase, true, false},         // creates links
     {"move-add", runMoveAddPhase, false, true}, // renames files, removes the emptied source folders
     {"unmount", runUnmountPhase, false, true},  // removes links, moves game files back
@@ -104,8 +105,8 @@ Options parseOptions(const QCoreApplication &app)
     parser.addOption(sizesOption);
     const QCommandLineOption phasesOption(
         QStringLiteral("phases"),
-        QStringLiteral("Only these phases, comma-separated, of mount, copy-add, scan, stow, "
-                       "move-add, unmount, delete (unmount needs mount)."),
+        QStringLiteral("Only these phases, comma-separated, of mount, copy-add, scan, check, stow, "
+                       "move-add, unmount, delete (check and unmount need mount)."),
         QStringLiteral("list"));
     parser.addOption(runsOption);
     parser.addOption(phasesOption);

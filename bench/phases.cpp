@@ -162,10 +162,13 @@ void moveAddWithFloor(SizeSet &set, int r)
 void unmountWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
+    const long links = countLines(w.outFiles());
     const WorkerRun unmounted = context.driver.run(
         *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->unmountModWorker(false); },
         true);
     set.samples["unmount"].push_back({unmounted.seconds, unmounted.done});
+    // Until it announces the restore of the backups.
+    set.samples["unmount first pass"].push_back({unmounted.firstActionSeconds, links});
     noteWorkerProblems(set, "unmount", r, unmounted);
     const TreeCount game = countTree(w.game);
     expect(set,
@@ -295,6 +298,19 @@ void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run)
 {
     bothSides(
         run, [&] { moveAddWithWorker(context, set, run); }, [&] { moveAddWithFloor(set, run); });
+}
+
+void runCheckPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    // Only the Worker: it reads what the mount left, and there is no bare equivalent.
+    Side &w = set.runs[size_t(run)].worker;
+    const long lines = countLines(w.outFiles()) + countLines(w.backupFiles());
+    const WorkerRun checked = context.driver.run(
+        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->checkModWorker(); }, true);
+    set.samples["check"].push_back({checked.seconds, checked.done});
+    noteWorkerProblems(set, "check", run, checked);
+    expect(set, checked.done == lines,
+           format("check run %d: %d of %ld record lines as mounted", run + 1, checked.done, lines));
 }
 
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run)

@@ -21,6 +21,7 @@ void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run);
 void runScanPhase(PhaseContext &context, SizeSet &set, int run);
 void runStowPhase(PhaseContext &context, SizeSet &set, int run);
 void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run);
+void runCheckPhase(PhaseContext &context, SizeSet &set, int run);
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run);
 void runDeletePhase(PhaseContext &context, SizeSet &set, int run);
 

@@ -22,6 +22,8 @@ struct Row {
 const Row rows[] = {
     {"mount", "mount", "floor mount"},
     {"unmount", "unmount", "floor unmount"},
+    {"unmount, first pass", "unmount first pass", "floor unmount"},
+    {"check (x: unmount first pass)", "check", "unmount first pass"},
     {"scan", "scan", "floor scan"},
     {"scan, receiver not connected", "scan, unconnected", "floor scan"},
     {"delete", "delete", "floor delete"},

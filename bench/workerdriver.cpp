@@ -15,6 +15,7 @@ void Receiver::reset()
     lastSize.clear();
     lastFiles.clear();
     reportsTaken = 0;
+    firstActionNs = -1;
     std::lock_guard<std::mutex> lock(mutex);
     resultArrived = false;
     done = failed = missing = 0;
@@ -53,6 +54,7 @@ WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
 
     WorkerRun result;
     const Clock::time_point start = Clock::now();
+    runStart = start;
     QMetaObject::invokeMethod(
         worker, [worker, operation] { operation(worker); }, Qt::QueuedConnection);
     if (reportsResult && connectReceiver)
@@ -103,6 +105,17 @@ void WorkerDriver::connectTo(Worker *worker)
     QObject::connect(relay, &ReportRelay::status, context, [r](const QString &, bool) {
         r->statusSignals.fetch_add(1, std::memory_order_relaxed);
     });
+    // Timed where it happens, on the Worker's thread, not when the relay delivers it.
+    const Clock::time_point *started = &runStart;
+    QObject::connect(
+        worker, &Worker::appendAction, worker,
+        [r, started](const QString &) {
+            long long none = -1;
+            r->firstActionNs.compare_exchange_strong(
+                none, std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - *started)
+                          .count());
+        },
+        Qt::DirectConnection);
     QObject::connect(relay, &ReportRelay::appendAction, context, [r](const QString &) {
         r->actionSignals.fetch_add(1, std::memory_order_relaxed);
     });
@@ -138,6 +151,8 @@ void WorkerDriver::copyReceived(WorkerRun &result) const
     result.reportsTaken = receiver.reportsTaken;
     result.scanSize = receiver.lastSize;
     result.scanFiles = receiver.lastFiles;
+    if (receiver.firstActionNs >= 0)
+        result.firstActionSeconds = double(receiver.firstActionNs) / 1e9;
 }
 
 } // namespace bench

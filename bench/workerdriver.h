@@ -1,5 +1,7 @@
 #pragma once
 
+#include "benchsupport.h"
+
 #include <QObject>
 #include <QString>
 #include <QThread>
@@ -23,7 +25,10 @@ struct Receiver {
     std::atomic<long> actionSignals{0};
     std::atomic<long> scanSignals{0};
     long reportsTaken = 0; // by the relay, including those it dropped as unseen
-    QString lastSize;      // touched on the receiver's thread only, read after a barrier
+    // When the Worker announced its first phase, in nanoseconds after the run started; -1 while
+    // it has not (the unmount announces its second pass so).
+    std::atomic<long long> firstActionNs{-1};
+    QString lastSize; // touched on the receiver's thread only, read after a barrier
     QString lastFiles;
 
     std::mutex mutex;
@@ -45,6 +50,7 @@ struct WorkerRun {
     long statusSignals = 0;
     long scanSignals = 0;
     long reportsTaken = 0;
+    double firstActionSeconds = -1; // see Receiver::firstActionNs
     QString scanSize;
     QString scanFiles;
 };
@@ -76,6 +82,7 @@ private:
     QThread workerThread;
     QThread receiverThread;
     QObject *workerAnchor = nullptr;
+    Clock::time_point runStart;
     ReportRelay *relay = nullptr; // of the current run, on the receiver's thread
     Receiver receiver;
 };
