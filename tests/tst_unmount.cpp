@@ -29,6 +29,7 @@ private slots:
     void newerGameEntriesAreNeverOverwritten_data();
     void newerGameEntriesAreNeverOverwritten();
     void checkTellsEveryDifferenceAndChangesNothing();
+    void repairMakesTheGameAFreshMountAgain();
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
     void onlyPathsAMountCanHaveWrittenAreUndone();
@@ -336,6 +337,79 @@ void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
     worker->checkModWorker();
     QCOMPARE(log.counts(), QString("0/0/0"));
     QVERIFY(log.last().aborted);
+}
+
+void UnmountTest::repairMakesTheGameAFreshMountAgain()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "1.26"));
+    QVERIFY(Tree::file(box.game("gone.txt"), "game gone"));
+    QVERIFY(Tree::folder(box.game("Maps")));
+    const QString mod = box.modDir("Foo");
+    for (const char *entry : {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "Scripts/a.j",
+                              "readme.txt", "gone.txt"})
+        QVERIFY(Tree::file(mod + "/" + entry, "mod"));
+    const auto before = Tree::snapshot(box.gameDir);
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.counts(), QString("6/0/0"));
+
+    // The world changes under the mount: a game update, a link lost, a link made elsewhere,
+    // the mod edited.
+    QVERIFY(QFile::remove(box.game("readme.txt")));
+    QVERIFY(QFile::remove(box.game("Units/UnitData.slk")));
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "1.27"));
+    QVERIFY(QFile::remove(box.game("Maps/new.w3x")));
+    QVERIFY(Tree::link(box.game("Maps/new.w3x"), box.root + "/elsewhere.w3x"));
+    QVERIFY(QFile::remove(mod + "/gone.txt"));
+    QVERIFY(Tree::file(mod + "/Maps/added.w3x", "mod"));
+    QVERIFY(Tree::file(mod + "/Extra/x.txt", "mod"));
+
+    log.clear();
+    worker->repairModWorker();
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QCOMPARE(log.counts(), QString("8/0/0")); // six lines on record, two new entries
+    // What a fresh mount would give, with the game's replacing entries kept under backup names.
+    for (const char *entry :
+         {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "readme.txt", "Maps/added.w3x"})
+        QCOMPARE(Tree::linkTarget(box.game(entry)), mod + "/" + entry);
+    QCOMPARE(Tree::linkTarget(box.game("Scripts")), mod + "/Scripts");
+    QCOMPARE(Tree::linkTarget(box.game("Extra")), mod + "/Extra");
+    QCOMPARE(readFile(box.game("gone.txt")), QByteArray("game gone"));
+    QCOMPARE(readFile(box.game("Units/UnitData.slk.oxdbackup2")), QByteArray("1.27"));
+    QCOMPARE(Tree::linkTarget(box.game("Maps/new.w3x.oxdbackup")), box.root + "/elsewhere.w3x");
+    QVERIFY(!box.outFiles().contains("gone.txt"));
+    QVERIFY(!box.backupFiles().contains("gone.txt"));
+    QCOMPARE(box.unrecordedBackups(before), QStringList());
+
+    // The records are exact: the check finds nothing, and a second repair touches nothing.
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("11/0/0")); // seven links, four backups
+    const auto repaired = Tree::snapshot(box.gameDir);
+    const QByteArray outRepaired = box.outFiles();
+    log.clear();
+    worker->repairModWorker();
+    QCOMPARE(log.counts(), QString("7/0/0"));
+    QCOMPARE(Tree::difference(repaired, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.outFiles(), outRepaired);
+
+    // The unmount gives the game its newest entries, the earlier version kept beside on record.
+    log.clear();
+    worker->unmountModWorker(false);
+    QCOMPARE(log.errors,
+             QStringList{"Kept the newer game entry: " + box.game("Units/UnitData.slk") +
+                         " (the earlier one stays as " + box.game("Units/UnitData.slk.oxdbackup") +
+                         ")"});
+    QCOMPARE(readFile(box.game("Units/UnitData.slk")), QByteArray("1.27"));
+    QCOMPARE(readFile(box.game("Units/UnitData.slk.oxdbackup")), QByteArray("1.26"));
+    QCOMPARE(Tree::linkTarget(box.game("Maps/new.w3x")), box.root + "/elsewhere.w3x");
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
+    QCOMPARE(box.unrecordedBackups(before), QStringList());
+    QCOMPARE(box.outFiles(), QByteArray());
 }
 
 void UnmountTest::gameFoldersStayWhereTheyWere()

@@ -19,6 +19,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::deleteMod, worker, &Worker::deleteModWorker);
     connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
     connect(this, &Controller::checkMod, worker, &Worker::checkModWorker);
+    connect(this, &Controller::repairMod, worker, &Worker::repairModWorker);
     // A scan ends without a result; this runs after the scan has been queued.
     connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
     connect(this, &Controller::scanMod, this, &Controller::started);
@@ -27,6 +28,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::deleteMod, this, &Controller::started);
     connect(this, &Controller::moveFolder, this, &Controller::started);
     connect(this, &Controller::checkMod, this, &Controller::started);
+    connect(this, &Controller::repairMod, this, &Controller::started);
 
     reports =
         new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly, this);

@@ -45,6 +45,7 @@ signals:
     void deleteMod();
     void moveFolder(const QString &source, const QString &target, int mode = 0);
     void checkMod();
+    void repairMod();
 
 private slots:
     void result(const QString &modName, int done, int failed, int missing, bool aborted,

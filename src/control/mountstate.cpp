@@ -85,13 +85,28 @@ bool MountState::unmountFinished(const OutcomeCounts &counts, bool aborted, bool
     if (undone) {
         forget();
     } else {
-        const std::string record = ResultWording::errorRecord(
-            "Unmounting", counts.done, counts.failed, counts.missing, aborted);
-        const std::string earlier = config->get(ConfigKey::mountedError);
-        config->set(ConfigKey::mountedError, earlier.empty() ? record : earlier + ";" + record);
+        addErrorRecord(ResultWording::errorRecord("Unmounting", counts.done, counts.failed,
+                                                  counts.missing, aborted));
     }
     save();
     return undone;
+}
+
+void MountState::repairFinished(const OutcomeCounts &counts, bool aborted)
+{
+    if (!aborted && !counts.hasProblems()) {
+        config->erase(ConfigKey::mountedError);
+    } else {
+        addErrorRecord(ResultWording::errorRecord("Repairing", counts.done, counts.failed,
+                                                  counts.missing, aborted));
+    }
+    save();
+}
+
+void MountState::addErrorRecord(const std::string &record)
+{
+    const std::string earlier = config->get(ConfigKey::mountedError);
+    config->set(ConfigKey::mountedError, earlier.empty() ? record : earlier + ";" + record);
 }
 
 void MountState::forget()

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <string>
+
 class ConfigStore;
 struct OutcomeCounts;
 
@@ -28,6 +30,8 @@ public:
     // Each saves what the result means; true when the list must be scanned again to show it.
     bool mountFinished(const OutcomeCounts &counts, bool aborted);
     bool unmountFinished(const OutcomeCounts &counts, bool aborted, bool forced);
+    // A clean repair clears the error records; one with problems adds its own.
+    void repairFinished(const OutcomeCounts &counts, bool aborted);
     // The last save of config.cfg made here failed.
     bool saveFailed() const { return !lastSaveOk; }
 
@@ -42,6 +46,7 @@ public:
 
 private:
     void forget();
+    void addErrorRecord(const std::string &record);
     bool save();
     QString modOfRecordedLinks() const;
     QString value(const char *key) const;

@@ -33,6 +33,8 @@ ActionWords actionWords(const QString &action)
                 QStringLiteral("unmount")};
     if (action == QLatin1String("Adding"))
         return {QStringLiteral("added"), QStringLiteral("Added"), QStringLiteral("add")};
+    if (action == QLatin1String("Repairing"))
+        return {QStringLiteral("repaired"), QStringLiteral("Repaired"), QStringLiteral("repair")};
     if (action == QLatin1String("Deleting"))
         return {QStringLiteral("deleted"), QStringLiteral("Deleted"), QStringLiteral("delete")};
     return {};

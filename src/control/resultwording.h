@@ -15,7 +15,8 @@ struct ActionWords {
     QString cAction;   // base verb: "mount"
 };
 
-// The words for "Mounting", "Unmounting", "Adding" or "Deleting"; empty for anything else.
+// The words for "Mounting", "Unmounting", "Repairing", "Adding" or "Deleting"; empty for
+// anything else.
 ActionWords actionWords(const QString &action);
 
 QString statusSummary(const QString &action, const QString &modName, int done, int failed,

@@ -2,6 +2,7 @@
 
 #include "fileentry.h"
 #include "linereader.h"
+#include "placedlink.h"
 #include "recordedpathcheck.h"
 #include "utf8.h"
 
@@ -63,9 +64,8 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &p
         report(QStringLiteral("Missing file: ") + path, true);
         return Missing;
     }
-    const QString modEntry = modEntryFor(path);
-    if (kind != Kind::Link ||
-        QFileInfo(path).symLinkTarget().compare(modEntry, Qt::CaseInsensitive) != 0) {
+    const QString modEntry = PlacedLink::modEntry(path, gameFolder, modFolder);
+    if (kind != Kind::Link || !PlacedLink::leadsTo(path, modEntry)) {
         report(QStringLiteral("Replaced by another entry: ") + path, true);
         return Failed;
     }
@@ -74,15 +74,6 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &p
         return Failed;
     }
     return Done;
-}
-
-QString MountCheck::modEntryFor(const QString &placedPath) const
-{
-    // A game folder typed with a slash too many wrote its lines with a doubled one.
-    QString relative = placedPath.mid(gameFolder.size());
-    while (relative.startsWith(QLatin1Char('/')))
-        relative.remove(0, 1);
-    return modFolder + QLatin1Char('/') + relative;
 }
 
 FileOutcome MountCheck::checkBackup(RecordedPathCheck &trusted, const QString &path)

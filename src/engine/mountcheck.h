@@ -29,8 +29,6 @@ private:
     FileOutcome checkBackup(RecordedPathCheck &trusted, const QString &path);
     // Entries of the mod that a mount would place and the records do not list.
     void checkModFolder(const QString &folder, OutcomeCounts &counts);
-    // What the mod's entry at the path of a placed link is called, or empty.
-    QString modEntryFor(const QString &placedPath) const;
 
     const QString gameFolder;
     const QString modFolder;

@@ -1,6 +1,7 @@
 #include "recordfile.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 
 RecordFile::RecordFile(const QString &path) : file(path) {}
 
@@ -12,8 +13,8 @@ bool RecordFile::open()
         contentBeforeMount = previous.readAll();
     // Unbuffered: every line reaches the operating system before the change it records is
     // made, so it survives the process being killed.
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text |
-                     QIODevice::Unbuffered);
+    const QIODevice::OpenMode start = keepExisting ? QIODevice::Append : QIODevice::Truncate;
+    return file.open(QIODevice::WriteOnly | start | QIODevice::Text | QIODevice::Unbuffered);
 }
 
 bool RecordFile::append(const QByteArray &line)
@@ -57,4 +58,16 @@ void RecordFile::close()
     file.close();
     contentBeforeMount.clear();
     lastLineStart = -1;
+}
+
+bool RecordFile::rewrite(const QString &path, const QByteArray &lines)
+{
+    QSaveFile record(path);
+    if (!record.open(QIODevice::WriteOnly | QIODevice::Text))
+        return false;
+    if (record.write(lines) != lines.size()) {
+        record.cancelWriting();
+        return false;
+    }
+    return record.commit();
 }

@@ -17,6 +17,9 @@ public:
     RecordFile(const RecordFile &) = delete;
     RecordFile &operator=(const RecordFile &) = delete;
 
+    // From the next opening on, lines go after what the file holds instead of replacing it
+    // (a repair adds to the records of the mount it repairs).
+    void keepExistingLines() { keepExisting = true; }
     // Writes `line` and a line end straight to the file. False when it could not be written
     // whole; the file is then as it was before the call.
     bool append(const QByteArray &line);
@@ -24,6 +27,8 @@ public:
     bool takeBack();
     void close();
     bool isOpen() const { return file.isOpen(); }
+    // Replaces a record's lines with `lines` (each ending in a line feed), whole or not at all.
+    static bool rewrite(const QString &path, const QByteArray &lines);
     QString path() const { return file.fileName(); }
 
 private:
@@ -33,4 +38,5 @@ private:
     QByteArray contentBeforeMount;
     bool existedBeforeMount = false;
     qint64 lastLineStart = -1;
+    bool keepExisting = false;
 };

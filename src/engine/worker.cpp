@@ -16,7 +16,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -67,19 +66,6 @@ QString relativeTo(const QString &path, const QString &rootWithSlash)
 {
     // Only the leading root goes: a path may hold the same text again further down.
     return path.startsWith(rootWithSlash) ? path.mid(rootWithSlash.size()) : path;
-}
-
-// Rewrites a record with the lines that are kept, whole or not at all.
-bool rewriteRecord(const QString &path, const QByteArray &keptLines)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    if (file.write(keptLines) != keptLines.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }
 
 QSet<QString> asPaths(const std::vector<std::string> &lines)
@@ -145,6 +131,8 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         const QString sourcePath = listing.next();
         const QString relative = relativeTo(sourcePath, modRoot);
         const QString target = gameFolder + QLatin1Char('/') + relative;
+        if (!alreadyPlaced.isEmpty() && alreadyPlaced.contains(target.toCaseFolded()))
+            continue;
         emit status(relative, false);
         if (!PathNames::fitsOnOneLine(target)) {
             // A record holds one path per line: it could not be put on record, so it is not placed
@@ -254,7 +242,8 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
         QDir().mkpath(folderOf(target));
     }
 
-    if (how.record && !outFilesStream.append(target.toUtf8())) {
+    const bool writesLine = how.record && !how.lineOnRecord;
+    if (writesLine && !outFilesStream.append(target.toUtf8())) {
         reportUnrecordable(outFilesStream, source.path);
         const bool restored = undoBackup(backupPath, target, how.record);
         return {Failed, restored ? std::string() : toUtf8(backupPath)};
@@ -262,7 +251,7 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
     const Transfer attempt = transfer(source, target, mode);
     if (attempt == Transfer::Done)
         return {Done, toUtf8(backupPath)};
-    if (how.record)
+    if (writesLine)
         outFilesStream.takeBack();
     if (attempt == Transfer::Refused) {
         // Said once; the mount tries no further link.
@@ -383,9 +372,9 @@ bool Worker::undoBackup(const QString &backupPath, const QString &target, bool r
 
 void Worker::checkModWorker()
 {
-    MountCheck check(gamePath, modFolder(),
-                     [this](const QString &text, bool error) { emit status(text, error); },
-                     aborted);
+    MountCheck check(
+        gamePath, modFolder(),
+        [this](const QString &text, bool error) { emit status(text, error); }, aborted);
     const OutcomeCounts counts = check.run(outFilesPath, backupFilesPath);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
@@ -460,7 +449,7 @@ OutcomeCounts Worker::workThroughRecord(const Record &record, Pass &pass, Unmoun
     for (size_t i = 0; i < lines.size(); ++i)
         if (keep[i])
             keepLine(kept, lines[i]);
-    if (!rewriteRecord(recordPath, kept)) {
+    if (!RecordFile::rewrite(recordPath, kept)) {
         // The record still lists what this pass undid; the journal tells the next unmount.
         pass.rewritten = false;
         emit status(QStringLiteral("Failed to write record file: ") + recordPath, true);

@@ -40,6 +40,8 @@ public slots:
     void moveFolderWorker(const QString &source, const QString &target, int mode = 0);
     // Compares the game folder with the mount's records and the mod; changes nothing.
     void checkModWorker();
+    // Makes the game folder what a fresh mount of the mod would make it, records kept exact.
+    void repairModWorker();
 
 signals:
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
@@ -54,7 +56,8 @@ public:
 
 private:
     struct Placement {
-        bool record = false; // write-ahead records of a mount
+        bool record = false;       // write-ahead records of a mount
+        bool lineOnRecord = false; // the link's line is in out_files.txt already (a repair)
     };
     // What stands at a source path, looked at once.
     struct SourceEntry {
@@ -115,6 +118,11 @@ private:
     void reportUntrusted(const QString &line);
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
+    OutcomeCounts repairRecordedLinks();
+    // Puts back the game's entry that a link of a mod entry now gone had set aside; true when
+    // it went back.
+    bool restoreSetAside(const QString &path, const QString &backupPath);
+    bool dropRecordLines(const QString &path, RecordFile &stream, const QSet<QString> &dropped);
 
     QString modName;
     // Copies taken when the Worker is made, on the thread that owns the store: the store is
@@ -129,4 +137,6 @@ private:
     RecordFile backupFilesStream;
     // Set when the system refuses links altogether; the rest of the mount is not tried.
     bool linksRefused = false;
+    // Link paths already on record (case-folded), which a repair's walk of the mod passes by.
+    QSet<QString> alreadyPlaced;
 };

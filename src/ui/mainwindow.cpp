@@ -51,6 +51,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->actionOpenModsFolder, &QAction::triggered, this, &MainWindow::openModsFolder);
     connect(ui->actionSettings, &QAction::triggered, this, &MainWindow::openSettings);
     connect(ui->actionCheckMount, &QAction::triggered, this, &MainWindow::checkMod);
+    connect(ui->actionRepairMount, &QAction::triggered, this, &MainWindow::repairMod);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::openAbout);
     connect(ui->gameBtn, &QPushButton::clicked, this, &MainWindow::launchGame);
     connect(ui->editorBtn, &QPushButton::clicked, this, &MainWindow::launchEditor);
@@ -118,7 +119,9 @@ void MainWindow::showMountState(bool focusList)
     const bool busy = mountOperationBusy();
     ui->toggleMountBtn->setEnabled(!busy);
     mountAction->setEnabled(!busy);
-    ui->actionCheckMount->setEnabled(!busy && !config->get(ConfigKey::mounted).empty());
+    const bool mounted = !config->get(ConfigKey::mounted).empty();
+    ui->actionCheckMount->setEnabled(!busy && mounted);
+    ui->actionRepairMount->setEnabled(!busy && mounted);
     updateLaunchIcons();
     ui->gameBtn->setEnabled(!busy);
     ui->editorBtn->setEnabled(!busy);

@@ -73,6 +73,9 @@ private slots:
     void checkMod();
     void checkModReady(const QString &modName, int done, int failed, int missing,
                        bool aborted = false);
+    void repairMod();
+    void repairModReady(const QString &modName, int done, int failed, int missing,
+                        bool aborted = false);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
@@ -101,7 +104,7 @@ private:
     // One mount or unmount at a time: from the click until its result has been handled and
     // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
     bool mountOperationBusy() const;
-    // While a mount, unmount or check runs, none of them can be started.
+    // While a mount, unmount, check or repair runs, none of them can be started.
     void disableMountCommands();
     // Ends a mount or unmount command that cannot go on: says why, and gives the controls back.
     void refuseMountCommand(const QString &text, bool error);
@@ -113,6 +116,8 @@ private:
     // Why a mod cannot be renamed to `newName`; empty when the system may try.
     QString renameRefusal(const QString &oldPath, const QString &newName) const;
     Controller *startMountOperation(const QString &action, const QString &modName);
+    // Starts a check or a repair of the mounted mod; null when it was refused.
+    Controller *startMountedModOperation(const QString &action);
     Controller *startFileOperation(const QString &action, const QString &modName);
     QList<Controller *> liveOperations() const;
     bool hasRunningOperation() const;

@@ -83,18 +83,32 @@ void MainWindow::unmountMod()
 
 void MainWindow::checkMod()
 {
+    if (Controller *controller = startMountedModOperation(QStringLiteral("Checking"))) {
+        connect(controller->worker, &Worker::resultReady, this, &MainWindow::checkModReady);
+        emit controller->checkMod();
+    }
+}
+
+void MainWindow::repairMod()
+{
+    if (Controller *controller = startMountedModOperation(QStringLiteral("Repairing"))) {
+        connect(controller->worker, &Worker::resultReady, this, &MainWindow::repairModReady);
+        emit controller->repairMod();
+    }
+}
+
+Controller *MainWindow::startMountedModOperation(const QString &action)
+{
     if (refusedWhileMountRuns())
-        return;
+        return nullptr;
     const QString mounted = MountState(config.get()).mountedMod();
     if (mounted.isEmpty()) {
         refuseMountCommand(tr("No mod mounted."), false);
-        return;
+        return nullptr;
     }
     disableMountCommands();
-    setStatus(tr("Checking ") + mounted + QStringLiteral("..."), false);
-    Controller *controller = startMountOperation(QStringLiteral("Checking"), mounted);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::checkModReady);
-    emit controller->checkMod();
+    setStatus(action + QLatin1Char(' ') + mounted + QStringLiteral("..."), false);
+    return startMountOperation(action, mounted);
 }
 
 void MainWindow::disableMountCommands()
@@ -102,6 +116,7 @@ void MainWindow::disableMountCommands()
     ui->toggleMountBtn->setEnabled(false);
     mountAction->setEnabled(false);
     ui->actionCheckMount->setEnabled(false);
+    ui->actionRepairMount->setEnabled(false);
 }
 
 void MainWindow::refuseMountCommand(const QString &text, bool error)

@@ -66,6 +66,20 @@ void MainWindow::checkModReady(const QString &modName, int done, int failed, int
     refresh(ResultWording::checkSummary(modName, done, failed, missing, aborted), QString(), false);
 }
 
+void MainWindow::repairModReady(const QString &modName, int done, int failed, int missing,
+                                bool aborted)
+{
+    mountResultPending = false;
+    MountState state(config.get());
+    state.repairFinished(OutcomeCounts{done, failed, missing}, aborted);
+    reportUnsavedState(state);
+    if (closeIfQuitting())
+        return;
+    refresh(ResultWording::statusSummary(QStringLiteral("Repairing"), modName, done, failed,
+                                         missing, aborted, false),
+            modName, true);
+}
+
 void MainWindow::reportUnsavedState(const MountState &state)
 {
     if (state.saveFailed())

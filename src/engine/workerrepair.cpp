@@ -1,0 +1,120 @@
+// The Worker's repair of a mount: the game folder made again what a fresh mount of the mod
+// would make it, with every change on record before it is made, as in the mount.
+#include "worker.h"
+
+#include "backupname.h"
+#include "placedlink.h"
+#include "recordedpathcheck.h"
+#include "utf8.h"
+
+#include <QHash>
+
+using FileEntry::Kind;
+using FileEntry::kindOf;
+
+void Worker::repairModWorker()
+{
+    OutcomeCounts counts;
+    if (!aborted) {
+        outFilesStream.keepExistingLines();
+        backupFilesStream.keepExistingLines();
+        counts += repairRecordedLinks();
+        // Then what the mod holds that is not placed yet, as a mount would place it.
+        if (!aborted)
+            counts += mountFolder(modFolder(), gamePath);
+    }
+    outFilesStream.close();
+    backupFilesStream.close();
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+OutcomeCounts Worker::repairRecordedLinks()
+{
+    OutcomeCounts counts;
+    RecordedPathCheck trusted(gamePath);
+    const Record placed = readRecord(outFilesPath);
+    const Record backups = readRecord(backupFilesPath);
+    QSet<QString> placedPaths;
+    for (const std::string &line : placed.lines)
+        placedPaths.insert(fromUtf8(line));
+    // The entry each path had before the mount, where the mount set one aside (the last one
+    // set aside from a path is the one that left it).
+    QHash<QString, QString> setAsideFrom;
+    for (const std::string &line : backups.lines) {
+        const QString backup = fromUtf8(line);
+        if (!placedPaths.contains(backup))
+            setAsideFrom.insert(BackupName::restorePath(backup), backup);
+    }
+
+    QSet<QString> droppedLinks;
+    QSet<QString> droppedBackups;
+    for (const std::string &line : placed.lines) {
+        if (aborted)
+            break;
+        const QString path = fromUtf8(line);
+        emit status(path, false);
+        if (!trusted.accepts(path)) {
+            reportUntrusted(path);
+            counts.add(Failed);
+            continue;
+        }
+        alreadyPlaced.insert(path.toCaseFolded());
+        const SourceEntry source = sourceAt(PlacedLink::modEntry(path, gamePath, modFolder()));
+        const bool ours = PlacedLink::leadsTo(path, source.path);
+        if (source.kind == Kind::None) {
+            // Gone from the mod: its link goes, then its line, and the game's own entry comes
+            // back as a fresh mount would leave it.
+            if (ours && removeKnown(path, Kind::Link) != Done) {
+                counts.add(Failed);
+                continue;
+            }
+            droppedLinks.insert(path);
+            const QString backup = setAsideFrom.value(path);
+            if (!backup.isEmpty() && restoreSetAside(path, backup))
+                droppedBackups.insert(backup);
+            counts.add(Done);
+            continue;
+        }
+        if (ours) {
+            counts.add(Done);
+            continue;
+        }
+        // Missing, or taken by another entry (a game update): whatever stands there is set
+        // aside first, kept and on record, and the link placed again.
+        Placement again;
+        again.record = true;
+        again.lineOnRecord = true;
+        counts.add(placeKnown(source, path, kindOf(path), Link, again).outcome);
+    }
+    if (!dropRecordLines(outFilesPath, outFilesStream, droppedLinks) ||
+        !dropRecordLines(backupFilesPath, backupFilesStream, droppedBackups))
+        counts.add(Failed);
+    return counts;
+}
+
+bool Worker::restoreSetAside(const QString &path, const QString &backupPath)
+{
+    if (kindOf(path) != Kind::None || kindOf(backupPath) == Kind::None)
+        return false;
+    return placeByTrying(sourceAt(backupPath), path, Move, Placement()).outcome == Done;
+}
+
+bool Worker::dropRecordLines(const QString &path, RecordFile &stream, const QSet<QString> &dropped)
+{
+    if (dropped.isEmpty())
+        return true;
+    // Lines this run added come after the ones read at its start: read the record again.
+    stream.close();
+    const Record record = readRecord(path);
+    QByteArray kept;
+    for (const std::string &line : record.lines) {
+        if (dropped.contains(fromUtf8(line)))
+            continue;
+        kept.append(line.data(), int(line.size()));
+        kept.append('\n');
+    }
+    if (RecordFile::rewrite(path, kept))
+        return true;
+    emit status(QStringLiteral("Failed to write record file: ") + path, true);
+    return false;
+}
