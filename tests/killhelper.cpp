@@ -1,5 +1,6 @@
-// Mounts or unmounts one mod and nothing else, for the kill test to run under the kill shim:
-//   runemount_killhelper <application folder> <mod name> [mount|unmount] [report]
+// Mounts, unmounts or repairs one mod and nothing else, for the kill test to run under the kill
+// shim:
+//   runemount_killhelper <application folder> <mod name> [mount|unmount|repair] [report]
 // Exit code 0 when the operation reports no failed or missing entry, 1 when it does, 2 on wrong
 // arguments. It prints nothing, so that every counted write is one the operation makes; with
 // "report" it prints, once the operation is over, each failure line ("error: <text>") and the
@@ -19,7 +20,8 @@ int main(int argc, char **argv)
     const QString operation = argc > 3 ? QString::fromLatin1(argv[3]) : QStringLiteral("mount");
     const bool report = argc > 4 && QLatin1String(argv[4]) == QLatin1String("report");
     if (argc < 3 || argc > 5 || (argc == 5 && !report) ||
-        (operation != QLatin1String("mount") && operation != QLatin1String("unmount")))
+        (operation != QLatin1String("mount") && operation != QLatin1String("unmount") &&
+         operation != QLatin1String("repair")))
         return 2;
     // Arguments arrive in the local 8-bit encoding, as the test's QProcess sends them.
     ConfigStore config(QFile::decodeName(argv[1]).toUtf8().toStdString());
@@ -39,6 +41,8 @@ int main(int argc, char **argv)
                      });
     if (operation == QLatin1String("mount"))
         worker.mountModWorker();
+    else if (operation == QLatin1String("repair"))
+        worker.repairModWorker();
     else
         worker.unmountModWorker(false);
     if (report)

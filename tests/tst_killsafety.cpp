@@ -203,6 +203,68 @@ QStringList leftovers(const QMap<QString, QString> &before, const QMap<QString, 
     return found;
 }
 
+// The world changes under a mount, as a game update and a user do: the game replaces one of
+// the links to a mod file with a newer file of its own, another link goes, the mod loses the
+// entry of a third and gains one. Returns the game-relative path of the replaced link, or an
+// error.
+QString changeTheWorld(Case &mounted, QString *error)
+{
+    QStringList fileLinks;
+    for (const QByteArray &line : mounted.box.outFiles().split('\n')) {
+        const QString path = QString::fromUtf8(line);
+        if (!path.isEmpty() && QFileInfo(path).isSymLink() && QFileInfo(path).isFile())
+            fileLinks << path;
+    }
+    fileLinks.sort();
+    if (fileLinks.size() < 3) {
+        *error = "the tree has fewer than three links to mod files";
+        return QString();
+    }
+    if (!QFile::remove(fileLinks[0]) || !Tree::file(fileLinks[0], "newer") ||
+        !QFile::remove(fileLinks[1]) || !QFile::remove(Tree::linkTarget(fileLinks[2])) ||
+        !Tree::file(mounted.mod() + "/Added by the user.txt", "added")) {
+        *error = "could not change the world under the mount";
+        return QString();
+    }
+    mounted.modBefore = Tree::snapshot(mounted.mod());
+    return fileLinks[0].mid(mounted.box.gameDir.size() + 1);
+}
+
+// After a repair killed anywhere and a plain unmount: no link of the mod stays, no game entry is
+// lost or hidden under a name no record holds, and the game's newer entry stands where it put it,
+// the earlier one under a recorded backup name.
+QStringList judgeAfterRepair(const Case &killed, const QString &replaced, const QString &at)
+{
+    QStringList found;
+    const auto after = Tree::snapshot(killed.box.gameDir);
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (it.value().startsWith("link:" + killed.box.modsDir + "/"))
+            found << at + "a link of the mod stays: " + it.key();
+    const QStringList hidden = killed.box.unrecordedBackups(killed.gameBefore);
+    if (!hidden.isEmpty())
+        found << at + "hidden under a name no record holds: " + hidden.join(", ");
+    if (after.value(replaced) != "file:newer")
+        found << at + "the game's newer entry is not in its place: " + after.value(replaced);
+    for (auto it = killed.gameBefore.begin(); it != killed.gameBefore.end(); ++it)
+        if (it.key() != replaced && after.value(it.key()) != it.value())
+            found << at + "lost or changed: " + it.key() + " (" + it.value() + " -> " +
+                         after.value(it.key(), "gone") + ")";
+    if (killed.gameBefore.contains(replaced)) {
+        const QByteArray backups = killed.box.backupFiles();
+        bool kept = false;
+        for (auto it = after.begin(); it != after.end(); ++it)
+            kept = kept || (it.key().startsWith(replaced + ".oxdbackup") &&
+                            it.value() == killed.gameBefore.value(replaced) &&
+                            backups.contains(killed.box.game(it.key()).toUtf8()));
+        if (!kept)
+            found << at + "the earlier version of " + replaced + " is not on record";
+    }
+    const QString modChange = Tree::difference(killed.modBefore, Tree::snapshot(killed.mod()));
+    if (!modChange.isEmpty())
+        found << at + "the mod folder changed:\n" + modChange;
+    return found;
+}
+
 } // namespace
 #endif
 
@@ -342,15 +404,20 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere_data()
 {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<int>("wideFiles");
+    QTest::addColumn<QString>("operation");
     for (const quint32 seed : {143u, 202u, 38u, 165u, 64u, 12u, 4u, 127u})
-        QTest::newRow(qPrintable(QString("tree of seed %1").arg(seed))) << seed << 0;
+        QTest::newRow(qPrintable(QString("tree of seed %1").arg(seed))) << seed << 0 << "unmount";
     // More lines than the unmount notes in its journal at once.
-    QTest::newRow("100 links in a game folder") << 1u << 100;
+    QTest::newRow("100 links in a game folder") << 1u << 100 << "unmount";
+    // A repair after the world changed under the mount.
+    for (const quint32 seed : {143u, 202u, 38u, 127u})
+        QTest::newRow(qPrintable(QString("repair, tree of seed %1").arg(seed)))
+            << seed << 0 << "repair";
 }
 
-// Kills the unmount of a whole mount right after each single change it makes, and checks that
-// a plain unmount in a later run finishes it: no problems, the game as before the mount, and
-// nothing left on record.
+// Kills the unmount of a whole mount (or the repair of a mount the world changed) right after
+// each single change it makes, and checks that a plain unmount in a later run finishes it: for
+// an unmount no problems, the game as before the mount, and nothing left on record.
 void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
 {
 #if !defined(Q_OS_LINUX) || !defined(RUNEMOUNT_KILLSHIM)
@@ -358,7 +425,10 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
 #else
     QFETCH(quint32, seed);
     QFETCH(int, wideFiles);
-    auto mounted = [seed](Case &mountedCase) {
+    QFETCH(QString, operation);
+    const bool repair = operation == "repair";
+    QString replaced;
+    auto mounted = [seed, repair, &replaced](Case &mountedCase) {
         if (!mountedCase.error.isEmpty())
             return "could not build the trees: " + mountedCase.error;
         auto worker = mountedCase.box.worker(modName);
@@ -367,7 +437,10 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         if (log.results.size() != 1 || log.last().failed != 0 || log.last().missing != 0 ||
             log.last().done <= 0)
             return QString("seed %1: the mount is not clean (%2)").arg(seed).arg(log.counts());
-        return QString();
+        QString error;
+        if (repair)
+            replaced = changeTheWorld(mountedCase, &error);
+        return error;
     };
 
     int callCount = 0;
@@ -375,9 +448,11 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         Case whole(seed, wideFiles);
         const QString problem = mounted(whole);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const QString runProblem = wholeRun(whole.box, "unmount", &callCount);
+        const QString runProblem = wholeRun(whole.box, operation, &callCount);
         QVERIFY2(runProblem.isEmpty(), qPrintable(runProblem));
-        QCOMPARE(Tree::difference(whole.gameBefore, Tree::snapshot(whole.box.gameDir)), QString());
+        if (!repair)
+            QCOMPARE(Tree::difference(whole.gameBefore, Tree::snapshot(whole.box.gameDir)),
+                     QString());
     }
 
     const QList<int> points = killPoints(callCount, seed);
@@ -386,9 +461,10 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         Case killed(seed, wideFiles);
         const QString problem = mounted(killed);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        const HelperRun run = runHelper(killed.box, n, "unmount");
-        const QString at = QString("seed %1, unmount killed after call %2 of %3: ")
+        const HelperRun run = runHelper(killed.box, n, operation);
+        const QString at = QString("seed %1, %2 killed after call %3 of %4: ")
                                .arg(seed)
+                               .arg(operation)
                                .arg(n)
                                .arg(callCount);
         if (run.exitStatus != QProcess::CrashExit) {
@@ -403,6 +479,11 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         Worker worker(&config, modName);
         WorkerLog log(&worker);
         worker.unmountModWorker(false);
+        if (repair) {
+            // The earlier version beside the game's newer one is reported, as it should be.
+            failures << judgeAfterRepair(killed, replaced, at);
+            continue;
+        }
         if (log.results.size() != 1 || log.last().failed != 0 || log.last().missing != 0 ||
             log.last().aborted)
             failures << at + "the plain unmount after it reported problems (" + log.counts() +
@@ -413,8 +494,8 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
             failures << at + "the game is not as it was:\n" + change + records;
         failures << killed.leftBehind(at);
     }
-    qInfo("seed %u: the unmount makes %d counted calls, %d kill points run, %d failures", seed,
-          callCount, int(points.size()), int(failures.size()));
+    qInfo("seed %u: the %s makes %d counted calls, %d kill points run, %d failures", seed,
+          qPrintable(operation), callCount, int(points.size()), int(failures.size()));
     if (!failures.isEmpty())
         QFAIL(qPrintable(reportFailures(failures, int(points.size()))));
 #endif

@@ -47,6 +47,17 @@ void ResultWordingTest::statusSummary_data()
     QTest::newRow("everything counted") << "Adding" << 1 << 2 << 3 << false << false
                                         << "Foo added. [1 files added, 2 files failed, "
                                            "3 files missing]";
+    QTest::newRow("clean repair") << "Repairing" << 5 << 0 << 0 << false << false
+                                  << "Foo repaired.";
+    QTest::newRow("repair with a failure") << "Repairing" << 5 << 1 << 0 << false << false
+                                           << "Foo repaired. [5 files repaired, 1 files failed]";
+    QTest::newRow("check clean") << "Checking" << 7 << 0 << 0 << false << false
+                                 << "Foo matches its records.";
+    QTest::newRow("check with differences")
+        << "Checking" << 2 << 4 << 2 << false << false
+        << "Foo differs from its records. [2 files as mounted, 4 files changed, 2 files missing]";
+    QTest::newRow("check aborted")
+        << "Checking" << 2 << 0 << 0 << true << false << "Checking Foo: aborted.";
 }
 
 void ResultWordingTest::statusSummary()

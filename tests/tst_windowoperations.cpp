@@ -33,7 +33,7 @@ private slots:
     void commandsActOnlyOnAHighlightedRow();
     void aSettingsFileThatCannotBeSavedStopsTheCommand();
     void recordsOfAnUnsavedMountAreNeverForgotten();
-    void checkComparesTheMountOneOperationAtATime();
+    void checkAndRepairOneMountOperationAtATime();
 
 private:
     static QAction *listMountAction(Window &w)
@@ -367,7 +367,7 @@ void WindowOperationsTest::recordsOfAnUnsavedMountAreNeverForgotten()
     }
 }
 
-void WindowOperationsTest::checkComparesTheMountOneOperationAtATime()
+void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
 {
     RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
@@ -375,8 +375,10 @@ void WindowOperationsTest::checkComparesTheMountOneOperationAtATime()
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
     Window w(app);
     QAction *check = w.action("actionCheckMount");
+    QAction *repair = w.action("actionRepairMount");
     QCOMPARE(check->text(), QString("&Check Mounted Mod"));
-    QVERIFY(!check->isEnabled()); // nothing mounted
+    QCOMPARE(repair->text(), QString("&Repair Mounted Mod"));
+    QVERIFY(!check->isEnabled() && !repair->isEnabled()); // nothing mounted
     QTRY_VERIFY(w.shown("Foo"));
     w.select("Foo");
     QTest::mouseClick(w.toggle, Qt::LeftButton);
@@ -388,7 +390,7 @@ void WindowOperationsTest::checkComparesTheMountOneOperationAtATime()
     check->trigger();
     QVERIFY(gate->waitUntilHeld());
     QCOMPARE(w.status->text(), QString("Checking Foo..."));
-    QVERIFY(!check->isEnabled());
+    QVERIFY(!check->isEnabled() && !repair->isEnabled());
     QVERIFY(!w.toggle->isEnabled());
     // Closing the window asks first, as for a mount.
     ModalAnswerer answers;
@@ -423,6 +425,18 @@ void WindowOperationsTest::checkComparesTheMountOneOperationAtATime()
     QVERIFY(!w.toggle->isEnabled()); // until the finished dialog is dismissed
     QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
     QTRY_VERIFY(check->isEnabled() && w.toggle->isEnabled());
+
+    // Repair puts the link back, clears the mount's warnings, and the check agrees.
+    w.window.configStore()->set("MountedError", "Mounting failed: 1 files mounted");
+    repair->trigger();
+    QTRY_COMPARE(w.status->text(), QString("Foo repaired."));
+    QCOMPARE(Tree::linkTarget(app.box.game("Maps/new.w3x")),
+             app.box.modDir("Foo") + "/Maps/new.w3x");
+    QVERIFY(!app.config().contains("MountedError"));
+    QVERIFY(app.config().contains("Mounted=Foo\n"));
+    QTRY_VERIFY(check->isEnabled());
+    check->trigger();
+    QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
 }
 
 QTEST_MAIN(WindowOperationsTest)

@@ -22,6 +22,20 @@ QString counts(const ActionWords &words, int done, int failed, int missing)
     return text;
 }
 
+// Whether the game folder still holds what the records say.
+QString checkSummary(const QString &modName, int done, int failed, int missing, bool aborted)
+{
+    if (aborted)
+        return QStringLiteral("Checking ") + modName + QStringLiteral(": aborted.");
+    if (!OutcomeCounts{done, failed, missing}.hasProblems())
+        return modName + QStringLiteral(" matches its records.");
+    return modName + QStringLiteral(" differs from its records. [") +
+           QStringLiteral("%0 files as mounted, %1 files changed, %2 files missing]")
+               .arg(done)
+               .arg(failed)
+               .arg(missing);
+}
+
 } // namespace
 
 ActionWords actionWords(const QString &action)
@@ -43,6 +57,8 @@ ActionWords actionWords(const QString &action)
 QString statusSummary(const QString &action, const QString &modName, int done, int failed,
                       int missing, bool aborted, bool forced)
 {
+    if (action == QLatin1String("Checking"))
+        return checkSummary(modName, done, failed, missing, aborted);
     const ActionWords words = actionWords(action);
     const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
     const bool unmounting = action == QLatin1String("Unmounting");
@@ -62,19 +78,6 @@ QString statusSummary(const QString &action, const QString &modName, int done, i
         return QStringLiteral("No files to ") + words.cAction + QLatin1Char('.');
     }
     return head + QStringLiteral(" [") + counts(words, done, failed, missing) + QLatin1Char(']');
-}
-
-QString checkSummary(const QString &modName, int done, int failed, int missing, bool aborted)
-{
-    if (aborted)
-        return QStringLiteral("Checking ") + modName + QStringLiteral(": aborted.");
-    if (!OutcomeCounts{done, failed, missing}.hasProblems())
-        return modName + QStringLiteral(" matches its records.");
-    return modName + QStringLiteral(" differs from its records. [") +
-           QStringLiteral("%0 files as mounted, %1 files changed, %2 files missing]")
-               .arg(done)
-               .arg(failed)
-               .arg(missing);
 }
 
 std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted)

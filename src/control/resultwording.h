@@ -22,9 +22,6 @@ ActionWords actionWords(const QString &action);
 QString statusSummary(const QString &action, const QString &modName, int done, int failed,
                       int missing, bool aborted, bool forced);
 
-// The end of a check: whether the game folder still holds what the records say.
-QString checkSummary(const QString &modName, int done, int failed, int missing, bool aborted);
-
 // One record for a result that was aborted or had problems, as UTF-8.
 std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted);
 

@@ -63,7 +63,9 @@ void MainWindow::checkModReady(const QString &modName, int done, int failed, int
     if (closeIfQuitting())
         return;
     // Nothing changed on disk or in the settings: the list stays as it is.
-    refresh(ResultWording::checkSummary(modName, done, failed, missing, aborted), QString(), false);
+    refresh(ResultWording::statusSummary(QStringLiteral("Checking"), modName, done, failed,
+                                         missing, aborted, false),
+            QString(), false);
 }
 
 void MainWindow::repairModReady(const QString &modName, int done, int failed, int missing,
