@@ -29,6 +29,7 @@ private slots:
     void init() { RUNEMOUNT_NEEDS_LINKS(); }
 
     void mountFoldsDescendsAndBacksUp();
+    void namesMatchAsTheGameMatchesThem();
     void emptyOrMissingModRecordsNothing();
     void repeatedRootTextInAPathIsKept();
     void entryThatCannotBeOneRecordLineIsNotPlaced();
@@ -109,6 +110,53 @@ void MountTest::mountFoldsDescendsAndBacksUp()
     QVERIFY(!log.progress.contains("Scripts/x.j"));
     for (const QString &text : log.progress)
         QVERIFY2(!text.startsWith('/'), qPrintable(text));
+}
+
+void MountTest::namesMatchAsTheGameMatchesThem()
+{
+#ifdef Q_OS_WIN
+    RUNEMOUNT_SKIP("Windows itself matches names regardless of case");
+#else
+    Sandbox box;
+    QVERIFY(box.isValid());
+    QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "game units"));
+    QVERIFY(Tree::file(box.game("War3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.game("Maps/x.TXT.OXDBACKUP"), "named like a backup"));
+    QVERIFY(Tree::file(box.game("Maps/X.txt"), "game x"));
+    const QString mod = box.modDir("Foo");
+    for (const char *entry :
+         {"units/unitdata.slk", "units/New.txt", "war3.MPQ", "maps/x.txt", "a.txt", "A.TXT"})
+        QVERIFY(Tree::file(mod + "/" + entry, entry));
+    const auto before = Tree::snapshot(box.gameDir);
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    // The game's own names: no folder "units" beside "Units", the game's file set aside.
+    QCOMPARE(log.counts(), QString("5/1/0"));
+    QCOMPARE(log.errors.size(), 1);
+    QVERIFY2(log.errors[0] == "Another entry of the mod has the same name: " + mod + "/A.TXT" ||
+                 log.errors[0] == "Another entry of the mod has the same name: " + mod + "/a.txt",
+             qPrintable(log.errors[0]));
+    QStringList names = entryNames(box.gameDir);
+    QVERIFY(names.removeOne("a.txt") != names.removeOne("A.TXT"));
+    QCOMPARE(names, (QStringList{"Maps", "Units", "War3.mpq", "War3.mpq.oxdbackup"}));
+    QCOMPARE(Tree::linkTarget(box.game("Units/UnitData.slk")), mod + "/units/unitdata.slk");
+    QCOMPARE(Tree::linkTarget(box.game("Units/New.txt")), mod + "/units/New.txt");
+    QCOMPARE(Tree::linkTarget(box.game("War3.mpq")), mod + "/war3.MPQ");
+    QCOMPARE(readFile(box.game("Units/UnitData.slk.oxdbackup")), QByteArray("game units"));
+    // A backup name never equals an existing name regardless of case.
+    QCOMPARE(readFile(box.game("Maps/X.txt.oxdbackup2")), QByteArray("game x"));
+    QCOMPARE(Tree::linkTarget(box.game("Maps/X.txt")), mod + "/maps/x.txt");
+    QVERIFY(box.outFiles().contains(box.game("Units/UnitData.slk").toUtf8()));
+    QVERIFY(!box.outFiles().contains("/units/"));
+
+    // The records carry the game's names, so the unmount gives back the exact ones.
+    log.clear();
+    worker->unmountModWorker(false);
+    QCOMPARE(log.errors, QStringList());
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+#endif
 }
 
 void MountTest::emptyOrMissingModRecordsNothing()

@@ -48,7 +48,7 @@ OutcomeCounts MountCheck::run(const QString &outFilesPath, const QString &backup
         if (!backups.line.empty())
             counts.add(checkBackup(trusted, fromUtf8(backups.line)));
     if (!aborted)
-        checkModFolder(modFolder, counts);
+        checkModFolder(modFolder, gameFolder, counts);
     return counts;
 }
 
@@ -89,20 +89,22 @@ FileOutcome MountCheck::checkBackup(RecordedPathCheck &trusted, const QString &p
     return Missing;
 }
 
-void MountCheck::checkModFolder(const QString &folder, OutcomeCounts &counts)
+void MountCheck::checkModFolder(const QString &folder, const QString &gameFolderOfIt,
+                                OutcomeCounts &counts)
 {
     // Listed as a mount lists the mod: hidden entries are never placed.
     QDirIterator listing(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
     while (!aborted && listing.hasNext()) {
         const QString source = listing.next();
-        // The path a mount gives it.
-        const QString target = gameFolder + QLatin1Char('/') + source.mid(modFolder.size() + 1);
+        // The path a mount gives it, in the game's spelling.
+        const QString target =
+            gameFolderOfIt + QLatin1Char('/') + names.spelling(gameFolderOfIt, listing.fileName());
         if (placed.contains(key(target)))
             continue;
         // A mount links the mod's entries one by one inside a real game folder (a mod file
         // there has none, so nothing of it is placed).
         if (kindOf(target) == Kind::Folder) {
-            checkModFolder(source, counts);
+            checkModFolder(source, target, counts);
             continue;
         }
         report(QStringLiteral("Not mounted: ") + source, true);

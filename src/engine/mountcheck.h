@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "gamenames.h"
 
 #include <QSet>
 #include <QString>
@@ -28,7 +29,8 @@ private:
     FileOutcome checkPlaced(RecordedPathCheck &trusted, const QString &path);
     FileOutcome checkBackup(RecordedPathCheck &trusted, const QString &path);
     // Entries of the mod that a mount would place and the records do not list.
-    void checkModFolder(const QString &folder, OutcomeCounts &counts);
+    void checkModFolder(const QString &folder, const QString &gameFolderOfIt,
+                        OutcomeCounts &counts);
 
     const QString gameFolder;
     const QString modFolder;
@@ -36,4 +38,5 @@ private:
     const std::atomic<bool> &aborted;
     // Recorded link paths, compared as the game compares names: regardless of case.
     QSet<QString> placed;
+    GameNames names;
 };

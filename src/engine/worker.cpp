@@ -4,6 +4,7 @@
 #include "configstore.h"
 #include "entrycalls.h"
 #include "fileentry.h"
+#include "gamenames.h"
 #include "linereader.h"
 #include "mountcheck.h"
 #include "pathnames.h"
@@ -130,28 +131,41 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
     while (listing.hasNext()) {
         const QString sourcePath = listing.next();
         const QString relative = relativeTo(sourcePath, modRoot);
-        const QString target = gameFolder + QLatin1Char('/') + relative;
-        if (!alreadyPlaced.isEmpty() && alreadyPlaced.contains(target.toCaseFolded()))
+        // The game's own spelling: the game matches names regardless of case.
+        const QString targetName = gameNames.spelling(gameFolder, listing.fileName());
+        const QString target = gameFolder + QLatin1Char('/') + targetName;
+        const QString targetKey = target.toCaseFolded();
+        if (!alreadyPlaced.isEmpty() && alreadyPlaced.contains(targetKey))
             continue;
         emit status(relative, false);
         if (!PathNames::fitsOnOneLine(target)) {
-            // A record holds one path per line: it could not be put on record, so it is not placed
-            // at all.
+            // A record holds one path per line: it could not be put on record, so it is not
+            // placed at all.
             emit status(failedText(sourcePath, Link), true);
+            counts.add(Failed);
+        } else if (placedNow.contains(targetKey)) {
+            // Two entries of the mod that differ only in case: the game sees one name.
+            emit status(QStringLiteral("Another entry of the mod has the same name: ") + sourcePath,
+                        true);
             counts.add(Failed);
         } else {
             const Kind targetKind = kindOf(target);
             if (targetKind == Kind::Folder) {
                 // The game has a real folder here: link the mod's entries one by one inside it.
-                counts += mountFolder(sourcePath, gameFolder);
+                counts += mountFolder(sourcePath, target);
             } else if (linksRefused) {
                 counts.add(Failed);
             } else {
                 Placement recorded;
                 recorded.record = true;
-                counts.add(
+                const FileOutcome outcome =
                     placeKnown(sourceFrom(listing.fileInfo()), target, targetKind, Link, recorded)
-                        .outcome);
+                        .outcome;
+                if (outcome == Done) {
+                    placedNow.insert(targetKey);
+                    gameNames.add(gameFolder, targetName);
+                }
+                counts.add(outcome);
             }
         }
         if (aborted)
@@ -210,7 +224,10 @@ bool Worker::setAside(const QString &target, const QString &source, const Placem
 {
     // Every change of the game folder is on record before it is made, so that it can be undone
     // even if this process dies right after making it.
-    const QString candidate = BackupName::forTarget(target);
+    const QString candidate =
+        BackupName::forTarget(target, [this](const QString &folder, const QString &name) {
+            return gameNames.taken(folder, name);
+        });
     if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
         reportUnrecordable(backupFilesStream, source);
         return false;
@@ -223,6 +240,8 @@ bool Worker::setAside(const QString &target, const QString &source, const Placem
                     true);
         return false;
     }
+    const int slash = candidate.lastIndexOf(QLatin1Char('/'));
+    gameNames.add(candidate.left(slash), candidate.mid(slash + 1));
     *backupPath = candidate;
     return true;
 }

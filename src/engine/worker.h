@@ -2,6 +2,7 @@
 
 #include "fileentry.h"
 #include "fileoutcome.h"
+#include "gamenames.h"
 #include "recordfile.h"
 #include "unmountjournal.h"
 
@@ -139,4 +140,8 @@ private:
     bool linksRefused = false;
     // Link paths already on record (case-folded), which a repair's walk of the mod passes by.
     QSet<QString> alreadyPlaced;
+    // Link paths placed by this run (case-folded): a second entry of the mod that the game sees
+    // under the same name is not placed.
+    QSet<QString> placedNow;
+    GameNames gameNames;
 };
