@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <unordered_map>
 #include <vector>
 
 namespace bench::floorops
@@ -33,6 +35,28 @@ bool isFolder(const dirent *entry, const std::string &path)
     return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::string folded(const char *name)
+{
+    std::string text(name);
+    for (char &c : text)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The names in a game folder by their case-folded form: the game matches names regardless of
+// case, so the mount uses the game's spelling. One listing per folder the mount visits.
+std::unordered_map<std::string, std::string> listByFoldedName(const std::string &folder)
+{
+    std::unordered_map<std::string, std::string> names;
+    if (DIR *dir = ::opendir(folder.c_str())) {
+        while (const dirent *entry = ::readdir(dir))
+            if (!isDot(entry->d_name))
+                names.emplace(folded(entry->d_name), entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
 void mountFolder(const std::string &modFolder, const std::string &gameFolder, int outFd,
                  int backupFd, MountCounts &counts)
 {
@@ -41,31 +65,38 @@ void mountFolder(const std::string &modFolder, const std::string &gameFolder, in
         ++counts.failed;
         return;
     }
+    std::unordered_map<std::string, std::string> gameNames = listByFoldedName(gameFolder);
     while (const dirent *entry = ::readdir(dir)) {
         if (isDot(entry->d_name))
             continue;
         const std::string source = modFolder + '/' + entry->d_name;
-        const std::string target = gameFolder + '/' + entry->d_name;
+        const auto spelt = gameNames.find(folded(entry->d_name));
+        const std::string name = spelt == gameNames.end() ? entry->d_name : spelt->second;
+        const std::string target = gameFolder + '/' + name;
         struct stat info;
-        const bool taken = ::lstat(target.c_str(), &info) == 0;
+        const bool taken = spelt != gameNames.end() && ::lstat(target.c_str(), &info) == 0;
         if (taken && S_ISDIR(info.st_mode)) {
             mountFolder(source, target, outFd, backupFd, counts);
             continue;
         }
         if (taken) {
-            std::string backup = target + ".oxdbackup";
-            for (int n = 2; ::lstat(backup.c_str(), &info) == 0; ++n)
-                backup = target + ".oxdbackup" + std::to_string(n);
-            if (!writeLine(backupFd, backup) || ::rename(target.c_str(), backup.c_str()) != 0) {
+            std::string backup = name + ".oxdbackup";
+            for (int n = 2; gameNames.count(folded(backup.c_str())) > 0; ++n)
+                backup = name + ".oxdbackup" + std::to_string(n);
+            const std::string backupPath = gameFolder + '/' + backup;
+            if (!writeLine(backupFd, backupPath) ||
+                ::rename(target.c_str(), backupPath.c_str()) != 0) {
                 ++counts.failed;
                 continue;
             }
+            gameNames.emplace(folded(backup.c_str()), backup);
             ++counts.backups;
         }
         if (!writeLine(outFd, target) || ::symlink(source.c_str(), target.c_str()) != 0) {
             ++counts.failed;
             continue;
         }
+        gameNames.emplace(folded(name.c_str()), name);
         ++counts.links;
     }
     ::closedir(dir);

@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace bench
@@ -151,6 +153,25 @@ void writeFile(const std::string &path, size_t size)
     ::close(fd);
 }
 
+// Mods are made on Windows, where letter case does not matter: about a fifth of the names the
+// game shares with the mod are spelt in capitals on the game's side ("ART/group03/F0007.DAT"
+// for the mod's "art/group03/f0007.dat"), and the mount has to find them all the same.
+std::string gameSpelling(const std::string &relative)
+{
+    std::string spelt;
+    size_t start = 0;
+    while (start <= relative.size()) {
+        const size_t slash = std::min(relative.find('/', start), relative.size());
+        std::string part = relative.substr(start, slash - start);
+        if (mix(uint32_t(std::hash<std::string>()(part))) % 5U == 0)
+            for (char &c : part)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+        spelt += (start == 0 ? "" : "/") + part;
+        start = slash + 1;
+    }
+    return spelt;
+}
+
 void writeModTree(const Shape &shape, const std::string &root)
 {
     makeFolders(root);
@@ -230,13 +251,13 @@ void writeGameTree(const Shape &shape, const std::string &root, bool withConflic
 {
     makeFolders(root);
     for (const std::string &folder : shape.gameFolders)
-        makeFolder(root + '/' + folder);
+        makeFolder(root + '/' + gameSpelling(folder));
     for (const std::string &file : shape.gameOnlyFiles)
-        writeFile(root + '/' + file, 100);
+        writeFile(root + '/' + gameSpelling(file), 100);
     if (withConflicts)
         for (const ModFile &file : shape.modFiles)
             if (file.conflict)
-                writeFile(root + '/' + file.relative, 10 + file.size % 100);
+                writeFile(root + '/' + gameSpelling(file.relative), 10 + file.size % 100);
 }
 
 TreeCount countTree(const std::string &path)
