@@ -151,6 +151,17 @@ void MountTest::namesMatchAsTheGameMatchesThem()
     QVERIFY(box.outFiles().contains(box.game("Units/UnitData.slk").toUtf8()));
     QVERIFY(!box.outFiles().contains("/units/"));
 
+    // A check and a repair find the mod's entries behind the game's names.
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.errors, QStringList());
+    QCOMPARE(log.counts(), QString("8/0/0")); // five links, three backups
+    const auto mounted = Tree::snapshot(box.gameDir);
+    log.clear();
+    worker->repairModWorker();
+    QCOMPARE(log.counts(), QString("5/0/0"));
+    QCOMPARE(Tree::difference(mounted, Tree::snapshot(box.gameDir)), QString());
+
     // The records carry the game's names, so the unmount gives back the exact ones.
     log.clear();
     worker->unmountModWorker(false);

@@ -64,7 +64,7 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &p
         report(QStringLiteral("Missing file: ") + path, true);
         return Missing;
     }
-    const QString modEntry = PlacedLink::modEntry(path, gameFolder, modFolder);
+    const QString modEntry = PlacedLink::modEntry(path, gameFolder, modFolder, modNames);
     if (kind != Kind::Link || !PlacedLink::leadsTo(path, modEntry)) {
         report(QStringLiteral("Replaced by another entry: ") + path, true);
         return Failed;

@@ -38,5 +38,6 @@ private:
     const std::atomic<bool> &aborted;
     // Recorded link paths, compared as the game compares names: regardless of case.
     QSet<QString> placed;
-    GameNames names;
+    GameNames names;    // of the game's folders
+    GameNames modNames; // of the mod's: a link's name has the game's spelling
 };

@@ -1,19 +1,24 @@
 #include "placedlink.h"
 
 #include "fileentry.h"
+#include "gamenames.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 namespace PlacedLink
 {
 
-QString modEntry(const QString &placedPath, const QString &gameFolder, const QString &modFolder)
+QString modEntry(const QString &placedPath, const QString &gameFolder, const QString &modFolder,
+                 GameNames &modNames)
 {
     // A game folder typed with a slash too many wrote its lines with a doubled one.
-    QString relative = placedPath.mid(gameFolder.size());
-    while (relative.startsWith(QLatin1Char('/')))
-        relative.remove(0, 1);
-    return modFolder + QLatin1Char('/') + relative;
+    const QStringList parts =
+        placedPath.mid(gameFolder.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString entry = modFolder;
+    for (const QString &part : parts)
+        entry += QLatin1Char('/') + modNames.spelling(entry, part);
+    return entry;
 }
 
 bool leadsTo(const QString &path, const QString &target)

@@ -3,6 +3,7 @@
 #include "worker.h"
 
 #include "backupname.h"
+#include "gamenames.h"
 #include "placedlink.h"
 #include "recordedpathcheck.h"
 #include "utf8.h"
@@ -32,6 +33,7 @@ OutcomeCounts Worker::repairRecordedLinks()
 {
     OutcomeCounts counts;
     RecordedPathCheck trusted(gamePath);
+    GameNames modNames; // a link's name has the game's spelling, its mod entry the mod's
     const Record placed = readRecord(outFilesPath);
     const Record backups = readRecord(backupFilesPath);
     QSet<QString> placedPaths;
@@ -59,7 +61,8 @@ OutcomeCounts Worker::repairRecordedLinks()
             continue;
         }
         alreadyPlaced.insert(path.toCaseFolded());
-        const SourceEntry source = sourceAt(PlacedLink::modEntry(path, gamePath, modFolder()));
+        const SourceEntry source =
+            sourceAt(PlacedLink::modEntry(path, gamePath, modFolder(), modNames));
         const bool ours = PlacedLink::leadsTo(path, source.path);
         if (source.kind == Kind::None) {
             // Gone from the mod: its link goes, then its line, and the game's own entry comes
