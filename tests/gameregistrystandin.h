@@ -23,6 +23,12 @@ std::int64_t gameDword(const std::wstring &name);
 bool hasGameKey();
 void setProgramFilesX86(const std::u16string &value); // empty: no entry
 void setWritesFail(bool fail);                        // as if access were denied
+// As if a Wine server held the registry: the window must not wait for its calls. Off Windows
+// only (unusableReason says so elsewhere).
+void setThroughWine(bool throughWine);
+// While held, every read and write waits; `callsHeld` tells how many do now.
+void holdCalls(bool hold);
+int callsHeld();
 
 } // namespace GameRegistryStandIn
 

@@ -25,7 +25,12 @@ std::string unusableReason()
 
 void reset()
 {
-    withContents([](Registry &registry) { registry = Registry(); });
+    withContents([](Registry &registry) {
+        const int held = registry.callsHeld;
+        registry = Registry();
+        registry.callsHeld = held;
+    });
+    GameRegistryContents::callsReleased().notify_all();
 }
 
 void createGameKey()
@@ -82,6 +87,22 @@ void setProgramFilesX86(const std::u16string &value)
 void setWritesFail(bool fail)
 {
     withContents([&](Registry &registry) { registry.writesFail = fail; });
+}
+
+void setThroughWine(bool throughWine)
+{
+    withContents([&](Registry &registry) { registry.throughWine = throughWine; });
+}
+
+void holdCalls(bool hold)
+{
+    withContents([&](Registry &registry) { registry.holdCalls = hold; });
+    GameRegistryContents::callsReleased().notify_all();
+}
+
+int callsHeld()
+{
+    return withContents([](const Registry &registry) { return registry.callsHeld; });
 }
 
 } // namespace GameRegistryStandIn

@@ -169,4 +169,14 @@ void setWritesFail(bool fail)
     setKeyAccess(fail);
 }
 
+// Windows' registry never waits for another process: nothing to play here.
+void setThroughWine(bool) {}
+
+void holdCalls(bool) {}
+
+int callsHeld()
+{
+    return 0;
+}
+
 } // namespace GameRegistryStandIn

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include <memory>
@@ -33,6 +34,7 @@ private slots:
 
     void optionsFollowTheRegistryAndSwitchTheIcons();
     void refusedWritesShowErrorsAndSetTheBoxesBack();
+    void theWindowNeverWaitsForWine();
     void launchStartsTheGameOrSaysWhyNot();
     void aboutIsOneFixedModelessDialog();
 };
@@ -140,6 +142,60 @@ void GameOptionsTest::refusedWritesShowErrorsAndSetTheBoxesBack()
     QCOMPARE(w.status->text(), QString("Runemount refreshed."));
     QVERIFY(!answers.done());
     QVERIFY(!GameRegistryStandIn::hasGameKey());
+}
+
+void GameOptionsTest::theWindowNeverWaitsForWine()
+{
+#ifdef Q_OS_WIN
+    RUNEMOUNT_SKIP("Windows' registry never waits for another process");
+#else
+    // As with a Wine server holding the prefix's registry: each call may take a second.
+    GameRegistryStandIn::setThroughWine(true);
+    AppFolder app;
+    Window w(app);
+    auto *allow = w.window.findChild<QCheckBox *>("allowFilesCbx");
+    auto *expansion = w.window.findChild<QCheckBox *>("gameVersionCbx");
+    auto *refresh = w.window.findChild<QPushButton *>("refreshBtn");
+    QTRY_VERIFY(allow->isEnabled() && expansion->isEnabled());
+
+    // Refresh ends at once; the box shows what was last read and cannot be switched until
+    // Wine has answered.
+    GameRegistryStandIn::setGameDword(L"Preferred Game Version", 1);
+    GameRegistryStandIn::holdCalls(true);
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    QCOMPARE(w.status->text(), QString("Runemount refreshed."));
+    QVERIFY(!expansion->isEnabled() && !expansion->isChecked());
+    QTRY_COMPARE(GameRegistryStandIn::callsHeld(), 1);
+    QTest::mouseClick(expansion, Qt::LeftButton);
+    QVERIFY(!expansion->isChecked());
+    GameRegistryStandIn::holdCalls(false);
+    QTRY_VERIFY(expansion->isEnabled() && expansion->isChecked());
+
+    // A write: its status comes once Wine has done it.
+    QTRY_VERIFY(allow->isEnabled());
+    GameRegistryStandIn::holdCalls(true);
+    QTest::mouseClick(allow, Qt::LeftButton);
+    QVERIFY(!allow->isEnabled());
+    QTRY_COMPARE(GameRegistryStandIn::callsHeld(), 1);
+    QVERIFY(w.status->text() != "Allow Local Files enabled.");
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Allow Local Files"), 0);
+    GameRegistryStandIn::holdCalls(false);
+    QTRY_COMPARE(w.status->text(), QString("Allow Local Files enabled."));
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Allow Local Files"), 1);
+    QTRY_VERIFY(allow->isEnabled() && allow->isChecked());
+
+    // A write Wine refuses: the error box, and the box set back from what is stored.
+    GameRegistryStandIn::setWritesFail(true);
+    ModalAnswerer answers;
+    answers.pressInMessageBox("OK");
+    answers.pressInMessageBox("OK");
+    QTest::mouseClick(allow, Qt::LeftButton);
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts.first(), QString("Failed to set Allow Local Files."));
+    QTRY_VERIFY(allow->isEnabled() && allow->isChecked());
+    GameRegistryStandIn::setWritesFail(false);
+    GameRegistryStandIn::setThroughWine(false);
+#endif
 }
 
 void GameOptionsTest::launchStartsTheGameOrSaysWhyNot()

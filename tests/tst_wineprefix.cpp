@@ -256,13 +256,17 @@ void WinePrefixTest::writeWithTheServerStoppedIsWhatWineReads()
 
 void WinePrefixTest::writeWhileTheServerRunsSurvivesItsSave()
 {
+    QVERIFY(!gameOptionsWaitForWine()); // the files are read in microseconds
     runWine(wineserver, {"-p"});
     QTRY_VERIFY_WITH_TIMEOUT(WinePrefix(prefix).serverRunning(), 30000);
+    // Every call goes through Wine now, which the window must not wait for.
+    QVERIFY(gameOptionsWaitForWine());
     QVERIFY(writeGameDword(L"Preferred Game Version", 1));
     QCOMPARE(readGameValue(L"Preferred Game Version", GameValueKind::Number), std::string("1"));
     // The file is the server's business now; what it saves at its end holds the new value.
     stopServer();
     QVERIFY(!WinePrefix(prefix).serverRunning());
+    QVERIFY(!gameOptionsWaitForWine());
     QVERIFY(readFile(prefix + "/user.reg").contains("\"Preferred Game Version\"=dword:00000001"));
     QCOMPARE(readGameValue(L"Preferred Game Version", GameValueKind::Number), std::string("1"));
 }

@@ -21,6 +21,12 @@ constexpr std::size_t maxGameTextUnits = 511;
 // or the write fails.
 bool writeGameDword(const std::wstring &name, std::uint32_t value);
 
+// Reading or writing the game's options waits for another process (off Windows: Wine's `reg`,
+// while a Wine server runs for the prefix and holds its registry), up to `gameCallLimitMs`: such
+// calls belong off the window's thread. Where false they cost no more than a file read.
+bool gameOptionsWaitForWine();
+constexpr int gameCallLimitMs = 20000;
+
 // The system's Program Files (x86) folder as UTF-8 (off Windows, as the path it names here), or
 // the empty text.
 std::string readProgramFilesX86();

@@ -21,10 +21,27 @@ Registry &contents()
     return registry;
 }
 
+std::condition_variable &callsReleased()
+{
+    static std::condition_variable released;
+    return released;
+}
+
 namespace
 {
+
 std::atomic<bool> chosen{false};
+
+// Holds a read or write while a test asks for it, as a busy Wine server would.
+void waitWhileHeld(std::unique_lock<std::mutex> &lock)
+{
+    Registry &registry = GameRegistryContents::contents();
+    ++registry.callsHeld;
+    callsReleased().wait(lock, [&registry] { return !registry.holdCalls; });
+    --registry.callsHeld;
 }
+
+} // namespace
 
 void chooseStandIn(bool choose)
 {
@@ -38,7 +55,8 @@ bool standInChosen()
 
 std::string readGameValue(const std::wstring &name, GameValueKind kind)
 {
-    std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
+    std::unique_lock<std::mutex> lock(GameRegistryContents::mutex());
+    waitWhileHeld(lock);
     const Registry &registry = GameRegistryContents::contents();
     if (!registry.gameKey)
         return std::string();
@@ -54,7 +72,8 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
 
 bool writeGameDword(const std::wstring &name, std::uint32_t value)
 {
-    std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
+    std::unique_lock<std::mutex> lock(GameRegistryContents::mutex());
+    waitWhileHeld(lock);
     Registry &registry = GameRegistryContents::contents();
     if (!registry.gameKey || registry.writesFail)
         return false;
@@ -69,6 +88,12 @@ std::string readProgramFilesX86()
     if (programFiles.size() > maxGameTextUnits)
         return std::string();
     return narrowText(programFiles);
+}
+
+bool waitsForWine()
+{
+    std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
+    return GameRegistryContents::contents().throughWine;
 }
 
 } // namespace GameRegistryContents

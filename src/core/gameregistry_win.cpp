@@ -95,3 +95,8 @@ std::string readProgramFilesX86()
 }
 
 void useGameFolder(const std::string &) {}
+
+bool gameOptionsWaitForWine()
+{
+    return false; // the registry answers in microseconds
+}

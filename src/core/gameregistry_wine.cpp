@@ -15,9 +15,6 @@
 namespace
 {
 
-// A stuck Wine must not hang the window for long.
-constexpr int wineMilliseconds = 20000;
-
 const QString gameKey = QStringLiteral("Software\\Blizzard Entertainment\\Warcraft III");
 const QString gameKeyForReg =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Blizzard Entertainment\\Warcraft III");
@@ -76,7 +73,7 @@ bool runReg(const WinePrefix &prefix, const QStringList &arguments, QByteArray *
     environment.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     reg.setProcessEnvironment(environment);
     reg.start(wine, QStringList{QStringLiteral("reg")} + arguments);
-    if (!reg.waitForFinished(wineMilliseconds)) {
+    if (!reg.waitForFinished(gameCallLimitMs)) {
         reg.kill();
         reg.waitForFinished();
         return false;
@@ -178,6 +175,14 @@ bool writeGameDword(const std::wstring &name, std::uint32_t value)
     // A running server keeps the registry in memory and would write over the file.
     return prefix.serverRunning() ? writeThroughServer(prefix, fromWide(name), value)
                                   : writeFile(prefix, fromWide(name), value);
+}
+
+bool gameOptionsWaitForWine()
+{
+    if (GameRegistryContents::standInChosen())
+        return GameRegistryContents::waitsForWine();
+    const WinePrefix prefix = currentPrefix();
+    return prefix.exists() && prefix.serverRunning() && !WinePrefix::wineProgram().isEmpty();
 }
 
 std::string readProgramFilesX86()

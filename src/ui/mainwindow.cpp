@@ -2,6 +2,7 @@
 
 #include "configstore.h"
 #include "controller.h"
+#include "gameoptioncalls.h"
 #include "labelheight.h"
 #include "mountstate.h"
 #include "resultwording.h"
@@ -34,6 +35,9 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 {
     ui->setupUi(this);
     scans = new ScanQueue(this, config.get(), this);
+    optionCalls = new GameOptionCalls(this);
+    connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
+    connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);
     connect(scans, &ScanQueue::scanModUpdate, this, &MainWindow::scanModUpdate);
     // Only the disabled look carries the picture: the list is disabled while a mod is mounted.
     warningIcon.addPixmap(QPixmap(QStringLiteral(":/icons/warning.png")), QIcon::Disabled,
@@ -83,6 +87,8 @@ MainWindow::~MainWindow()
     // No Worker reads the store, but every operation's thread ends with the window all the same.
     abortRunningOperations();
     releaseOperations();
+    // Before the boxes go: a call under way ends within its time limit.
+    delete optionCalls;
     delete ui;
 }
 

@@ -11,6 +11,8 @@
 
 class ConfigStore;
 class Controller;
+class GameOptionCalls;
+class QCheckBox;
 class MountState;
 class ScanQueue;
 class QAction;
@@ -88,9 +90,21 @@ private:
     bool modSelected();
     void readAllowFiles();
     void readGameVersion();
-    void readOption(const wchar_t *valueName, class QCheckBox *box, const QString &failure);
-    void writeOption(const wchar_t *valueName, class QCheckBox *box, const QString &name,
-                     const QString &failure, void (MainWindow::*reread)());
+    // One of the game's two options: its registry value, its box and its texts.
+    struct GameOption {
+        QString valueName;
+        QCheckBox *box;
+        QString label;
+        QString readFailure;
+        QString writeFailure;
+        void (MainWindow::*reread)();
+    };
+    GameOption option(const QString &valueName) const;
+    void readOption(const GameOption &read);
+    void optionRead(const QString &valueName, const QString &value);
+    void showOption(const GameOption &read, const QString &value);
+    void writeOption(const GameOption &written);
+    void optionWritten(const QString &valueName, bool on, bool stored);
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
     // Rebuilds the rows from the mods folder and starts their scans; returns the row of
@@ -141,6 +155,7 @@ private:
     QIcon warningIcon;
     std::unique_ptr<ConfigStore> config;
     ScanQueue *scans = nullptr;
+    GameOptionCalls *optionCalls = nullptr; // for when each call waits for Wine
     bool listTidyPending = false;
     int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
     QAction *mountAction = nullptr; // the list's "Mount"

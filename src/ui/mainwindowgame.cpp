@@ -4,8 +4,10 @@
 
 #include "configstore.h"
 #include "gamelauncher.h"
+#include "gameoptioncalls.h"
 #include "gameregistry.h"
 #include "ui_mainwindow.h"
+#include "utf8.h"
 
 #include <QSignalBlocker>
 
@@ -43,58 +45,102 @@ void MainWindow::updateLaunchIcons()
     ui->editorBtn->setIcon(modActive ? worldEditModIcon : worldEditIcon);
 }
 
+MainWindow::GameOption MainWindow::option(const QString &valueName) const
+{
+    if (valueName == QLatin1String("Allow Local Files"))
+        return {valueName,
+                ui->allowFilesCbx,
+                tr("Allow Local Files"),
+                tr("Failed to get Allow Local Files setting."),
+                tr("Failed to set Allow Local Files."),
+                &MainWindow::readAllowFiles};
+    return {QStringLiteral("Preferred Game Version"),
+            ui->gameVersionCbx,
+            tr("Expansion"),
+            tr("Failed to get Preferred Game Version."),
+            tr("Failed to set Preferred Game Version."),
+            &MainWindow::readGameVersion};
+}
+
 void MainWindow::readAllowFiles()
 {
-    readOption(L"Allow Local Files", ui->allowFilesCbx,
-               tr("Failed to get Allow Local Files setting."));
+    readOption(option(QStringLiteral("Allow Local Files")));
 }
 
 void MainWindow::readGameVersion()
 {
-    readOption(L"Preferred Game Version", ui->gameVersionCbx,
-               tr("Failed to get Preferred Game Version."));
+    readOption(option(QStringLiteral("Preferred Game Version")));
 }
 
-void MainWindow::readOption(const wchar_t *valueName, QCheckBox *box, const QString &failure)
+void MainWindow::readOption(const GameOption &read)
 {
-    const std::string value = readGameValue(valueName, GameValueKind::Number);
-    if (value == "0")
-        box->setChecked(false);
-    else if (value == "1")
-        box->setChecked(true);
-    else {
+    if (gameOptionsWaitForWine()) {
+        // Shown as last read, and not to be switched, until Wine has answered.
+        read.box->setEnabled(false);
+        optionCalls->read(read.valueName);
+        return;
+    }
+    showOption(read, fromUtf8(readGameValue(read.valueName.toStdWString(), GameValueKind::Number)));
+}
+
+void MainWindow::optionRead(const QString &valueName, const QString &value)
+{
+    const GameOption read = option(valueName);
+    read.box->setEnabled(!optionCalls->busy(valueName));
+    showOption(read, value);
+}
+
+void MainWindow::showOption(const GameOption &read, const QString &value)
+{
+    if (value == QLatin1String("0")) {
+        read.box->setChecked(false);
+    } else if (value == QLatin1String("1")) {
+        read.box->setChecked(true);
+    } else {
         // Never show a value the registry does not hold. Writing 0 back would only fail again.
-        const QSignalBlocker quiet(box);
-        box->setChecked(false);
-        setStatus(failure, false);
+        const QSignalBlocker quiet(read.box);
+        read.box->setChecked(false);
+        setStatus(read.readFailure, false);
     }
     updateLaunchIcons();
 }
 
 void MainWindow::setAllowFiles()
 {
-    writeOption(L"Allow Local Files", ui->allowFilesCbx, tr("Allow Local Files"),
-                tr("Failed to set Allow Local Files."), &MainWindow::readAllowFiles);
+    writeOption(option(QStringLiteral("Allow Local Files")));
 }
 
 void MainWindow::setGameVersion()
 {
-    writeOption(L"Preferred Game Version", ui->gameVersionCbx, tr("Expansion"),
-                tr("Failed to set Preferred Game Version."), &MainWindow::readGameVersion);
+    writeOption(option(QStringLiteral("Preferred Game Version")));
 }
 
-void MainWindow::writeOption(const wchar_t *valueName, QCheckBox *box, const QString &name,
-                             const QString &failure, void (MainWindow::*reread)())
+void MainWindow::writeOption(const GameOption &written)
 {
-    const bool checked = box->isChecked();
-    if (writeGameDword(valueName, checked ? 1 : 0))
-        setStatus(name + (checked ? tr(" enabled.") : tr(" disabled.")), false);
+    const bool checked = written.box->isChecked();
+    if (gameOptionsWaitForWine()) {
+        // The status says what happened once Wine has done it.
+        written.box->setEnabled(false);
+        optionCalls->write(written.valueName, checked);
+        return;
+    }
+    optionWritten(written.valueName, checked,
+                  writeGameDword(written.valueName.toStdWString(), checked ? 1 : 0));
+}
+
+void MainWindow::optionWritten(const QString &valueName, bool on, bool stored)
+{
+    const GameOption written = option(valueName);
+    written.box->setEnabled(!optionCalls->busy(valueName));
+    if (stored)
+        setStatus(written.label + (on ? tr(" enabled.") : tr(" disabled.")), false);
     else
-        setStatus(failure, true);
+        setStatus(written.writeFailure, true);
     updateLaunchIcons();
     // Read back once the click that got here has finished: while a button handles a click it
     // does not report state changes, so setting it back from inside would neither write the
     // stored value again nor let the next click be noticed.
+    const auto reread = written.reread;
     QMetaObject::invokeMethod(
         this, [this, reread] { (this->*reread)(); }, Qt::QueuedConnection);
 }

@@ -63,8 +63,8 @@ void MainWindow::checkModReady(const QString &modName, int done, int failed, int
     if (closeIfQuitting())
         return;
     // Nothing changed on disk or in the settings: the list stays as it is.
-    refresh(ResultWording::statusSummary(QStringLiteral("Checking"), modName, done, failed,
-                                         missing, aborted, false),
+    refresh(ResultWording::statusSummary(QStringLiteral("Checking"), modName, done, failed, missing,
+                                         aborted, false),
             QString(), false);
 }
 
