@@ -209,16 +209,6 @@ void countTree(const std::string &path, TreeCount &count)
     ::closedir(dir);
 }
 
-// The program reads its game folder from here, as it does beside its executable.
-void writeConfig(const std::string &app, const std::string &game)
-{
-    const std::string config = "GamePath=" + game + "\nhideEmptyMods=1\n";
-    const int fd = ::open((app + "/config.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ::write(fd, config.data(), config.size()) != ssize_t(config.size()))
-        fail("cannot write %s/config.cfg", app.c_str());
-    ::close(fd);
-}
-
 } // namespace
 
 // Eight top folders the game has as well (so the mount descends), each with groups of sets of
@@ -258,6 +248,16 @@ void writeGameTree(const Shape &shape, const std::string &root, bool withConflic
         for (const ModFile &file : shape.modFiles)
             if (file.conflict)
                 writeFile(root + '/' + gameSpelling(file.relative), 10 + file.size % 100);
+}
+
+// The program reads its game folder from here, as it does beside its executable.
+void writeConfig(const std::string &app, const std::string &game)
+{
+    const std::string config = "GamePath=" + game + "\nhideEmptyMods=1\n";
+    const int fd = ::open((app + "/config.cfg").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ::write(fd, config.data(), config.size()) != ssize_t(config.size()))
+        fail("cannot write %s/config.cfg", app.c_str());
+    ::close(fd);
 }
 
 TreeCount countTree(const std::string &path)

@@ -50,6 +50,8 @@ struct TreeCount {
 };
 
 TreeCount countTree(const std::string &path);
+// config.cfg of an application folder, naming the game folder.
+void writeConfig(const std::string &app, const std::string &game);
 bool exists(const std::string &path);
 long countLines(const std::string &path);
 

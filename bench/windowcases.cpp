@@ -2,15 +2,23 @@
 
 #include "benchsupport.h"
 #include "controller.h"
+#include "gameregistry.h"
 #include "mainwindow.h"
+#include "wineprefix.h"
 #include "worker.h"
 #include "workerdriver.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPointer>
+#include <QProcess>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -232,6 +240,105 @@ WindowCase mountCase(WindowTrees &trees, WorkerDriver &driver)
     return result;
 }
 
+// Runs a program of Wine's for `prefix`; true when it ended well within two minutes.
+bool runWine(const QString &program, const QStringList &arguments, const QString &prefix)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("WINEPREFIX"), prefix);
+    environment.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// The game options while a Wine server holds the prefix's registry, as when the game runs:
+// every read and write goes through Wine's `reg`. The window starts, then Refresh, a click on
+// each box and a launch, each until the boxes can be used again.
+WindowCase wineOptionsCase(const std::string &root)
+{
+    WindowCase result;
+    result.name = "game options while Wine runs";
+    const QString wine = WinePrefix::wineProgram();
+    const QString server = QFileInfo(wine).absolutePath() + QStringLiteral("/wineserver");
+    if (wine.isEmpty() || !QFileInfo(server).isExecutable()) {
+        result.problems.push_back("not run: Wine and its wineserver are not installed");
+        return result;
+    }
+    const QString prefix = QString::fromStdString(root) + QStringLiteral("/prefix");
+    const QString game = prefix + QStringLiteral("/drive_c/Games/Warcraft III");
+    const std::string app = root + "/app";
+    makeFolders(app + "/mods");
+    QFile import(QString::fromStdString(root) + QStringLiteral("/game.reg"));
+    if (!import.open(QIODevice::WriteOnly) ||
+        import.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Blizzard "
+                     "Entertainment\\Warcraft III]\r\n\"Allow Local Files\"=dword:00000000\r\n"
+                     "\"Preferred Game Version\"=dword:00000000\r\n") < 0) {
+        result.problems.push_back("not run: cannot write the prefix's files");
+        return result;
+    }
+    import.close();
+    progress("window     making a Wine prefix for the game options");
+    // Wine makes the prefix only where its folder does not exist yet.
+    if (!runWine(wine, {QStringLiteral("reg"), QStringLiteral("import"), import.fileName()},
+                 prefix) ||
+        // The server that import started ends when idle; this one stays, as with the game.
+        !runWine(server, {QStringLiteral("-k")}, prefix) ||
+        !runWine(server, {QStringLiteral("-w")}, prefix) ||
+        !runWine(server, {QStringLiteral("-p")}, prefix) || !QDir().mkpath(game)) {
+        result.problems.push_back("not run: Wine could not make the prefix or start its server");
+        return result;
+    }
+    QFile exe(game + QStringLiteral("/Warcraft III.exe"));
+    exe.open(QIODevice::WriteOnly);
+    exe.close();
+    writeConfig(app, game.toStdString());
+    runUntil([&prefix] { return WinePrefix(prefix).serverRunning(); });
+
+    ConfigStore config(app);
+    const Clock::time_point alone = Clock::now();
+    for (int call = 0; call < 3; ++call)
+        if (readGameValue(L"Allow Local Files", GameValueKind::Number) != "0")
+            result.problems.push_back("Wine alone: the option could not be read");
+    result.workerSeconds = secondsSince(alone) / 3;
+
+    const MemoryPeak memory;
+    Heartbeat heartbeat;
+    heartbeat.start();
+    const Clock::time_point start = Clock::now();
+    {
+        MainWindow window(app);
+        window.show();
+        auto *allow = window.findChild<QCheckBox *>(QStringLiteral("allowFilesCbx"));
+        auto *expansion = window.findChild<QCheckBox *>(QStringLiteral("gameVersionCbx"));
+        auto *status = window.findChild<QLabel *>(QStringLiteral("statusBarLbl"));
+        auto settled = [&] { return allow->isEnabled() && expansion->isEnabled(); };
+        runUntil(settled);
+        window.findChild<QPushButton *>(QStringLiteral("refreshBtn"))->click();
+        runUntil(settled);
+        allow->click();
+        runUntil([&] { return settled() && status->text() == "Allow Local Files enabled."; });
+        expansion->click();
+        runUntil([&] { return settled() && status->text() == "Expansion enabled."; });
+        window.findChild<QPushButton *>(QStringLiteral("gameBtn"))->click();
+        runUntil([&] { return settled() && status->text() == "Game launched."; });
+        result.items = 5;
+    }
+    result.seconds = secondsSince(start);
+    heartbeat.stop();
+    // Not timed: this read waits for Wine on the window's thread.
+    if (readGameValue(L"Allow Local Files", GameValueKind::Number) != "1")
+        result.problems.push_back("window: the option was not written");
+    result.memoryKiB = memory.kib();
+    result.longestGapMs = heartbeat.longest();
+    result.gapP99Ms = heartbeat.percentile99();
+    runWine(server, {QStringLiteral("-k")}, prefix);
+    runWine(server, {QStringLiteral("-w")}, prefix);
+    return result;
+}
+
 } // namespace
 
 WindowTrees prepareWindowTrees(const std::string &root, const std::vector<int> &modCounts,
@@ -246,6 +353,7 @@ WindowTrees prepareWindowTrees(const std::string &root, const std::vector<int> &
         prepareSide(trees.mountShape, root + "/mount-worker", SideTrees::ModAndGame);
     trees.mountByWindow =
         prepareSide(trees.mountShape, root + "/mount-window", SideTrees::ModAndGame);
+    trees.wineRoot = root + "/wine";
     return trees;
 }
 
@@ -258,6 +366,8 @@ std::vector<WindowCase> runWindowCases(WindowTrees &trees, int filesEach, Worker
     }
     cases.push_back(mountCase(trees, driver));
     progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);
+    cases.push_back(wineOptionsCase(trees.wineRoot));
+    progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);
     return cases;
 }
 
@@ -269,7 +379,10 @@ void printWindowCases(const std::vector<WindowCase> &cases)
         "\nThe window's thread while the Worker works (offscreen), next to the Worker alone "
         "on the same work (one scan after another, or one mount).\n");
     std::printf("Heartbeat: a 10 ms timer on the window's thread; a gap is the time between two of "
-                "its ticks. Memory: the whole process's peak resident size during each.\n\n");
+                "its ticks. Memory: the whole process's peak resident size during each.\n");
+    std::printf("The game options case: the window's start, Refresh, a click on each box and a "
+                "launch while a Wine server holds the registry; beside it one read through Wine "
+                "alone.\n\n");
     const char *header = "%-40s | %7s | %9s | %13s | %8s | %11s | %11s | %12s | %10s\n";
     std::printf(header, "case", "items", "seconds", "Worker alone", "ratio", "peak KiB",
                 "Worker KiB", "longest gap", "99% gap");

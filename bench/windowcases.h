@@ -28,8 +28,9 @@ struct WindowCase {
 struct WindowTrees {
     std::vector<std::pair<int, std::string>> modLists; // mods in the list, application folder
     Shape mountShape;
-    Side mountByWorker; // mounted by the Worker alone
-    Side mountByWindow; // mounted through a Controller with its dialog
+    Side mountByWorker;   // mounted by the Worker alone
+    Side mountByWindow;   // mounted through a Controller with its dialog
+    std::string wineRoot; // a Wine prefix with the game, and an application folder
 };
 
 // Writes the trees of the window cases: a mods folder of `filesEach` files per mod for every
