@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -60,6 +62,19 @@ void ModalAnswerer::chooseFolder(const QString &folder)
         }
         // A folder chooser with nothing typed in returns the folder it shows.
         dialog->setDirectory(folder);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
+void ModalAnswerer::chooseFile(const QString &file)
+{
+    act("QFileDialog", [this, file](QWidget *widget) {
+        auto *dialog = static_cast<QFileDialog *>(widget);
+        seenTitles << dialog->windowTitle();
+        seenTexts << dialog->nameFilters().join(";;");
+        // Typed, as a user may: the chooser lists its folder only a moment later.
+        if (auto *typed = dialog->findChild<QLineEdit *>("fileNameEdit"))
+            typed->setText(file);
         QMetaObject::invokeMethod(dialog, "accept");
     });
 }

@@ -27,6 +27,8 @@ public:
     void pressEnterInMessageBox();
     // Chooses `folder` in a folder chooser; an empty folder cancels it.
     void chooseFolder(const QString &folder);
+    // Chooses `file` in a file chooser; the chooser's name filter is kept in seenTexts.
+    void chooseFile(const QString &file);
     // Runs `action` on the next modal widget of class `className`.
     void act(const char *className, std::function<void(QWidget *)> action);
 

@@ -20,6 +20,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
     connect(this, &Controller::checkMod, worker, &Worker::checkModWorker);
     connect(this, &Controller::repairMod, worker, &Worker::repairModWorker);
+    connect(this, &Controller::extractArchive, worker, &Worker::extractArchiveWorker);
     // A scan ends without a result; this runs after the scan has been queued.
     connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
     connect(this, &Controller::scanMod, this, &Controller::started);
@@ -29,6 +30,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     connect(this, &Controller::moveFolder, this, &Controller::started);
     connect(this, &Controller::checkMod, this, &Controller::started);
     connect(this, &Controller::repairMod, this, &Controller::started);
+    connect(this, &Controller::extractArchive, this, &Controller::started);
 
     reports =
         new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly, this);

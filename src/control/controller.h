@@ -46,6 +46,7 @@ signals:
     void moveFolder(const QString &source, const QString &target, int mode = 0);
     void checkMod();
     void repairMod();
+    void extractArchive(const QString &archive, const QString &target);
 
 private slots:
     void result(const QString &modName, int done, int failed, int missing, bool aborted,

@@ -130,4 +130,9 @@ RemoveFolder removeFolder(const NativePath &folder)
     }
 }
 
+void hide(const NativePath &)
+{
+    // The name starts with "." already.
+}
+
 } // namespace EntryCalls

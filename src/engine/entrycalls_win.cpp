@@ -86,4 +86,11 @@ RemoveFolder removeFolder(const NativePath &folder)
     }
 }
 
+void hide(const NativePath &folder)
+{
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
 } // namespace EntryCalls

@@ -43,6 +43,8 @@ public slots:
     void checkModWorker();
     // Makes the game folder what a fresh mount of the mod would make it, records kept exact.
     void repairModWorker();
+    // Adds the mod from an archive: `target` in the mods folder appears only once it is whole.
+    void extractArchiveWorker(const QString &archivePath, const QString &target);
 
 signals:
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
@@ -120,6 +122,7 @@ private:
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
     QString modFolder() const;
     OutcomeCounts repairRecordedLinks();
+    OutcomeCounts addFromArchive(const QString &archivePath, const QString &target);
     // Puts back the game's entry that a link of a mod entry now gone had set aside; true when
     // it went back.
     bool restoreSetAside(const QString &path, const QString &backupPath);

@@ -8,6 +8,7 @@
 #include "resultwording.h"
 #include "scanqueue.h"
 #include "settings.h"
+#include "stagingfolder.h"
 #include "ui_about.h"
 #include "ui_mainwindow.h"
 #include "utf8.h"
@@ -34,6 +35,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
       worldEditModIcon(QStringLiteral(":/icons/worldedit_mod.png")), config(std::move(store))
 {
     ui->setupUi(this);
+    // Only one copy of the program uses this folder: no add of it is under way.
+    StagingFolder::removeLeftovers(modsPath(), true);
     scans = new ScanQueue(this, config.get(), this);
     optionCalls = new GameOptionCalls(this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
@@ -55,6 +58,10 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->actionOpenModsFolder, &QAction::triggered, this, &MainWindow::openModsFolder);
     connect(ui->actionSettings, &QAction::triggered, this, &MainWindow::openSettings);
     connect(ui->actionCheckMount, &QAction::triggered, this, &MainWindow::checkMod);
+    connect(ui->actionAddArchive, &QAction::triggered, this, &MainWindow::addArchive);
+#ifndef RUNEMOUNT_ARCHIVES
+    ui->actionAddArchive->setVisible(false); // this build reads no archives
+#endif
     connect(ui->actionRepairMount, &QAction::triggered, this, &MainWindow::repairMod);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::openAbout);
     connect(ui->gameBtn, &QPushButton::clicked, this, &MainWindow::launchGame);

@@ -65,6 +65,7 @@ private slots:
     void addMod();
     void addModReady(const QString &modName, int done, int failed, int missing,
                      bool aborted = false);
+    void addArchive();
     void openModFolder();
     void renameModAction();
     void renameModStart(QTableWidgetItem *item);
@@ -126,6 +127,8 @@ private:
     bool refusedWhileMountRuns();
     // Why the chosen folder cannot be added as a mod; empty when it can.
     QString addRefusal(const QString &chosen) const;
+    // Adds the archive as a mod named after it; says why not when it cannot.
+    void addArchiveAsMod(const QString &archive);
     static bool renameFolder(const QString &from, const QString &to);
     // Why a mod cannot be renamed to `newName`; empty when the system may try.
     QString renameRefusal(const QString &oldPath, const QString &newName) const;

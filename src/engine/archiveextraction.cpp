@@ -1,0 +1,225 @@
+#include "archiveextraction.h"
+
+#include "archivenames.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#ifndef Q_OS_WIN
+#include <clocale>
+#include <locale.h>
+#endif
+
+#include <memory>
+#include <utility>
+
+namespace
+{
+
+const qint64 blockBytes = 256 * 1024;
+
+#ifndef Q_OS_WIN
+// libarchive hands out a name it knows to be UTF-8 in the thread's own character set, and none
+// at all where that is plain ASCII: for this thread, while it reads, the set is UTF-8.
+class Utf8Names
+{
+public:
+    Utf8Names() : utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
+    {
+        if (utf8)
+            previous = uselocale(utf8);
+    }
+    ~Utf8Names()
+    {
+        if (!utf8)
+            return;
+        uselocale(previous);
+        freelocale(utf8);
+    }
+    Utf8Names(const Utf8Names &) = delete;
+    Utf8Names &operator=(const Utf8Names &) = delete;
+
+private:
+    locale_t utf8;
+    locale_t previous = locale_t(nullptr);
+};
+#endif
+
+QString nameOf(archive_entry *entry)
+{
+#ifdef Q_OS_WIN
+    if (const wchar_t *wide = archive_entry_pathname_w(entry))
+        return QString::fromWCharArray(wide).replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+    const char *raw = archive_entry_pathname(entry);
+    return raw ? ArchiveNames::decode(QByteArray(raw)) : QString();
+}
+
+} // namespace
+
+ArchiveExtraction::ArchiveExtraction(Report reportTo, const std::atomic<bool> &abortFlag)
+    : report(std::move(reportTo)), aborted(abortFlag)
+{
+}
+
+ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QString &folder)
+{
+#ifndef Q_OS_WIN
+    const Utf8Names names;
+#endif
+    archivePath = path;
+    Result result;
+    std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
+    // The formats mods are shipped in; not every format the library knows (a text file would
+    // pass for an mtree description).
+    archive_read_support_format_zip(reader.get());
+    archive_read_support_format_7zip(reader.get());
+    archive_read_support_format_rar(reader.get());
+    archive_read_support_format_rar5(reader.get());
+    archive_read_support_format_tar(reader.get());
+    archive_read_support_filter_gzip(reader.get());
+    archive_read_support_filter_xz(reader.get());
+    archive_read_support_filter_bzip2(reader.get());
+    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(),
+                                   size_t(blockBytes)) != ARCHIVE_OK) {
+        readFailure(reader.get());
+        result.counts.add(Failed);
+        return result;
+    }
+    for (;;) {
+        if (aborted)
+            return result;
+        archive_entry *entry = nullptr;
+        const int header = archive_read_next_header(reader.get(), &entry);
+        if (header == ARCHIVE_EOF)
+            break;
+        if (header < ARCHIVE_WARN) {
+            readFailure(reader.get());
+            result.counts.add(Failed);
+            return result;
+        }
+        if (extractEntry(reader.get(), entry, folder, result.counts) == Step::Stop)
+            return result;
+    }
+    result.complete = !aborted;
+    return result;
+}
+
+ArchiveExtraction::Step ArchiveExtraction::extractEntry(archive *reader, archive_entry *entry,
+                                                        const QString &folder,
+                                                        OutcomeCounts &counts)
+{
+    const QString name = nameOf(entry);
+    report(name, false);
+    auto refuse = [&](const QString &why) {
+        report(why + name, true);
+        counts.add(Failed);
+        return Step::Next;
+    };
+    switch (ArchiveNames::judge(name)) {
+    case ArchiveNames::Verdict::Unsafe:
+        return refuse(QStringLiteral("Refused unsafe path in archive: "));
+    case ArchiveNames::Verdict::BadName:
+        return refuse(QStringLiteral("Refused name in archive: "));
+    case ArchiveNames::Verdict::Fine:
+        break;
+    }
+    const mode_t type = archive_entry_filetype(entry);
+    if (archive_entry_hardlink(entry) || (type != AE_IFREG && type != AE_IFDIR))
+        return refuse(QStringLiteral("Refused link or special entry in archive: "));
+    if (archive_entry_is_encrypted(entry))
+        return refuse(QStringLiteral("Archive entry needs a password: "));
+    const QString relative = ArchiveNames::clean(name);
+    if (relative.isEmpty())
+        return Step::Next; // the archive's own top, "./"
+    if (clashes(relative))
+        return refuse(QStringLiteral("Refused name in archive: "));
+
+    const QString target = folder + QLatin1Char('/') + relative;
+    if (type == AE_IFDIR) {
+        if (!QDir().mkpath(target)) {
+            report(QStringLiteral("Failed to create folder: ") + target, true);
+            counts.add(Failed);
+            return Step::Stop;
+        }
+        return Step::Next;
+    }
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        report(QStringLiteral("Failed to create folder: ") + QFileInfo(target).absolutePath(),
+               true);
+        counts.add(Failed);
+        return Step::Stop;
+    }
+    return writeFile(reader, target, counts);
+}
+
+ArchiveExtraction::Step ArchiveExtraction::writeFile(archive *reader, const QString &path,
+                                                     OutcomeCounts &counts)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
+                   file.errorString() + QLatin1Char(')'),
+               true);
+        counts.add(Failed);
+        return Step::Stop;
+    }
+    QByteArray block(int(blockBytes), Qt::Uninitialized);
+    for (;;) {
+        // A highly compressed entry can be huge: an abort must not wait for its end.
+        if (aborted)
+            return Step::Stop;
+        const la_ssize_t got = archive_read_data(reader, block.data(), size_t(block.size()));
+        if (got == 0)
+            break;
+        if (got < 0) {
+            readFailure(reader);
+            counts.add(Failed);
+            return Step::Stop;
+        }
+        if (file.write(block.constData(), got) != got) {
+            // Most often a full disk: nothing more of this archive can be written.
+            report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
+                       file.errorString() + QLatin1Char(')'),
+                   true);
+            counts.add(Failed);
+            return Step::Stop;
+        }
+    }
+    if (!file.flush()) {
+        report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
+                   file.errorString() + QLatin1Char(')'),
+               true);
+        counts.add(Failed);
+        return Step::Stop;
+    }
+    counts.add(Done);
+    return Step::Next;
+}
+
+bool ArchiveExtraction::clashes(const QString &relative)
+{
+    // The entry and each of its folders: "a/x" and "A/y" would be one folder on Windows.
+    for (int slash = relative.indexOf(QLatin1Char('/'));;
+         slash = relative.indexOf(QLatin1Char('/'), slash + 1)) {
+        const QString part = slash < 0 ? relative : relative.left(slash);
+        const auto found = written.constFind(part.toCaseFolded());
+        if (found == written.constEnd())
+            written.insert(part.toCaseFolded(), part);
+        else if (*found != part)
+            return true;
+        if (slash < 0)
+            return false;
+    }
+}
+
+void ArchiveExtraction::readFailure(archive *reader)
+{
+    const char *message = archive_error_string(reader);
+    report(QStringLiteral("Failed to read archive: ") + archivePath + QStringLiteral(" (") +
+               QString::fromUtf8(message ? message : "unknown error") + QLatin1Char(')'),
+           true);
+}

@@ -1,0 +1,53 @@
+#include "stagingfolder.h"
+
+#include "fileentry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <atomic>
+
+namespace StagingFolder
+{
+
+namespace
+{
+
+const QString prefix = QStringLiteral(".adding-");
+
+// The staging folders of this process carry its number: those of a run that ended without
+// cleaning up are told by theirs.
+QString ownPrefix()
+{
+    return prefix + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-');
+}
+
+} // namespace
+
+QString make(const QString &modsFolder)
+{
+    static std::atomic<int> made{0};
+    if (!QDir().mkpath(modsFolder))
+        return QString();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString folder =
+            modsFolder + QLatin1Char('/') + ownPrefix() + QString::number(++made);
+        if (QFileInfo::exists(folder) || !QDir().mkdir(folder))
+            continue;
+        EntryCalls::hide(FileEntry::nativePath(folder));
+        return folder;
+    }
+    return QString();
+}
+
+void removeLeftovers(const QString &modsFolder, bool allOfThem)
+{
+    const QDir mods(modsFolder);
+    const QStringList found = mods.entryList({prefix + QLatin1Char('*')},
+                                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : found)
+        if (allOfThem || !name.startsWith(ownPrefix()))
+            QDir(mods.filePath(name)).removeRecursively();
+}
+
+} // namespace StagingFolder
