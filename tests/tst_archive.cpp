@@ -212,6 +212,17 @@ void ArchiveTest::aBadArchiveOrAnAbortLeavesNoMod()
         QCOMPARE(entryNames(box.modsDir), QStringList()); // no mod, no staging folder
     }
 
+    // Encrypted entries are refused; an archive of nothing else adds no mod.
+    QVERIFY(ArchiveMaker::write(box.root + "/locked.zip", "zip", {file("secret.txt")}, "pass"));
+    {
+        auto worker = box.worker("Mod");
+        WorkerLog log(worker.get());
+        worker->extractArchiveWorker(box.root + "/locked.zip", box.modDir("Mod"));
+        QCOMPARE(log.errors, QStringList{"Archive entry needs a password: secret.txt"});
+        QCOMPARE(log.counts(), QString("0/1/0"));
+        QCOMPARE(entryNames(box.modsDir), QStringList());
+    }
+
     // An abort before the start reads nothing; one on the way leaves no mod either.
     auto worker = box.worker("Mod");
     WorkerLog log(worker.get());

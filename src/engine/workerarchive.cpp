@@ -57,7 +57,8 @@ OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &
         [this](const QString &text, bool error) { emit status(text, error); }, aborted);
     const ArchiveExtraction::Result extracted = extraction.run(archivePath, staging);
     counts += extracted.counts;
-    if (extracted.complete) {
+    // A mod is made of what arrived: an archive all of whose entries were refused adds none.
+    if (extracted.complete && extracted.counts.done > 0) {
         const QString root = modRootIn(staging, gamePath);
         switch (EntryCalls::renameWithoutReplacing(FileEntry::nativePath(root),
                                                    FileEntry::nativePath(target))) {
