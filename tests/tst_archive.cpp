@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -61,6 +63,7 @@ private slots:
     void aBadArchiveOrAnAbortLeavesNoMod();
     void aZipBombFillsTheDiskAndLeavesNoMod();
     void addFromArchiveThroughTheFileMenu();
+    void foldersAndArchivesDroppedOnTheWindowAreAdded();
 };
 
 void ArchiveTest::extractsIntoItsModUnderItsRoot_data()
@@ -304,6 +307,47 @@ void ArchiveTest::addFromArchiveThroughTheFileMenu()
     QVERIFY(answers.done());
     QCOMPARE(answers.seenTexts.last(), QString("A mod with that name already exists."));
     QCOMPARE(entryNames(app.box.modsDir), QStringList{"HD Units"});
+}
+
+void ArchiveTest::foldersAndArchivesDroppedOnTheWindowAreAdded()
+{
+    installGameKey();
+    AppFolder app;
+    const QString downloads = app.box.root + "/Downloads";
+    QVERIFY(ArchiveMaker::write(app.box.root + "/Packed.7z", "7z", {file("Maps/a.w3x", "a")}));
+    QVERIFY(Tree::file(downloads + "/Loose/Maps/b.w3x", "b"));
+    QVERIFY(Tree::file(downloads + "/notes.txt", "not a mod"));
+    Window w(app);
+    auto drop = [&w](const QStringList &paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << QUrl::fromLocalFile(path);
+        data.setUrls(urls);
+        const QPoint middle = w.window.rect().center();
+        QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w.window, &enter);
+        QDropEvent dropped(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&w.window, &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    };
+
+    // A folder goes through the copy-or-move question, an archive straight in.
+    ModalAnswerer answers;
+    answers.pressInMessageBox("Copy");
+    QVERIFY(drop({downloads + "/Loose", app.box.root + "/Packed.7z"}));
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts,
+             QStringList{"Do you want to copy or move this folder?\n" + downloads + "/Loose"});
+    QTRY_VERIFY(QFileInfo::exists(app.box.modDir("Packed") + "/Maps/a.w3x") &&
+                QFileInfo::exists(app.box.modDir("Loose") + "/Maps/b.w3x"));
+    QTRY_VERIFY(w.row("Packed") >= 0 && w.row("Loose") >= 0);
+    QVERIFY(QFileInfo::exists(downloads + "/Loose/Maps/b.w3x")); // copied
+
+    // Anything else is no mod.
+    QVERIFY(drop({downloads + "/notes.txt"}));
+    QTRY_COMPARE(w.status->text(), QString("Only folders and archives can be added as mods."));
+    QCOMPARE(entryNames(app.box.modsDir), (QStringList{"Loose", "Packed"}));
 }
 
 QTEST_MAIN(ArchiveTest)

@@ -35,6 +35,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
       worldEditModIcon(QStringLiteral(":/icons/worldedit_mod.png")), config(std::move(store))
 {
     ui->setupUi(this);
+    setAcceptDrops(true);
     // Only one copy of the program uses this folder: no add of it is under way.
     StagingFolder::removeLeftovers(modsPath(), true);
     scans = new ScanQueue(this, config.get(), this);

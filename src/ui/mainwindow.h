@@ -43,6 +43,9 @@ public:
 protected:
     // While a mount, unmount, add or delete runs, quitting means aborting it first.
     void closeEvent(QCloseEvent *event) override;
+    // Folders and archives dropped from the desktop's file manager are added as mods.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void openGameFolder();
@@ -129,6 +132,9 @@ private:
     QString addRefusal(const QString &chosen) const;
     // Adds the archive as a mod named after it; says why not when it cannot.
     void addArchiveAsMod(const QString &archive);
+    // Adds the folder as a mod, copied or moved as the user answers.
+    void addFolderAsMod(const QString &chosen);
+    static bool isArchiveName(const QString &path);
     static bool renameFolder(const QString &from, const QString &to);
     // Why a mod cannot be renamed to `newName`; empty when the system may try.
     QString renameRefusal(const QString &oldPath, const QString &newName) const;

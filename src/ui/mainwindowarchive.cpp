@@ -1,13 +1,17 @@
-// The main window's add of a mod straight from its archive.
+// The main window's adds of mods straight from their archives, and of what is dropped on it.
 #include "mainwindow.h"
 
 #include "controller.h"
 #include "pathnames.h"
 #include "worker.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace
 {
@@ -44,4 +48,46 @@ void MainWindow::addArchiveAsMod(const QString &archive)
     Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
     connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
     emit controller->extractArchive(archive, target);
+}
+
+bool MainWindow::isArchiveName(const QString &path)
+{
+#ifdef RUNEMOUNT_ARCHIVES
+    return archiveExtension.match(path).hasMatch();
+#else
+    Q_UNUSED(path)
+    return false; // this build reads no archives
+#endif
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        paths << (url.isLocalFile() ? QFileInfo(url.toLocalFile()).absoluteFilePath() : QString());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended: the file manager would wait for the copy-or-move question.
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            // Each its own add; the question may come once per folder.
+            for (const QString &path : paths) {
+                const QFileInfo dropped(path);
+                if (!path.isEmpty() && dropped.isDir())
+                    addFolderAsMod(path);
+                else if (!path.isEmpty() && dropped.isFile() && isArchiveName(path))
+                    addArchiveAsMod(path);
+                else
+                    setStatus(tr("Only folders and archives can be added as mods."), false);
+            }
+        },
+        Qt::QueuedConnection);
 }

@@ -37,8 +37,12 @@ void MainWindow::addMod()
     const QString chosen = QFileDialog::getExistingDirectory(
         this, tr("Add Mod"), QString(),
         QFileDialog::ShowDirsOnly | QFileDialog::HideNameFilterDetails);
-    if (chosen.isEmpty())
-        return;
+    if (!chosen.isEmpty())
+        addFolderAsMod(chosen);
+}
+
+void MainWindow::addFolderAsMod(const QString &chosen)
+{
     // Before asking anything: the mods folder must not end up inside itself, nor be moved away,
     // and the game folder (with our links and backups) never becomes a mod.
     const QString refusal = addRefusal(chosen);
