@@ -61,6 +61,7 @@ const Phase phases[] = {
     {"copy-add", runCopyAddPhase, false, false}, // creates files
     {"scan", runScanPhase, false, false},        // only reads
     {"check", runCheckPhase, false, false},      // only reads what the mount left
+    {"extract", runExtractPhase, false, false},  // creates files from a zip
     {"stow", runStowPhase, true, false},         // creates links
     {"move-add", runMoveAddPhase, false, true}, // renames files, removes the emptied source folders
     {"unmount", runUnmountPhase, false, true},  // removes links, moves game files back
@@ -105,8 +106,9 @@ Options parseOptions(const QCoreApplication &app)
     parser.addOption(sizesOption);
     const QCommandLineOption phasesOption(
         QStringLiteral("phases"),
-        QStringLiteral("Only these phases, comma-separated, of mount, copy-add, scan, check, stow, "
-                       "move-add, unmount, delete (check and unmount need mount)."),
+        QStringLiteral(
+            "Only these phases, comma-separated, of mount, copy-add, scan, check, extract, stow, "
+            "move-add, unmount, delete (check and unmount need mount)."),
         QStringLiteral("list"));
     parser.addOption(runsOption);
     parser.addOption(phasesOption);
@@ -217,6 +219,7 @@ int main(int argc, char *argv[])
 
     const QString stow = QStandardPaths::findExecutable(QStringLiteral("stow"));
     const QString du = QStandardPaths::findExecutable(QStringLiteral("du"));
+    const QString bsdtar = QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
 
     progress("work folder %s; about %.1f GiB and %s files to write", work.c_str(),
              needs.bytes / 1073741824.0, withSpaces(needs.files).c_str());
@@ -225,7 +228,7 @@ int main(int argc, char *argv[])
     progress("creating an empty file takes %.0f us", probeBefore);
 
     WorkerDriver driver;
-    PhaseContext context{driver, stow, du};
+    PhaseContext context{driver, stow, du, bsdtar};
     runPhases(sets, options.runs, context, false, options.phases);
     runPhases(sets, options.runs, context, true, options.phases);
 

@@ -12,9 +12,13 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <archive.h>
+#include <archive_entry.h>
+
 #include <unistd.h>
 
 #include <functional>
+#include <memory>
 
 namespace bench
 {
@@ -298,6 +302,59 @@ void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run)
 {
     bothSides(
         run, [&] { moveAddWithWorker(context, set, run); }, [&] { moveAddWithFloor(set, run); });
+}
+
+// The run's mod as a zip, written once (not timed), as a player downloads it.
+std::string modZip(SizeSet &set, Side &side)
+{
+    const std::string zip = side.root + "/mod.zip";
+    if (exists(zip))
+        return zip;
+    std::unique_ptr<archive, int (*)(archive *)> writer(archive_write_new(), archive_write_free);
+    archive_write_set_format_zip(writer.get());
+    if (archive_write_open_filename(writer.get(), zip.c_str()) != ARCHIVE_OK)
+        fail("cannot write %s", zip.c_str());
+    std::vector<char> content;
+    for (const ModFile &file : set.shape.modFiles) {
+        const std::string path = side.modFolder() + '/' + file.relative;
+        std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(),
+                                                                        archive_entry_free);
+        archive_entry_set_pathname(entry.get(), file.relative.c_str());
+        archive_entry_set_filetype(entry.get(), AE_IFREG);
+        archive_entry_set_perm(entry.get(), 0644);
+        archive_entry_set_size(entry.get(), file.size);
+        content.assign(file.size, 'm');
+        if (archive_write_header(writer.get(), entry.get()) != ARCHIVE_OK ||
+            archive_write_data(writer.get(), content.data(), content.size()) !=
+                la_ssize_t(content.size()))
+            fail("cannot add %s to %s", path.c_str(), zip.c_str());
+    }
+    archive_write_close(writer.get());
+    return zip;
+}
+
+void runExtractPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    Side &w = set.runs[size_t(run)].worker;
+    const std::string zip = modZip(set, w);
+    const QString target = q(w.mods + "/extracted");
+    const WorkerRun extracted = context.driver.run(
+        *w.config, QStringLiteral("extracted"),
+        [&zip, &target](Worker *worker) { worker->extractArchiveWorker(q(zip), target); }, true);
+    set.samples["extract"].push_back({extracted.seconds, extracted.done});
+    noteWorkerProblems(set, "extract", run, extracted);
+    expect(set, size_t(extracted.done) == set.shape.modFiles.size(),
+           format("extract run %d: %d of %zu files", run + 1, extracted.done,
+                  set.shape.modFiles.size()));
+    if (context.bsdtar.isEmpty())
+        return;
+    // The same library's own tool, into an empty folder on the same disk.
+    const std::string into = set.runs[size_t(run)].floor.root + "/extracted";
+    makeFolders(into);
+    const ToolRun bsdtar =
+        runTool(context.bsdtar, {QStringLiteral("-xf"), q(zip), QStringLiteral("-C"), q(into)});
+    set.samples["bsdtar extract"].push_back({bsdtar.seconds, countTree(into).files});
+    expect(set, bsdtar.ok, "bsdtar -xf failed: " + bsdtar.output.toStdString());
 }
 
 void runCheckPhase(PhaseContext &context, SizeSet &set, int run)

@@ -12,8 +12,9 @@ struct SizeSet;
 
 struct PhaseContext {
     WorkerDriver &driver;
-    QString stow; // empty when not installed
-    QString du;   // empty when not found
+    QString stow;   // empty when not installed
+    QString du;     // empty when not found
+    QString bsdtar; // empty when not installed
 };
 
 void runMountPhase(PhaseContext &context, SizeSet &set, int run);
@@ -21,6 +22,7 @@ void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run);
 void runScanPhase(PhaseContext &context, SizeSet &set, int run);
 void runStowPhase(PhaseContext &context, SizeSet &set, int run);
 void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run);
+void runExtractPhase(PhaseContext &context, SizeSet &set, int run);
 void runCheckPhase(PhaseContext &context, SizeSet &set, int run);
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run);
 void runDeletePhase(PhaseContext &context, SizeSet &set, int run);

@@ -24,6 +24,7 @@ const Row rows[] = {
     {"unmount", "unmount", "floor unmount"},
     {"unmount, first pass", "unmount first pass", "floor unmount"},
     {"check (x: unmount first pass)", "check", "unmount first pass"},
+    {"extract (x: bsdtar -xf)", "extract", "bsdtar extract"},
     {"scan", "scan", "floor scan"},
     {"scan, receiver not connected", "scan, unconnected", "floor scan"},
     {"delete", "delete", "floor delete"},
