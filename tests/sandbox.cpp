@@ -133,6 +133,9 @@ WorkerLog::WorkerLog(Worker *worker)
     connect(worker, &Worker::status, this,
             [this](const QString &text, bool error) { (error ? errors : progress) << text; });
     connect(worker, &Worker::appendAction, this, [this](const QString &text) { actions << text; });
+    connect(worker, &Worker::amountDone, this, [this](int files, qint64 done, qint64 total) {
+        amounts << Amount{files, done, total};
+    });
     connect(worker, &Worker::resultReady, this,
             [this](const QString &modName, int done, int failed, int missing, bool aborted,
                    bool forced) {
@@ -152,4 +155,5 @@ void WorkerLog::clear()
     errors.clear();
     actions.clear();
     results.clear();
+    amounts.clear();
 }

@@ -72,6 +72,11 @@ public:
     QStringList errors;   // status(text, true)
     QStringList actions;  // appendAction
     QList<Result> results;
+    struct Amount {
+        int files;
+        qint64 done, total;
+    };
+    QList<Amount> amounts; // amountDone
 
     Result last() const { return results.isEmpty() ? Result() : results.last(); }
     QString counts() const; // "done/failed/missing" of the last result

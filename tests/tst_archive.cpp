@@ -62,6 +62,8 @@ private slots:
     void refusesWhatCouldLandElsewhereOrBreakWindows();
     void aBadArchiveOrAnAbortLeavesNoMod();
     void aZipBombFillsTheDiskAndLeavesNoMod();
+    void addsAndDeletesTellHowFar_data();
+    void addsAndDeletesTellHowFar();
     void addFromArchiveThroughTheFileMenu();
     void foldersAndArchivesDroppedOnTheWindowAreAdded();
 };
@@ -272,6 +274,65 @@ void ArchiveTest::aZipBombFillsTheDiskAndLeavesNoMod()
              qPrintable(log.errors[0]));
     QCOMPARE(log.counts(), QString("0/1/0"));
     QCOMPARE(entryNames(box.modsDir), QStringList());
+}
+
+void ArchiveTest::addsAndDeletesTellHowFar_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::newRow("copy a folder") << "copy";
+    QTest::newRow("move a folder") << "move";
+    QTest::newRow("delete") << "delete";
+    QTest::newRow("archive") << "archive";
+}
+
+void ArchiveTest::addsAndDeletesTellHowFar()
+{
+    QFETCH(QString, operation);
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString source = box.root + "/Downloads/Mod";
+    QList<Entry> entries;
+    qint64 bytes = 0;
+    for (int i = 0; i < 5; ++i) {
+        const QByteArray content(1000 * (i + 1), 'x');
+        const QByteArray name = "Maps/" + QByteArray::number(i) + ".w3x";
+        QVERIFY(Tree::file(source + "/" + name, content));
+        entries << file(name, content);
+        bytes += content.size();
+    }
+    QVERIFY(Tree::folder(box.game("Maps")));
+    const QString archive = box.root + "/Mod.zip";
+    QVERIFY(ArchiveMaker::write(archive, "zip", entries));
+    if (operation == "delete")
+        QVERIFY(Tree::file(box.modDir("Mod") + "/.hidden", "not counted"));
+
+    auto worker = box.worker("Mod");
+    WorkerLog log(worker.get());
+    if (operation == "archive")
+        worker->extractArchiveWorker(archive, box.modDir("Mod"));
+    else if (operation == "delete")
+        worker->deleteModWorker(); // the mod made by the copy below
+    else
+        worker->moveFolderWorker(source, box.modDir("Mod"), operation == "copy" ? 1 : 0);
+    if (operation == "delete") {
+        QVERIFY(QDir(box.modDir("Mod")).removeRecursively());
+        worker->moveFolderWorker(source, box.modDir("Mod"), 1);
+        log.clear();
+        worker->deleteModWorker();
+    }
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QVERIFY(!log.amounts.isEmpty());
+    // From what the walk, or the archive's own size, gave as the total, without going back.
+    const qint64 total = operation == "archive" ? QFileInfo(archive).size() : bytes;
+    qint64 before = 0;
+    for (const WorkerLog::Amount &amount : log.amounts) {
+        QCOMPARE(amount.total, total);
+        QVERIFY(amount.done >= before && amount.done <= total);
+        before = amount.done;
+    }
+    QCOMPARE(log.amounts.last().files, 5);
+    if (operation != "archive")
+        QCOMPARE(log.amounts.last().done, total);
 }
 
 void ArchiveTest::addFromArchiveThroughTheFileMenu()

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -75,6 +76,14 @@ void FileStatusTest::startsInRunningMode()
     QCOMPARE(details->maximumHeight(), 0);
     QVERIFY(details->isReadOnly());
     QCOMPARE(details->lineWrapMode(), QPlainTextEdit::NoWrap);
+
+    // Only adds and deletes tell how far they are.
+    auto *bar = dialog.findChild<QProgressBar *>("progressBar");
+    QVERIFY(bar && bar->isHidden());
+    dialog.setAmount(3, 524288, 1048576);
+    QVERIFY(!bar->isHidden());
+    QCOMPARE(bar->value(), bar->maximum() / 2);
+    QCOMPARE(info->text(), QString("3 files, 0.5 of 1 MB"));
 
     dialog.setMessage("Mounting Foo:");
     dialog.setInfo("Maps/a.w3x");

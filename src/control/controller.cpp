@@ -37,6 +37,7 @@ Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString ac
     if (withDialog) {
         connect(reports, &ReportRelay::status, this, &Controller::status);
         connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
+        connect(reports, &ReportRelay::amountDone, this, &Controller::amount);
     }
     // Also without a dialog, so that the Controller is released at the end.
     connect(worker, &Worker::resultReady, this, &Controller::result);
@@ -112,6 +113,7 @@ void Controller::result(const QString &, int done, int failed, int missing, bool
     if (missing > 0)
         summary += QStringLiteral(", %0 files missing").arg(missing);
     summary += QLatin1Char('.');
+    amountsShown = false; // the summary takes the info line
     status(summary, false);
     awaitingDismissal = true;
 }
@@ -122,8 +124,18 @@ void Controller::status(const QString &text, bool error)
         return;
     if (error)
         dialog->appendDetail(text);
-    else
+    else if (!amountsShown) // once there are amounts, the info line tells those
         dialog->setInfo(text);
+    if (!dialog->isVisible())
+        dialog->show();
+}
+
+void Controller::amount(int files, qint64 bytesDone, qint64 bytesTotal)
+{
+    if (!shownDialog())
+        return;
+    amountsShown = true;
+    dialog->setAmount(files, bytesDone, bytesTotal);
     if (!dialog->isVisible())
         dialog->show();
 }

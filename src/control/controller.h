@@ -53,6 +53,7 @@ private slots:
                 bool forced = false);
     void status(const QString &text, bool error = false);
     void appendAction(const QString &text);
+    void amount(int files, qint64 bytesDone, qint64 bytesTotal);
     void abort();
 
 private:
@@ -70,4 +71,5 @@ private:
     bool withDialog;
     bool awaitingDismissal = false;
     bool running = false;
+    bool amountsShown = false;
 };

@@ -6,6 +6,9 @@
 #include <QMessageBox>
 #include <QTextCursor>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 
@@ -22,6 +25,7 @@ FileStatus::FileStatus(QWidget *parent) : QDialog(parent), ui(new Ui::FileStatus
     setWindowFlag(Qt::WindowCloseButtonHint, false);
     ui->okBtn->hide();
     ui->forceBtn->hide();
+    ui->progressBar->hide(); // only adds and deletes know how far they are
     connect(ui->abortBtn, &QPushButton::clicked, this, &FileStatus::abort);
 }
 
@@ -38,6 +42,18 @@ void FileStatus::setMessage(const QString &text)
 void FileStatus::setInfo(const QString &text)
 {
     ui->infoLbl->setText(text);
+}
+
+void FileStatus::setAmount(int files, qint64 bytesDone, qint64 bytesTotal)
+{
+    auto megabytes = [](qint64 bytes) { return std::round(double(bytes) / 1048576.0 * 100) / 100; };
+    ui->progressBar->show();
+    ui->progressBar->setValue(
+        bytesTotal > 0 ? int(std::min<qint64>(1000, bytesDone * 1000 / bytesTotal)) : 0);
+    ui->infoLbl->setText(QStringLiteral("%1 files, %2 of %3 MB")
+                             .arg(files)
+                             .arg(megabytes(bytesDone))
+                             .arg(megabytes(bytesTotal)));
 }
 
 void FileStatus::appendDetail(const QString &text)

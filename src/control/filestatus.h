@@ -19,6 +19,9 @@ public:
 
     void setMessage(const QString &text);
     void setInfo(const QString &text);
+    // How far an add or delete has come: shows the progress bar, and on the info line
+    // "n files, X of Y MB".
+    void setAmount(int files, qint64 bytesDone, qint64 bytesTotal);
     void appendDetail(const QString &text);
     void finish(bool allowForce);
 

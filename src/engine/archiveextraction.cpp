@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -60,9 +61,17 @@ QString nameOf(archive_entry *entry)
 
 } // namespace
 
-ArchiveExtraction::ArchiveExtraction(Report reportTo, const std::atomic<bool> &abortFlag)
-    : report(std::move(reportTo)), aborted(abortFlag)
+ArchiveExtraction::ArchiveExtraction(Report reportTo, Amount amountTo,
+                                     const std::atomic<bool> &abortFlag)
+    : report(std::move(reportTo)), amount(std::move(amountTo)), aborted(abortFlag)
 {
+}
+
+void ArchiveExtraction::tellAmount(archive *reader, const OutcomeCounts &counts)
+{
+    // Compressed bytes read so far: the archive's own size is the total, known without a
+    // second read of it.
+    amount(counts.done, qint64(archive_filter_bytes(reader, -1)), archiveBytes);
 }
 
 ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QString &folder)
@@ -71,6 +80,7 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
     const Utf8Names names;
 #endif
     archivePath = path;
+    archiveBytes = QFileInfo(path).size();
     Result result;
     std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
     // The formats mods are shipped in; not every format the library knows (a text file would
@@ -180,6 +190,7 @@ ArchiveExtraction::Step ArchiveExtraction::writeFile(archive *reader, const QStr
             counts.add(Failed);
             return Step::Stop;
         }
+        tellAmount(reader, counts);
         if (file.write(block.constData(), got) != got) {
             // Most often a full disk: nothing more of this archive can be written.
             report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
@@ -197,6 +208,7 @@ ArchiveExtraction::Step ArchiveExtraction::writeFile(archive *reader, const QStr
         return Step::Stop;
     }
     counts.add(Done);
+    tellAmount(reader, counts);
     return Step::Next;
 }
 

@@ -18,8 +18,10 @@ class ArchiveExtraction
 {
 public:
     using Report = std::function<void(const QString &text, bool error)>;
+    // Files written, and bytes of the archive read against its size.
+    using Amount = std::function<void(int files, qint64 bytesRead, qint64 archiveBytes)>;
 
-    ArchiveExtraction(Report report, const std::atomic<bool> &aborted);
+    ArchiveExtraction(Report report, Amount amount, const std::atomic<bool> &aborted);
 
     struct Result {
         OutcomeCounts counts;
@@ -40,8 +42,12 @@ private:
     bool clashes(const QString &relative);
     void readFailure(archive *reader);
 
+    void tellAmount(archive *reader, const OutcomeCounts &counts);
+
     Report report;
+    Amount amount;
     const std::atomic<bool> &aborted;
+    qint64 archiveBytes = 0;
     QString archivePath;
     QHash<QString, QString> written; // case-folded relative paths (and their folders) as written
 };

@@ -24,6 +24,12 @@ ReportRelay::ReportRelay(Worker *worker, Carried carried, QObject *parent) : QOb
         },
         Qt::DirectConnection);
     connect(
+        worker, &Worker::amountDone, this,
+        [this](int files, qint64 done, qint64 total) {
+            take({Kind::Amount, files, QString(), QString(), done, total});
+        },
+        Qt::DirectConnection);
+    connect(
         worker, &Worker::appendAction, this,
         [this](const QString &text) {
             take({Kind::Action, 0, text, QString()});
@@ -62,7 +68,8 @@ bool ReportRelay::supersedes(const Report &later, const Report &earlier)
 {
     if (later.kind != earlier.kind)
         return false;
-    return later.kind == Kind::Progress || (later.kind == Kind::Scan && later.row == earlier.row);
+    return later.kind == Kind::Progress || later.kind == Kind::Amount ||
+           (later.kind == Kind::Scan && later.row == earlier.row);
 }
 
 void ReportRelay::deliver()
@@ -88,6 +95,9 @@ void ReportRelay::deliver()
             break;
         case Kind::Scan:
             emit scanModUpdate(report.row, report.text, report.filesText);
+            break;
+        case Kind::Amount:
+            emit amountDone(report.row, report.done, report.total);
             break;
         }
     }

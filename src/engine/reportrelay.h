@@ -13,7 +13,8 @@ class Worker;
 // one wake-up of that thread every few milliseconds instead of one posted event per report.
 // Tens of thousands of reports a second would otherwise cost the Worker as much as its file
 // work, and the window a redraw for each. Within a batch, a progress text followed by another
-// is dropped, and so is a scan's count followed by a newer one: nobody could have seen them.
+// is dropped, and so are a scan's count or an amount followed by a newer one: nobody could
+// have seen them.
 // Errors and actions are all delivered, in the order the Worker made them.
 class ReportRelay : public QObject
 {
@@ -34,14 +35,17 @@ signals:
     void status(const QString &text, bool error);
     void appendAction(const QString &text);
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    void amountDone(int files, qint64 bytesDone, qint64 bytesTotal);
 
 private:
-    enum class Kind { Progress, Error, Action, Scan };
+    enum class Kind { Progress, Error, Action, Scan, Amount };
     struct Report {
         Kind kind;
-        int row;
+        int row; // also the files of an amount
         QString text;
         QString filesText;
+        qint64 done = 0;
+        qint64 total = 0;
     };
     // On the Worker's thread.
     void take(Report report);

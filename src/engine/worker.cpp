@@ -662,16 +662,23 @@ void Worker::deleteModWorker()
         return;
     }
     // System entries too: a link whose target is gone is listed only with them.
+    const qint64 total = bytesBelow(folder, allEntries | QDir::System);
+    qint64 done = 0;
     QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
     QStringList folders;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
         emit status(path, false);
         const SourceEntry entry = sourceFrom(listing.fileInfo());
-        if (entry.kind == Kind::Folder)
+        if (entry.kind == Kind::Folder) {
             folders << path;
-        else
-            counts.add(removeKnown(path, entry.kind));
+            continue;
+        }
+        // Looked at before it goes: the listing's information is fetched when first asked for.
+        const qint64 size = entry.kind == Kind::File ? listing.fileInfo().size() : 0;
+        counts.add(removeKnown(path, entry.kind));
+        done += size;
+        emit amountDone(counts.done, done, total);
     }
     // Every folder was listed: each is removed once, inside ones first, and none is looked
     // at again from below.
@@ -699,6 +706,8 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
     // Emptied folders are pruned once at the end, not after every file.
     const Placement how;
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
+    const qint64 total = bytesBelow(from, filesOnly);
+    qint64 done = 0;
     QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
     QSet<QString> emptied;
     while (!aborted && listing.hasNext()) {
@@ -707,6 +716,7 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         emit status(relative, false);
         const QString destination = target + QLatin1Char('/') + relative;
         const SourceEntry entry = sourceFrom(listing.fileInfo());
+        const qint64 size = listing.fileInfo().size(); // before a move takes it away
         const FileOutcome outcome =
             (mode == Copy || mode == Move)
                 ? placeByTrying(entry, destination, TransferMode(mode), how).outcome
@@ -715,9 +725,23 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         counts.add(outcome);
         if (outcome == Done && mode == Move)
             emptied.insert(listing.fileInfo().absolutePath());
+        done += size;
+        emit amountDone(counts.done, done, total);
     }
     pruneFolders(emptied, stopFolder);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+qint64 Worker::bytesBelow(const QString &folder, QDir::Filters filters)
+{
+    qint64 bytes = 0;
+    QDirIterator walk(folder, filters, QDirIterator::Subdirectories);
+    while (!aborted && walk.hasNext()) {
+        walk.next();
+        if (walk.fileInfo().isFile() && !walk.fileInfo().isSymLink())
+            bytes += walk.fileInfo().size();
+    }
+    return bytes;
 }
 
 void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)

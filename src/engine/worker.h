@@ -6,6 +6,7 @@
 #include "recordfile.h"
 #include "unmountjournal.h"
 
+#include <QDir>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -52,6 +53,9 @@ signals:
                      bool forced = false);
     void status(const QString &text, bool error = false);
     void appendAction(const QString &text);
+    // How far an add or delete has come, in bytes of the total its walk (or the archive's size)
+    // gave at the start.
+    void amountDone(int files, qint64 bytesDone, qint64 bytesTotal);
 
 public:
     OutcomeCounts mountFolder(const QString &folder, const QString &gameFolder);
@@ -120,6 +124,8 @@ private:
                                     const std::function<Handled(const std::string &)> &handle);
     void reportUntrusted(const QString &line);
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
+    // The bytes of the files below a folder, for the progress of an add or a delete.
+    qint64 bytesBelow(const QString &folder, QDir::Filters filters);
     QString modFolder() const;
     OutcomeCounts repairRecordedLinks();
     OutcomeCounts addFromArchive(const QString &archivePath, const QString &target);

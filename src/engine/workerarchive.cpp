@@ -54,7 +54,9 @@ OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &
         return counts;
     }
     ArchiveExtraction extraction(
-        [this](const QString &text, bool error) { emit status(text, error); }, aborted);
+        [this](const QString &text, bool error) { emit status(text, error); },
+        [this](int files, qint64 read, qint64 total) { emit amountDone(files, read, total); },
+        aborted);
     const ArchiveExtraction::Result extracted = extraction.run(archivePath, staging);
     counts += extracted.counts;
     // A mod is made of what arrived: an archive all of whose entries were refused adds none.
