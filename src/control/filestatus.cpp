@@ -47,7 +47,12 @@ void FileStatus::setInfo(const QString &text)
 void FileStatus::setAmount(int files, qint64 bytesDone, qint64 bytesTotal)
 {
     auto megabytes = [](qint64 bytes) { return std::round(double(bytes) / 1048576.0 * 100) / 100; };
-    ui->progressBar->show();
+    if (ui->progressBar->isHidden()) {
+        // Room for the bar, as for the log: the buttons keep their height.
+        setMinimumHeight(minimumHeight() + ui->progressBar->sizeHint().height() +
+                         ui->verticalLayout->spacing());
+        ui->progressBar->show();
+    }
     ui->progressBar->setValue(
         bytesTotal > 0 ? int(std::min<qint64>(1000, bytesDone * 1000 / bytesTotal)) : 0);
     ui->infoLbl->setText(QStringLiteral("%1 files, %2 of %3 MB")
