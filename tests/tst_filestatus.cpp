@@ -82,6 +82,8 @@ void FileStatusTest::startsInRunningMode()
     QVERIFY(bar && bar->isHidden());
     dialog.setAmount(3, 524288, 1048576);
     QVERIFY(!bar->isHidden());
+    QCOMPARE(bar->value(), bar->maximum() / 2);
+    QCOMPARE(info->text(), QString("3 files, 0.5 of 1 MB"));
     // The dialog grows for the bar, once; its buttons keep their height.
     const int grown = dialog.minimumHeight();
     QVERIFY(grown >= 90 + bar->sizeHint().height());
