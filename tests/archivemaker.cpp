@@ -7,7 +7,9 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#ifndef Q_OS_WIN
 #include <locale.h>
+#endif
 
 #include <memory>
 
@@ -18,6 +20,13 @@ namespace
 {
 
 using Writer = std::unique_ptr<archive, int (*)(archive *)>;
+
+bool validUtf8(const QByteArray &bytes)
+{
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
 
 Writer open(const QString &path, const QString &format, const QByteArray &password,
             bool utf8Names = false)
@@ -52,7 +61,16 @@ bool add(archive *w, const Entry &entry)
     std::unique_ptr<archive_entry, void (*)(archive_entry *)> header(archive_entry_new(),
                                                                      archive_entry_free);
     archive_entry *e = header.get();
+#ifdef Q_OS_WIN
+    // Windows hands names to libarchive as UTF-16; bytes that are no UTF-8 go in as they are.
+    if (validUtf8(entry.name))
+        archive_entry_copy_pathname_w(
+            e, reinterpret_cast<const wchar_t *>(QString::fromUtf8(entry.name).utf16()));
+    else
+        archive_entry_copy_pathname(e, entry.name.constData());
+#else
     archive_entry_copy_pathname(e, entry.name.constData());
+#endif
     archive_entry_set_perm(e, 0644);
     archive_entry_set_mtime(e, 1700000000, 0);
     switch (entry.type) {
@@ -86,6 +104,7 @@ bool add(archive *w, const Entry &entry)
 
 } // namespace
 
+#ifndef Q_OS_WIN
 // libarchive takes names in the thread's character set: UTF-8 when they all are valid UTF-8
 // (the archive then says so), else the C locale, in which bytes go in as they are.
 class NameLocale
@@ -109,13 +128,7 @@ private:
     locale_t chosen;
     locale_t previous = locale_t(nullptr);
 };
-
-bool validUtf8(const QByteArray &bytes)
-{
-    QTextCodec::ConverterState state;
-    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
-}
+#endif
 
 bool write(const QString &path, const QString &format, const QList<Entry> &entries,
            const QByteArray &password)
@@ -123,7 +136,9 @@ bool write(const QString &path, const QString &format, const QList<Entry> &entri
     bool utf8 = true;
     for (const Entry &entry : entries)
         utf8 = utf8 && validUtf8(entry.name);
+#ifndef Q_OS_WIN
     const NameLocale names(utf8);
+#endif
     Writer writer = open(path, format, password, utf8);
     if (!writer)
         return false;

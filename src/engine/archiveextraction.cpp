@@ -93,8 +93,14 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
     archive_read_support_filter_gzip(reader.get());
     archive_read_support_filter_xz(reader.get());
     archive_read_support_filter_bzip2(reader.get());
-    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(),
-                                   size_t(blockBytes)) != ARCHIVE_OK) {
+#ifdef Q_OS_WIN
+    const int opened = archive_read_open_filename_w(
+        reader.get(), reinterpret_cast<const wchar_t *>(path.utf16()), size_t(blockBytes));
+#else
+    const int opened = archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(),
+                                                  size_t(blockBytes));
+#endif
+    if (opened != ARCHIVE_OK) {
         readFailure(reader.get());
         result.counts.add(Failed);
         return result;

@@ -47,8 +47,8 @@ enum class RemoveFolder { Done, NotEmpty, NotFound, Failed };
 // Removes an empty folder (never a link to one).
 RemoveFolder removeFolder(const NativePath &folder);
 
-// Keeps a folder out of listings that skip hidden entries: on Windows by its hidden attribute;
-// elsewhere a name starting with "." already does.
-void hide(const NativePath &folder);
+// Keeps a folder out of listings that skip hidden entries, or lets it back in: on Windows by its
+// hidden attribute; elsewhere a name starting with "." already does that.
+void setHidden(const NativePath &folder, bool hidden);
 
 } // namespace EntryCalls

@@ -130,9 +130,9 @@ RemoveFolder removeFolder(const NativePath &folder)
     }
 }
 
-void hide(const NativePath &)
+void setHidden(const NativePath &, bool)
 {
-    // The name starts with "." already.
+    // The name tells: a staging folder's starts with ".", a mod's never does.
 }
 
 } // namespace EntryCalls

@@ -86,11 +86,12 @@ RemoveFolder removeFolder(const NativePath &folder)
     }
 }
 
-void hide(const NativePath &folder)
+void setHidden(const NativePath &folder, bool hidden)
 {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(folder.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+        SetFileAttributesW(folder.c_str(), hidden ? attributes | FILE_ATTRIBUTE_HIDDEN
+                                                  : attributes & ~DWORD(FILE_ATTRIBUTE_HIDDEN));
 }
 
 } // namespace EntryCalls

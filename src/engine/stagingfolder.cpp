@@ -34,7 +34,7 @@ QString make(const QString &modsFolder)
             modsFolder + QLatin1Char('/') + ownPrefix() + QString::number(++made);
         if (QFileInfo::exists(folder) || !QDir().mkdir(folder))
             continue;
-        EntryCalls::hide(FileEntry::nativePath(folder));
+        EntryCalls::setHidden(FileEntry::nativePath(folder), true);
         return folder;
     }
     return QString();

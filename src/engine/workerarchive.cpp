@@ -65,6 +65,8 @@ OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &
         switch (EntryCalls::renameWithoutReplacing(FileEntry::nativePath(root),
                                                    FileEntry::nativePath(target))) {
         case EntryCalls::Rename::Done:
+            // The staging folder itself, when no wrapper was left out: the list must show it.
+            EntryCalls::setHidden(FileEntry::nativePath(target), false);
             break;
         case EntryCalls::Rename::TargetTaken:
             emit status(QStringLiteral("A mod with that name already exists."), true);
