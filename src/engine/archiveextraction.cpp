@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -49,15 +50,36 @@ private:
 };
 #endif
 
-QString nameOf(archive_entry *entry)
+QString fromRawName(archive_entry *entry)
 {
-#ifdef Q_OS_WIN
-    if (const wchar_t *wide = archive_entry_pathname_w(entry))
-        return QString::fromWCharArray(wide).replace(QLatin1Char('\\'), QLatin1Char('/'));
-#endif
     const char *raw = archive_entry_pathname(entry);
     return raw ? ArchiveNames::decode(QByteArray(raw)) : QString();
 }
+
+#ifdef Q_OS_WIN
+// On Windows libarchive hands a zip's names to the program in the system's code page. Read as
+// UTF-8, a name the zip marks so or that is valid UTF-8 comes out whole; any other is left
+// empty here, and its bytes are CP437. By entry, in the zip's order.
+QStringList zipNamesReadAsUtf8(const QString &path)
+{
+    QStringList names;
+    std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
+    archive_read_support_format_zip(reader.get());
+    if (archive_read_set_options(reader.get(), "zip:hdrcharset=UTF-8") != ARCHIVE_OK ||
+        archive_read_open_filename_w(reader.get(), reinterpret_cast<const wchar_t *>(path.utf16()),
+                                     size_t(blockBytes)) != ARCHIVE_OK)
+        return names;
+    archive_entry *entry = nullptr;
+    for (;;) {
+        const int header = archive_read_next_header(reader.get(), &entry);
+        if (header != ARCHIVE_OK && header != ARCHIVE_WARN)
+            break;
+        const wchar_t *wide = header == ARCHIVE_OK ? archive_entry_pathname_w(entry) : nullptr;
+        names << (wide ? QString::fromWCharArray(wide) : QString());
+    }
+    return names;
+}
+#endif
 
 } // namespace
 
@@ -82,6 +104,10 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
     archivePath = path;
     archiveBytes = QFileInfo(path).size();
     Result result;
+    int entryIndex = 0;
+#ifdef Q_OS_WIN
+    QStringList zipNames;
+#endif
     std::unique_ptr<archive, int (*)(archive *)> reader(archive_read_new(), archive_read_free);
     // The formats mods are shipped in; not every format the library knows (a text file would
     // pass for an mtree description).
@@ -117,7 +143,24 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
             result.counts.add(Failed);
             return result;
         }
-        if (extractEntry(reader.get(), entry, folder, result.counts) == Step::Stop)
+        QString name;
+#ifdef Q_OS_WIN
+        // Only a zip's headers are read twice: it keeps them together at its end.
+        if (entryIndex == 0 &&
+            (archive_format(reader.get()) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_ZIP)
+            zipNames = zipNamesReadAsUtf8(path);
+        if (entryIndex < zipNames.size() && !zipNames[entryIndex].isEmpty())
+            name = QString(zipNames[entryIndex]).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        else if (zipNames.isEmpty())
+            if (const wchar_t *wide = archive_entry_pathname_w(entry))
+                name = QString::fromWCharArray(wide).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        if (name.isEmpty())
+            name = fromRawName(entry);
+#else
+        name = fromRawName(entry);
+#endif
+        ++entryIndex;
+        if (extractEntry(reader.get(), entry, name, folder, result.counts) == Step::Stop)
             return result;
     }
     result.complete = !aborted;
@@ -125,10 +168,9 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
 }
 
 ArchiveExtraction::Step ArchiveExtraction::extractEntry(archive *reader, archive_entry *entry,
-                                                        const QString &folder,
+                                                        const QString &name, const QString &folder,
                                                         OutcomeCounts &counts)
 {
-    const QString name = nameOf(entry);
     report(name, false);
     auto refuse = [&](const QString &why) {
         report(why + name, true);

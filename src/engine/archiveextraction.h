@@ -35,8 +35,8 @@ public:
 
 private:
     enum class Step { Next, Stop };
-    Step extractEntry(archive *reader, archive_entry *entry, const QString &folder,
-                      OutcomeCounts &counts);
+    Step extractEntry(archive *reader, archive_entry *entry, const QString &name,
+                      const QString &folder, OutcomeCounts &counts);
     Step writeFile(archive *reader, const QString &path, OutcomeCounts &counts);
     // Refuses a name that differs only in case from one written before: Windows would see one.
     bool clashes(const QString &relative);
