@@ -1,5 +1,7 @@
 #include "benchsupport.h"
 
+#include <QFile>
+
 #include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -51,6 +53,24 @@ long peakRssKiB()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss; // KiB on Linux
+}
+
+void resetPeakMemory()
+{
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+}
+
+long peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
 }
 
 std::string format(const char *pattern, ...)

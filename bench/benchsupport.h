@@ -24,6 +24,10 @@ void progress(const char *format, ...);
 QString q(const std::string &text);
 
 long peakRssKiB();
+// The process's peak resident size as /proc tells it, which resetPeakMemory starts again from
+// the present size (Linux 4.0 on).
+void resetPeakMemory();
+long peakMemoryKiB();
 
 std::string format(const char *pattern, ...);
 

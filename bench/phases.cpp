@@ -338,10 +338,18 @@ void runExtractPhase(PhaseContext &context, SizeSet &set, int run)
     Side &w = set.runs[size_t(run)].worker;
     const std::string zip = modZip(set, w);
     const QString target = q(w.mods + "/extracted");
+    // The Worker's own peak, not the writing of the zip before it.
+    resetPeakMemory();
+    const long before = peakMemoryKiB();
     const WorkerRun extracted = context.driver.run(
         *w.config, QStringLiteral("extracted"),
         [&zip, &target](Worker *worker) { worker->extractArchiveWorker(q(zip), target); }, true);
     set.samples["extract"].push_back({extracted.seconds, extracted.done});
+    if (run == 0)
+        set.notes.push_back(format("extract: the process's peak resident size rose from %ld to "
+                                   "%ld KiB while the Worker extracted the zip (%s bytes)",
+                                   before, peakMemoryKiB(),
+                                   withSpaces(long(QFileInfo(q(zip)).size())).c_str()));
     noteWorkerProblems(set, "extract", run, extracted);
     expect(set, size_t(extracted.done) == set.shape.modFiles.size(),
            format("extract run %d: %d of %zu files", run + 1, extracted.done,

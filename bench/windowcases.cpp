@@ -80,29 +80,12 @@ private:
     std::vector<double> gaps;
 };
 
-// Resident memory from /proc: the peak since the last reset, and resetting it (Linux 4.0 on).
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(std::strlen(field))).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
 // The process's peak resident size from now on.
 class MemoryPeak
 {
 public:
-    MemoryPeak()
-    {
-        QFile reset(QStringLiteral("/proc/self/clear_refs"));
-        if (reset.open(QIODevice::WriteOnly))
-            reset.write("5");
-    }
-    long kib() const { return statusKiB("VmHWM:"); }
+    MemoryPeak() { resetPeakMemory(); }
+    long kib() const { return peakMemoryKiB(); }
 };
 
 // Runs the event loop until `done` holds, looking every 2 ms.
