@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -333,6 +334,52 @@ std::string modZip(SizeSet &set, Side &side)
     return zip;
 }
 
+// A zip of 100 entries of `entryBytes` each: the same entries at every size, growing in bytes.
+std::string bigEntriesZip(const Side &side, la_int64_t entryBytes)
+{
+    const std::string zip = side.root + "/big.zip";
+    std::unique_ptr<archive, int (*)(archive *)> writer(archive_write_new(), archive_write_free);
+    archive_write_set_format_zip(writer.get());
+    if (archive_write_open_filename(writer.get(), zip.c_str()) != ARCHIVE_OK)
+        fail("cannot write %s", zip.c_str());
+    const std::vector<char> block(1 << 20, 'b');
+    for (int i = 0; i < 100; ++i) {
+        std::unique_ptr<archive_entry, void (*)(archive_entry *)> entry(archive_entry_new(),
+                                                                        archive_entry_free);
+        archive_entry_set_pathname(entry.get(), format("big/%03d.bin", i).c_str());
+        archive_entry_set_filetype(entry.get(), AE_IFREG);
+        archive_entry_set_perm(entry.get(), 0644);
+        archive_entry_set_size(entry.get(), entryBytes);
+        if (archive_write_header(writer.get(), entry.get()) != ARCHIVE_OK)
+            fail("cannot add to %s", zip.c_str());
+        for (la_int64_t left = entryBytes; left > 0; left -= la_int64_t(block.size()))
+            archive_write_data(writer.get(), block.data(),
+                               size_t(std::min<la_int64_t>(left, la_int64_t(block.size()))));
+    }
+    archive_write_close(writer.get());
+    return zip;
+}
+
+// Extraction streams: with the entries the same, the Worker's memory does not grow with the
+// bytes they hold (100 entries of as many hundred bytes as the size has files).
+void noteMemoryOfBigEntries(PhaseContext &context, SizeSet &set, Side &side)
+{
+    const la_int64_t entryBytes = la_int64_t(set.files) * 100;
+    const std::string zip = bigEntriesZip(side, entryBytes);
+    resetPeakMemory();
+    const long before = peakMemoryKiB();
+    const WorkerRun extracted = context.driver.run(
+        *side.config, QStringLiteral("big"),
+        [&zip, &side](Worker *worker) {
+            worker->extractArchiveWorker(q(zip), q(side.mods + "/big"));
+        },
+        true);
+    set.notes.push_back(format("extract of 100 entries of %s bytes: the peak resident size rose "
+                               "from %ld to %ld KiB (%d entries written)",
+                               withSpaces(long(entryBytes)).c_str(), before, peakMemoryKiB(),
+                               extracted.done));
+}
+
 void runExtractPhase(PhaseContext &context, SizeSet &set, int run)
 {
     Side &w = set.runs[size_t(run)].worker;
@@ -354,6 +401,8 @@ void runExtractPhase(PhaseContext &context, SizeSet &set, int run)
     expect(set, size_t(extracted.done) == set.shape.modFiles.size(),
            format("extract run %d: %d of %zu files", run + 1, extracted.done,
                   set.shape.modFiles.size()));
+    if (run == 0)
+        noteMemoryOfBigEntries(context, set, w);
     if (context.bsdtar.isEmpty())
         return;
     // The same library's own tool, into an empty folder on the same disk.
