@@ -8,7 +8,7 @@
 #include <archive_entry.h>
 
 #ifndef Q_OS_WIN
-#include <locale.h>
+#include "threadcharacterset.h"
 #endif
 
 #include <memory>
@@ -104,32 +104,6 @@ bool add(archive *w, const Entry &entry)
 
 } // namespace
 
-#ifndef Q_OS_WIN
-// libarchive takes names in the thread's character set: UTF-8 when they all are valid UTF-8
-// (the archive then says so), else the C locale, in which bytes go in as they are.
-class NameLocale
-{
-public:
-    explicit NameLocale(bool utf8)
-        : chosen(newlocale(LC_CTYPE_MASK, utf8 ? "C.UTF-8" : "C", locale_t(nullptr)))
-    {
-        if (chosen)
-            previous = uselocale(chosen);
-    }
-    ~NameLocale()
-    {
-        if (!chosen)
-            return;
-        uselocale(previous);
-        freelocale(chosen);
-    }
-
-private:
-    locale_t chosen;
-    locale_t previous = locale_t(nullptr);
-};
-#endif
-
 bool write(const QString &path, const QString &format, const QList<Entry> &entries,
            const QByteArray &password)
 {
@@ -137,7 +111,8 @@ bool write(const QString &path, const QString &format, const QList<Entry> &entri
     for (const Entry &entry : entries)
         utf8 = utf8 && validUtf8(entry.name);
 #ifndef Q_OS_WIN
-    const NameLocale names(utf8);
+    // Names all valid UTF-8 go in as UTF-8 (the archive then says so); others as bytes.
+    const ThreadCharacterSet names(utf8 ? "C.UTF-8" : "C");
 #endif
     Writer writer = open(path, format, password, utf8);
     if (!writer)

@@ -120,9 +120,14 @@ void MountState::forget()
 bool MountState::recordsListEntries() const
 {
     for (const std::string &path : {config->outFilesPath, config->backupFilesPath}) {
+        // Up to the first character that is no line end: the records of a large mount are
+        // megabytes, and this runs on the window's thread.
         QFile record(fromUtf8(path));
-        if (record.open(QIODevice::ReadOnly) && !record.readAll().trimmed().isEmpty())
-            return true;
+        if (!record.open(QIODevice::ReadOnly))
+            continue;
+        while (!record.atEnd())
+            if (!record.read(4096).trimmed().isEmpty())
+                return true;
     }
     return false;
 }

@@ -11,8 +11,7 @@
 #include <archive_entry.h>
 
 #ifndef Q_OS_WIN
-#include <clocale>
-#include <locale.h>
+#include "threadcharacterset.h"
 #endif
 
 #include <memory>
@@ -22,33 +21,6 @@ namespace
 {
 
 const qint64 blockBytes = 256 * 1024;
-
-#ifndef Q_OS_WIN
-// libarchive hands out a name it knows to be UTF-8 in the thread's own character set, and none
-// at all where that is plain ASCII: for this thread, while it reads, the set is UTF-8.
-class Utf8Names
-{
-public:
-    Utf8Names() : utf8(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr)))
-    {
-        if (utf8)
-            previous = uselocale(utf8);
-    }
-    ~Utf8Names()
-    {
-        if (!utf8)
-            return;
-        uselocale(previous);
-        freelocale(utf8);
-    }
-    Utf8Names(const Utf8Names &) = delete;
-    Utf8Names &operator=(const Utf8Names &) = delete;
-
-private:
-    locale_t utf8;
-    locale_t previous = locale_t(nullptr);
-};
-#endif
 
 QString fromRawName(archive_entry *entry)
 {
@@ -99,7 +71,9 @@ void ArchiveExtraction::tellAmount(archive *reader, const OutcomeCounts &counts)
 ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QString &folder)
 {
 #ifndef Q_OS_WIN
-    const Utf8Names names;
+    // libarchive hands out a name it knows to be UTF-8 in the thread's character set, and none
+    // at all where that is plain ASCII.
+    const ThreadCharacterSet names("C.UTF-8");
 #endif
     archivePath = path;
     archiveBytes = QFileInfo(path).size();

@@ -40,14 +40,21 @@ QString make(const QString &modsFolder)
     return QString();
 }
 
-void removeLeftovers(const QString &modsFolder, bool allOfThem)
+QStringList leftovers(const QString &modsFolder)
 {
     const QDir mods(modsFolder);
-    const QStringList found = mods.entryList({prefix + QLatin1Char('*')},
-                                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QString &name : found)
-        if (allOfThem || !name.startsWith(ownPrefix()))
-            QDir(mods.filePath(name)).removeRecursively();
+    QStringList found;
+    for (const QString &name : mods.entryList({prefix + QLatin1Char('*')},
+                                              QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+        if (!name.startsWith(ownPrefix()))
+            found << mods.filePath(name);
+    return found;
+}
+
+void removeLeftovers(const QString &modsFolder)
+{
+    for (const QString &folder : leftovers(modsFolder))
+        QDir(folder).removeRecursively();
 }
 
 } // namespace StagingFolder

@@ -46,7 +46,7 @@ void Worker::extractArchiveWorker(const QString &archivePath, const QString &tar
 OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &target)
 {
     OutcomeCounts counts;
-    StagingFolder::removeLeftovers(modsPath, false);
+    StagingFolder::removeLeftovers(modsPath);
     const QString staging = StagingFolder::make(modsPath);
     if (staging.isEmpty()) {
         emit status(QStringLiteral("Failed to create folder: ") + modsPath, true);

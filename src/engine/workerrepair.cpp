@@ -1,17 +1,29 @@
-// The Worker's repair of a mount: the game folder made again what a fresh mount of the mod
-// would make it, with every change on record before it is made, as in the mount.
+// The Worker's check and repair of a mount: the game folder compared with the records, and
+// made again what a fresh mount of the mod would make it, with every change on record before
+// it is made, as in the mount.
 #include "worker.h"
 
 #include "backupname.h"
 #include "gamenames.h"
+#include "mountcheck.h"
 #include "placedlink.h"
 #include "recordedpathcheck.h"
 #include "utf8.h"
+#include "workerparts.h"
 
 #include <QHash>
 
 using FileEntry::Kind;
 using FileEntry::kindOf;
+
+void Worker::checkModWorker()
+{
+    MountCheck check(
+        gamePath, modFolder(),
+        [this](const QString &text, bool error) { emit status(text, error); }, aborted);
+    const OutcomeCounts counts = check.run(outFilesPath, backupFilesPath);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
 
 void Worker::repairModWorker()
 {
@@ -36,9 +48,7 @@ OutcomeCounts Worker::repairRecordedLinks()
     GameNames modNames; // a link's name has the game's spelling, its mod entry the mod's
     const Record placed = readRecord(outFilesPath);
     const Record backups = readRecord(backupFilesPath);
-    QSet<QString> placedPaths;
-    for (const std::string &line : placed.lines)
-        placedPaths.insert(fromUtf8(line));
+    const QSet<QString> placedPaths = WorkerParts::asPaths(placed.lines);
     // The entry each path had before the mount, where the mount set one aside (the last one
     // set aside from a path is the one that left it).
     QHash<QString, QString> setAsideFrom;
@@ -111,10 +121,8 @@ bool Worker::dropRecordLines(const QString &path, RecordFile &stream, const QSet
     const Record record = readRecord(path);
     QByteArray kept;
     for (const std::string &line : record.lines) {
-        if (dropped.contains(fromUtf8(line)))
-            continue;
-        kept.append(line.data(), int(line.size()));
-        kept.append('\n');
+        if (!dropped.contains(fromUtf8(line)))
+            WorkerParts::keepLine(kept, line);
     }
     if (RecordFile::rewrite(path, kept))
         return true;

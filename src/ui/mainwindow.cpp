@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 #include <algorithm>
 
@@ -36,8 +37,15 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 {
     ui->setupUi(this);
     setAcceptDrops(true);
-    // Only one copy of the program uses this folder: no add of it is under way.
-    StagingFolder::removeLeftovers(modsPath(), true);
+    // What an add cut short by a crash left: removed off the window's thread, since it may be
+    // large. Only when there is some, so that no thread is made for nothing.
+    if (!StagingFolder::leftovers(modsPath()).isEmpty()) {
+        QThread *cleaner =
+            QThread::create([folder = modsPath()] { StagingFolder::removeLeftovers(folder); });
+        connect(cleaner, &QThread::finished, cleaner, &QObject::deleteLater);
+        leftoverCleaner = cleaner;
+        cleaner->start();
+    }
     scans = new ScanQueue(this, config.get(), this);
     optionCalls = new GameOptionCalls(this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
@@ -97,6 +105,8 @@ MainWindow::~MainWindow()
     releaseOperations();
     // Before the boxes go: a call under way ends within its time limit.
     delete optionCalls;
+    if (leftoverCleaner)
+        leftoverCleaner->wait();
     delete ui;
 }
 

@@ -18,6 +18,7 @@ class ScanQueue;
 class QAction;
 class QDialog;
 class QTableWidgetItem;
+class QThread;
 class Settings;
 class Worker;
 
@@ -165,6 +166,7 @@ private:
     std::unique_ptr<ConfigStore> config;
     ScanQueue *scans = nullptr;
     GameOptionCalls *optionCalls = nullptr; // for when each call waits for Wine
+    QPointer<QThread> leftoverCleaner;      // removes what a crashed add left, at the start
     bool listTidyPending = false;
     int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
     QAction *mountAction = nullptr; // the list's "Mount"

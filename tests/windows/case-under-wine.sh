@@ -10,13 +10,7 @@ source_dir=$1
 work_dir=$2
 helper=$3
 
-compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++ || true)
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || true)
-if [ -z "$compiler" ] || [ -z "$wine" ]; then
-    echo "SKIP: needs g++-mingw-w64-x86-64-posix and wine64"
-    exit 77
-fi
+. "$source_dir/tests/windows/find-mingw-and-wine.sh"
 
 mkdir -p "$work_dir"
 "$compiler" -std=c++17 -O1 -Wall -Wextra -static -municode \
@@ -24,8 +18,6 @@ mkdir -p "$work_dir"
 
 sandbox=$(mktemp -d)
 prefix=$(mktemp -d)
-server=$(dirname "$wine")/wineserver64
-[ -x "$server" ] || server=wineserver
 trap 'WINEPREFIX="$prefix" "$server" -k 2>/dev/null; rm -rf "$prefix" "$sandbox"' EXIT
 
 app=$sandbox/app

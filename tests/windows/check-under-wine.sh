@@ -5,13 +5,7 @@ set -u
 source_dir=$1
 work_dir=$2
 
-compiler=$(command -v x86_64-w64-mingw32-g++-posix || command -v x86_64-w64-mingw32-g++ || true)
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || true)
-if [ -z "$compiler" ] || [ -z "$wine" ]; then
-    echo "SKIP: needs g++-mingw-w64-x86-64-posix and wine64"
-    exit 77
-fi
+. "$source_dir/tests/windows/find-mingw-and-wine.sh"
 
 mkdir -p "$work_dir"
 "$compiler" -std=c++17 -O1 -Wall -Wextra -static \
@@ -23,8 +17,6 @@ mkdir -p "$work_dir"
     "$source_dir/src/engine/entrycalls_win.cpp" \
     -o "$work_dir/seamcheck.exe" || exit 1
 
-server=$(dirname "$wine")/wineserver64
-[ -x "$server" ] || server=wineserver
 prefix=$(mktemp -d)
 trap 'WINEPREFIX="$prefix" "$server" -k 2>/dev/null; rm -rf "$prefix"' EXIT
 WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

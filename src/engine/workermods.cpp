@@ -1,0 +1,152 @@
+// The Worker's scan, delete and add of a mod folder.
+#include "worker.h"
+
+#include "entrycalls.h"
+#include "fileentry.h"
+#include "pathnames.h"
+#include "scantext.h"
+#include "workerparts.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace WorkerParts;
+using FileEntry::Kind;
+using FileEntry::kindOf;
+using FileEntry::nativePath;
+
+void Worker::scanModWorker(int row)
+{
+    QDirIterator listing(modFolder(), filesOnly, QDirIterator::Subdirectories);
+    if (!listing.hasNext()) {
+        emit scanModUpdate(row, ScanText::noSize(), ScanText::noFiles());
+        return;
+    }
+    qint64 counter = 1;
+    double total = 0;
+    double shownMegabytes = -1;
+    QString sizeText;
+    // A scan nobody waits for any more (the list was rebuilt) stops early.
+    while (listing.hasNext() && !aborted) {
+        listing.next();
+        total += double(listing.fileInfo().size());
+        const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
+        if (megabytes != shownMegabytes) { // most files do not change the rounded size
+            shownMegabytes = megabytes;
+            sizeText = ScanText::size(megabytes);
+        }
+        emit scanModUpdate(row, sizeText, ScanText::files(counter));
+        ++counter;
+    }
+}
+
+void Worker::deleteModWorker()
+{
+    OutcomeCounts counts;
+    const QString folder = modFolder();
+    if (!PathNames::isPlainFolderName(modName)) {
+        // Never let an odd name turn "this mod" into the mods folder or something above it.
+        emit status(QStringLiteral("Failed to delete file: ") + folder, true);
+        counts.add(Failed);
+        emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+        return;
+    }
+    // System entries too: a link whose target is gone is listed only with them.
+    const qint64 total = bytesBelow(folder, allEntries | QDir::System);
+    qint64 done = 0;
+    QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
+    QStringList folders;
+    while (!aborted && listing.hasNext()) {
+        const QString path = listing.next();
+        emit status(path, false);
+        const SourceEntry entry = sourceFrom(listing.fileInfo());
+        if (entry.kind == Kind::Folder) {
+            folders << path;
+            continue;
+        }
+        // Looked at before it goes: the listing's information is fetched when first asked for.
+        const qint64 size = entry.kind == Kind::File ? listing.fileInfo().size() : 0;
+        counts.add(removeKnown(path, entry.kind));
+        done += size;
+        emit amountDone(counts.done, done, total);
+    }
+    // Every folder was listed: each is removed once, inside ones first, and none is looked
+    // at again from below.
+    std::sort(folders.begin(), folders.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &path : qAsConst(folders))
+        if (!aborted)
+            removeFolder(path);
+    // The mod's own folder is taken last, here, so that one left behind is reported once.
+    if (EntryCalls::removeFolder(nativePath(folder)) != EntryCalls::RemoveFolder::Done &&
+        kindOf(folder) != Kind::None && !aborted) {
+        // Something the listing does not show (a hidden entry) keeps it: not deleted.
+        emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
+        counts.add(Failed);
+    }
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+void Worker::moveFolderWorker(const QString &source, const QString &target, int mode)
+{
+    OutcomeCounts counts;
+    const QString from = QDir::cleanPath(source);
+    // Pruning after each move may take the chosen folder once it is empty, never its parents.
+    const QString stopFolder = QFileInfo(PathNames::absoluteClean(from)).absolutePath();
+    // Emptied folders are pruned once at the end, not after every file.
+    const Placement how;
+    const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
+    const qint64 total = bytesBelow(from, filesOnly);
+    qint64 done = 0;
+    QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
+    QSet<QString> emptied;
+    while (!aborted && listing.hasNext()) {
+        const QString sourcePath = listing.next();
+        const QString relative = relativeTo(sourcePath, root);
+        emit status(relative, false);
+        const QString destination = target + QLatin1Char('/') + relative;
+        const SourceEntry entry = sourceFrom(listing.fileInfo());
+        const qint64 size = listing.fileInfo().size(); // before a move takes it away
+        const FileOutcome outcome =
+            (mode == Copy || mode == Move)
+                ? placeByTrying(entry, destination, TransferMode(mode), how).outcome
+                : placeKnown(entry, destination, kindOf(destination), TransferMode(mode), how)
+                      .outcome;
+        counts.add(outcome);
+        if (outcome == Done && mode == Move)
+            emptied.insert(listing.fileInfo().absolutePath());
+        done += size;
+        emit amountDone(counts.done, done, total);
+    }
+    pruneFolders(emptied, stopFolder);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+}
+
+qint64 Worker::bytesBelow(const QString &folder, QDir::Filters filters)
+{
+    qint64 bytes = 0;
+    QDirIterator walk(folder, filters, QDirIterator::Subdirectories);
+    while (!aborted && walk.hasNext()) {
+        walk.next();
+        if (walk.fileInfo().isFile() && !walk.fileInfo().isSymLink())
+            bytes += walk.fileInfo().size();
+    }
+    return bytes;
+}
+
+void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)
+{
+    // Deepest first, so that a folder's subfolders are gone before it is looked at. Pruning
+    // once at the end instead of after every entry saves listing a folder per file.
+    QStringList ordered;
+    for (const QString &folder : folders)
+        ordered << folder;
+    std::sort(ordered.begin(), ordered.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : ordered)
+        deleteEmptyFolders(folder, stopFolder); // one taken with a subfolder is simply gone
+}

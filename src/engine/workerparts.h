@@ -1,0 +1,61 @@
+#pragma once
+
+// What the Worker's parts (mount, unmount, scan and adds, repair) share: listing filters, and
+// small steps on paths and record lines.
+
+#include "entrycalls.h"
+#include "fileentry.h"
+#include "utf8.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace WorkerParts
+{
+
+const QDir::Filters allEntries = QDir::AllEntries | QDir::NoDotAndDotDot;
+const QDir::Filters filesOnly = QDir::Files | QDir::NoDotAndDotDot;
+
+// Renames a file, a folder or a link itself (also a link whose target is gone), and never
+// replaces an entry at `to`.
+inline bool renameEntry(const QString &from, const QString &to)
+{
+    return !from.isEmpty() && !to.isEmpty() &&
+           EntryCalls::renameWithoutReplacing(
+               FileEntry::nativePath(from), FileEntry::nativePath(to)) == EntryCalls::Rename::Done;
+}
+
+inline QString folderOf(const QString &path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+inline QString relativeTo(const QString &path, const QString &rootWithSlash)
+{
+    // Only the leading root goes: a path may hold the same text again further down.
+    return path.startsWith(rootWithSlash) ? path.mid(rootWithSlash.size()) : path;
+}
+
+inline QSet<QString> asPaths(const std::vector<std::string> &lines)
+{
+    QSet<QString> paths;
+    paths.reserve(int(lines.size()));
+    for (const std::string &line : lines)
+        paths.insert(fromUtf8(line));
+    return paths;
+}
+
+// One record line and its line end.
+inline void keepLine(QByteArray &kept, const std::string &line)
+{
+    kept.append(line.data(), int(line.size()));
+    kept.append('\n');
+}
+
+} // namespace WorkerParts
