@@ -201,21 +201,22 @@ WindowCase mountCase(WindowTrees &trees, WorkerDriver &driver)
     int done = 0;
     heartbeat.start();
     const Clock::time_point start = Clock::now();
-    QPointer<Controller> controller = new Controller(&window, trees.mountByWindow.config.get(),
-                                                     QStringLiteral("Mounting"), "mod", true);
-    QObject::connect(controller->worker, &Worker::resultReady, &window,
-                     [&](const QString &, int resultDone, int failed, int missing) {
+    QPointer<Controller> controller =
+        new Controller(trees.mountByWindow.config.get(), "mod", &window, nullptr);
+    QObject::connect(controller, &Controller::resultReady, &window,
+                     [&](const OperationResult &outcome) {
                          arrived = true;
-                         done = resultDone;
-                         if (failed || missing)
-                             result.problems.push_back(
-                                 format("window: %d failed, %d missing", failed, missing));
+                         done = outcome.counts.done;
+                         if (outcome.counts.hasProblems())
+                             result.problems.push_back(format("window: %d failed, %d missing",
+                                                              outcome.counts.failed,
+                                                              outcome.counts.missing));
                      });
-    emit controller->mountMod();
+    controller->mount();
     runUntil([&arrived] { return arrived; });
     result.seconds = secondsSince(start);
     heartbeat.stop();
-    delete controller.data(); // only there still when the mount had problems
+    delete controller.data(); // there still until its release comes round, or with problems
     result.items = done;
     result.memoryKiB = memory.kib();
     result.longestGapMs = heartbeat.longest();

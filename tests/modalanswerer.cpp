@@ -12,14 +12,21 @@
 
 ModalAnswerer::ModalAnswerer()
 {
-    timer.setInterval(10);
-    connect(&timer, &QTimer::timeout, this, &ModalAnswerer::tick);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void ModalAnswerer::act(const char *className, std::function<void(QWidget *)> action)
 {
     pending.push(Answer{className, std::move(action)});
-    timer.start();
+    lookSoon(); // it may be on screen already
+}
+
+bool ModalAnswerer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->isWindow())
+        lookSoon();
+    return QObject::eventFilter(watched, event);
 }
 
 void ModalAnswerer::pressInMessageBox(const QString &buttonText)
@@ -79,27 +86,25 @@ void ModalAnswerer::chooseFile(const QString &file)
     });
 }
 
-void ModalAnswerer::tick()
+void ModalAnswerer::lookSoon()
 {
-    if (pending.empty()) {
-        timer.stop();
-        return;
+    // Once the widget being shown has become the modal one, inside its own event loop.
+    if (!lookPending && !pending.empty()) {
+        lookPending = true;
+        QMetaObject::invokeMethod(this, &ModalAnswerer::look, Qt::QueuedConnection);
     }
+}
+
+void ModalAnswerer::look()
+{
+    lookPending = false;
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible() || !modal->inherits(pending.front().className))
-        return;
-    if (answering) // the last answer is still on its way
-        return;
-    answering = true;
-    // Not from within this timer's own slot: an answer may open the next modal widget, and a
-    // timer is never delivered again while its slot still runs. The answer stays pending until
-    // it has been given, so one whose widget went away meanwhile waits for the next.
-    QTimer::singleShot(0, this, [this, modal = QPointer<QWidget>(modal)] {
-        answering = false;
-        if (!modal || pending.empty())
-            return;
-        const Answer answer = pending.front();
-        pending.pop();
-        answer.action(modal);
-    });
+    if (pending.empty() || !modal || !modal->isVisible() ||
+        !modal->inherits(pending.front().className))
+        return; // the next window shown is looked at again
+    const Answer answer = pending.front();
+    pending.pop();
+    answer.action(modal);
+    // Answering may have uncovered a modal widget that was shown before.
+    lookSoon();
 }

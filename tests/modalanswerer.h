@@ -1,12 +1,12 @@
 #pragma once
 
 // Answers the modal dialogs a test's clicks open (message boxes, folder choosers, the settings
-// dialog), in order, as a user would. Each answer waits until a modal widget of its kind is on
-// screen; what the answer saw is kept for the test to check.
+// dialog), in order, as a user would: the one way the tests answer them. Each answer waits
+// until a modal widget of its kind is on screen, looked for whenever a window is shown; what
+// the answer saw is kept for the test to check.
 
 #include <QObject>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 #include <queue>
@@ -37,14 +37,17 @@ public:
     QStringList seenTexts;
     QStringList seenDefaults;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
-    void tick();
+    void lookSoon();
+    void look();
 
     struct Answer {
         const char *className;
         std::function<void(QWidget *)> action;
     };
     std::queue<Answer> pending;
-    bool answering = false;
-    QTimer timer;
+    bool lookPending = false;
 };

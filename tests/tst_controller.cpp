@@ -1,19 +1,19 @@
 #include "controller.h"
 #include "filestatus.h"
+#include "modalanswerer.h"
 #include "reportrelay.h"
 #include "sandbox.h"
 #include "testsupport.h"
+#include "worker.h"
+#include "workergate.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSemaphore>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -42,30 +42,10 @@ protected:
 // Stands in for the main window's result slot: records each result and what the world looked
 // like when it arrived.
 struct Handler {
-    QList<WorkerLog::Result> results;
+    QList<OperationResult> results;
     QList<bool> controllerGoneOnArrival;
     QList<int> dialogsOnArrival;
 };
-
-// Answers the message box that the next click opens; `asked` gets its title.
-void answerNextBox(QMessageBox::StandardButton button, QStringList *asked)
-{
-    QTimer::singleShot(0, [button, asked] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            *asked << box->windowTitle();
-            box->button(button)->click();
-        }
-    });
-}
-
-// Waits until the worker has done everything sent to it so far, and until what it reported
-// has arrived here.
-void drain(Worker *worker)
-{
-    QMetaObject::invokeMethod(
-        worker, [] {}, Qt::BlockingQueuedConnection);
-    QCoreApplication::sendPostedEvents();
-}
 
 QString labelText(FileStatus *dialog, const char *name)
 {
@@ -79,7 +59,7 @@ class ControllerTest : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanResultReleasesBeforeTheCallerHearsOfIt();
+    void cleanResultClosesTheDialogBeforeAndReleasesAfterTheCaller();
     void abortShowsAbortedAtOnceAndTheSummaryOnArrival();
     void escapeWhileRunningAbortsAndHides();
     void failedUnmountOffersAForcedPassOnTheSameWorker();
@@ -88,15 +68,13 @@ private slots:
     void relayKeepsTheOrderAndDropsOnlyUnseenProgress();
 
 private:
-    Controller *start(Sandbox &box, const QString &action, const QString &mod, Handler &handler)
+    Controller *start(Sandbox &box, const QString &mod, Handler &handler)
     {
-        auto *controller = new Controller(&window, box.config.get(), action, mod, true);
+        auto *controller = new Controller(box.config.get(), mod, &window, nullptr);
         QPointer<Controller> guard(controller);
-        connect(controller->worker, &Worker::resultReady, this,
-                [this, guard, &handler](const QString &modName, int done, int failed, int missing,
-                                        bool aborted, bool forced) {
-                    handler.results
-                        << WorkerLog::Result{modName, done, failed, missing, aborted, forced};
+        connect(controller, &Controller::resultReady, this,
+                [this, guard, &handler](const OperationResult &result) {
+                    handler.results << result;
                     handler.controllerGoneOnArrival << guard.isNull();
                     handler.dialogsOnArrival << window.findChildren<FileStatus *>().size();
                 });
@@ -106,7 +84,7 @@ private:
     QWidget window;
 };
 
-void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
+void ControllerTest::cleanResultClosesTheDialogBeforeAndReleasesAfterTheCaller()
 {
     RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
@@ -118,25 +96,29 @@ void ControllerTest::cleanResultReleasesBeforeTheCallerHearsOfIt()
     // Nothing to mount: no report, so no dialog is even made.
     Handler handler;
     ShownDialogs shown;
-    Controller *controller = start(box, "Mounting", "Empty", handler);
+    QPointer<Controller> controller = start(box, "Empty", handler);
     QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
-    emit controller->mountMod();
+    controller->mount();
     QTRY_COMPARE(handler.results.size(), 1);
     QCOMPARE(shown.seen, QStringList());
-    QCOMPARE(handler.results[0].done, 0);
-    QVERIFY(handler.controllerGoneOnArrival[0]);
+    QCOMPARE(handler.results[0].counts.done, 0);
+    QCOMPARE(handler.results[0].operation, Operation::Mount);
+    QCOMPARE(handler.results[0].modName, QString("Empty"));
+    // Still there while the caller handles its result; released right after.
+    QVERIFY(!handler.controllerGoneOnArrival[0]);
     QCOMPARE(handler.dialogsOnArrival[0], 0);
+    QTRY_VERIFY(controller.isNull());
 
-    // With files: the dialog shows progress, and is gone with its thread before the caller's
-    // handler runs.
-    controller = start(box, "Mounting", "Foo", handler);
-    emit controller->mountMod();
+    // With files: the dialog shows progress, and is gone before the caller's handler runs.
+    controller = start(box, "Foo", handler);
+    controller->mount();
     QTRY_COMPARE(handler.results.size(), 2);
-    QCOMPARE(handler.results[1].done, 2);
+    QCOMPARE(handler.results[1].counts.done, 2);
     QVERIFY(!shown.seen.isEmpty());
     QCOMPARE(shown.seen.first(), QString("Mounting Foo... | Mounting Foo:"));
-    QVERIFY(handler.controllerGoneOnArrival[1]);
+    QVERIFY(!handler.controllerGoneOnArrival[1]);
     QCOMPARE(handler.dialogsOnArrival[1], 0);
+    QTRY_VERIFY(controller.isNull());
 }
 
 void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
@@ -149,31 +131,21 @@ void ControllerTest::abortShowsAbortedAtOnceAndTheSummaryOnArrival()
         QVERIFY(Tree::file(box.modDir("Foo") + QString("/Maps/%1.w3x").arg(i)));
 
     Handler handler;
-    Controller *controller = start(box, "Mounting", "Foo", handler);
     // Hold the worker on its first file until the user has pressed Abort.
-    QSemaphore userActed;
-    bool held = false;
-    connect(
-        controller->worker, &Worker::status, controller->worker,
-        [&userActed, &held](const QString &text, bool) {
-            if (!held && text.startsWith("Maps/")) {
-                held = true;
-                userActed.acquire();
-            }
-        },
-        Qt::DirectConnection);
-    emit controller->mountMod();
+    WorkerGate gate([](const QString &text) { return text.startsWith("Maps/"); });
+    Controller *controller = start(box, "Foo", handler);
+    controller->mount();
     FileStatus *dialog = nullptr;
     QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QTest::mouseClick(dialog->findChild<QPushButton *>("abortBtn"), Qt::LeftButton);
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
     QVERIFY(dialog->isVisible());
-    userActed.release();
+    gate.open();
 
     QTRY_COMPARE(handler.results.size(), 1);
     QVERIFY(handler.results[0].aborted);
-    QCOMPARE(handler.results[0].done, 1);
+    QCOMPARE(handler.results[0].counts.done, 1);
     QVERIFY(!handler.controllerGoneOnArrival[0]);
     QTRY_VERIFY(dialog->isVisible());
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
@@ -199,28 +171,21 @@ void ControllerTest::escapeWhileRunningAbortsAndHides()
     QVERIFY(Tree::file(box.game("Maps/4.w3x"), "game")); // gives the mount a backup to undo
 
     Handler handler;
-    Controller *controller = start(box, "Mounting", "Foo", handler);
-    QSemaphore userActed;
-    connect(
-        controller->worker, &Worker::status, controller->worker,
-        [&userActed](const QString &text, bool) {
-            if (text == "Maps")
-                userActed.acquire();
-        },
-        Qt::DirectConnection);
-    emit controller->mountMod();
+    WorkerGate gate([](const QString &text) { return text == "Maps"; });
+    Controller *controller = start(box, "Foo", handler);
+    controller->mount();
     FileStatus *dialog = nullptr;
     QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     QTest::keyClick(dialog, Qt::Key_Escape);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Mounting Foo: aborted."));
-    userActed.release();
+    gate.open();
 
     // The result brings the dialog back in its finished mode.
     QTRY_COMPARE(handler.results.size(), 1);
     QVERIFY(handler.results[0].aborted);
-    QCOMPARE(handler.results[0].done, 0);
+    QCOMPARE(handler.results[0].counts.done, 0);
     QTRY_VERIFY(dialog->isVisible());
     QVERIFY(dialog->windowFlags() & Qt::WindowCloseButtonHint);
     QCOMPARE(labelText(dialog, "infoLbl"), QString("0 files succeeded."));
@@ -238,8 +203,8 @@ void ControllerTest::failedUnmountOffersAForcedPassOnTheSameWorker()
                   (box.game("a") + "\n" + box.game("b") + "\n" + box.game("c") + "\n").toUtf8()));
 
     Handler handler;
-    Controller *controller = start(box, "Unmounting", "Foo", handler);
-    emit controller->unmountMod(false);
+    Controller *controller = start(box, "Foo", handler);
+    controller->unmount();
     QTRY_COMPARE(handler.results.size(), 1);
     FileStatus *dialog = nullptr;
     QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
@@ -250,23 +215,24 @@ void ControllerTest::failedUnmountOffersAForcedPassOnTheSameWorker()
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
 
     // No: nothing happens.
-    QStringList asked;
-    answerNextBox(QMessageBox::No, &asked);
+    ModalAnswerer answers;
+    answers.pressInMessageBox("&No");
     QTest::mouseClick(force, Qt::LeftButton);
-    QCOMPARE(asked, QStringList{"Force unmount?"});
-    drain(controller->worker);
+    QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
+    QVERIFY(!controller->isRunning()); // no second pass was started
     QCOMPARE(handler.results.size(), 1);
     QVERIFY(dialog->isVisible());
     QCOMPARE(box.outFiles().count('\n'), 3);
 
     // Yes: the same Worker runs the unmount again, forced.
-    answerNextBox(QMessageBox::Yes, &asked);
+    answers.pressInMessageBox("&Yes");
     QTest::mouseClick(force, Qt::LeftButton);
-    QCOMPARE(asked.size(), 2);
+    QCOMPARE(answers.seenTitles.size(), 2);
+    QVERIFY(controller->isRunning());
     QTRY_COMPARE(handler.results.size(), 2);
     QVERIFY(!handler.results[0].forced);
     QVERIFY(handler.results[1].forced);
-    QCOMPARE(handler.results[1].missing, 3);
+    QCOMPARE(handler.results[1].counts.missing, 3);
     QTRY_VERIFY(dialog->isVisible());
     QCOMPARE(labelText(dialog, "msgLbl"), QString("Unmounting Foo: done."));
     QVERIFY(force->isHidden());
@@ -293,7 +259,7 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
     QVERIFY(writeFile(box.appDir + "/out_files.txt", box.game("gone").toUtf8() + "\n"));
 
     // Warm up whatever threads Qt itself starts on first use.
-    delete new Controller(&window, box.config.get(), "Scanning", "Mod0", true);
+    delete new Controller(box.config.get(), "Mod0", &window, nullptr);
     const int threadsBefore = liveThreadCount();
     int liveControllers = 0;
     auto track = [&liveControllers](Controller *controller) {
@@ -308,18 +274,17 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         QMap<int, QStringList> reports;
         int scans = 0;
         for (const char *mod : {"Mod0", "Mod1", "Mod2", "Mod3", "Empty"}) {
-            Controller *scan =
-                track(new Controller(&window, box.config.get(), "Scanning", mod, true));
-            connect(scan->reports, &ReportRelay::scanModUpdate, this,
+            Controller *scan = track(new Controller(box.config.get(), mod, &window, nullptr));
+            connect(scan, &Controller::scanModUpdate, this,
                     [&reports](int row, const QString &size, const QString &files) {
                         reports[row] << size + " " + files;
                     });
-            emit scan->scanMod(scans++);
+            scan->scan(scans++);
         }
         // An unmount with problems, dismissed with OK.
         Handler handler;
-        Controller *failing = track(start(box, "Unmounting", "Foo", handler));
-        emit failing->unmountMod(false);
+        Controller *failing = track(start(box, "Foo", handler));
+        failing->unmount();
         // The scans never make a dialog; the unmount's is the only one.
         FileStatus *dialog = nullptr;
         QTRY_VERIFY((dialog = window.findChild<FileStatus *>()) && dialog->isVisible());
@@ -344,12 +309,13 @@ void ControllerTest::destroyingWithoutDialogJoinsTheThread()
     Sandbox box;
     QVERIFY(box.isValid());
     const int threadsBefore = liveThreadCount();
-    auto *controller = new Controller(&window, box.config.get(), "Deleting", "Foo", false);
-    QVERIFY(controller->worker->thread()->isRunning());
-    QSignalSpy workerGone(controller->worker, &QObject::destroyed);
-    QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
+    WorkerGate watcher;
+    watcher.open(); // only counting
+    auto *controller = new Controller(box.config.get(), "Foo", nullptr, nullptr);
+    QCOMPARE(watcher.workersAlive(), 1);
     delete controller;
-    QCOMPARE(workerGone.count(), 1);
+    QCOMPARE(watcher.workersAlive(), 0);
+    QCOMPARE(window.findChildren<FileStatus *>().size(), 0);
     QTRY_VERIFY(liveThreadCount() <= threadsBefore);
 }
 
@@ -357,8 +323,8 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
 {
     Sandbox box;
     QVERIFY(box.isValid());
-    Worker worker(box.config.get(), "Foo");
-    ReportRelay relay(&worker, ReportRelay::AllReports);
+    const auto worker = box.worker("Foo");
+    ReportRelay relay(worker.get(), ReportRelay::AllReports);
     QStringList delivered;
     connect(&relay, &ReportRelay::status, this, [&delivered](const QString &text, bool error) {
         delivered << (error ? "error " : "progress ") + text;
@@ -370,19 +336,19 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
                 delivered << QString("row %1: %2, %3").arg(row).arg(size, files);
             });
 
-    emit worker.status("a", false);
-    emit worker.status("b", false);
-    emit worker.status("E1", true);
-    emit worker.status("E2", true);
-    emit worker.status("c", false);
-    emit worker.appendAction("restoring");
-    emit worker.status("d", false);
-    emit worker.status("e", false);
-    emit worker.scanModUpdate(3, "1 MB", "1 files");
-    emit worker.scanModUpdate(3, "2 MB", "2 files");
-    emit worker.scanModUpdate(4, "0 MB", "1 files");
-    emit worker.scanModUpdate(3, "3 MB", "3 files");
-    emit worker.status("E3", true);
+    emit worker->status("a", false);
+    emit worker->status("b", false);
+    emit worker->status("E1", true);
+    emit worker->status("E2", true);
+    emit worker->status("c", false);
+    emit worker->appendAction("restoring");
+    emit worker->status("d", false);
+    emit worker->status("e", false);
+    emit worker->scanModUpdate(3, "1 MB", "1 files");
+    emit worker->scanModUpdate(3, "2 MB", "2 files");
+    emit worker->scanModUpdate(4, "0 MB", "1 files");
+    emit worker->scanModUpdate(3, "3 MB", "3 files");
+    emit worker->status("E3", true);
     QCOMPARE(delivered, QStringList()); // nothing before the batch goes
     relay.deliver();
     QCOMPARE(delivered, (QStringList{"progress b", "error E1", "error E2", "progress c",
@@ -392,7 +358,7 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
 
     // Without anyone asking, a batch goes within a few milliseconds.
     delivered.clear();
-    emit worker.status("late", false);
+    emit worker->status("late", false);
     QTRY_COMPARE(delivered, QStringList{"progress late"});
 }
 

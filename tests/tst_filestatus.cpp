@@ -1,38 +1,12 @@
 #include "filestatus.h"
+#include "modalanswerer.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QtTest>
-
-namespace
-{
-
-// Answers the next modal message box with `button` once it is on screen, and remembers its
-// title and text.
-struct BoxAnswer {
-    QString title;
-    QString text;
-};
-
-void answerNextBox(QMessageBox::StandardButton button, BoxAnswer *seen)
-{
-    QTimer::singleShot(0, [button, seen] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        box->button(button)->click();
-    });
-}
-
-} // namespace
 
 class FileStatusTest : public QObject
 {
@@ -172,17 +146,19 @@ void FileStatusTest::forceUnmountAsksFirst()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *force = dialog.findChild<QPushButton *>("forceBtn");
 
-    BoxAnswer seen;
-    answerNextBox(QMessageBox::No, &seen);
+    ModalAnswerer answers;
+    answers.pressInMessageBox("&No");
     QTest::mouseClick(force, Qt::LeftButton);
-    QCOMPARE(seen.title, QString("Force unmount?"));
-    QCOMPARE(seen.text,
-             QString("Are you sure you want to remove all record of mounted files and backups?"));
+    QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
+    QCOMPARE(answers.seenTexts,
+             QStringList{
+                 "Are you sure you want to remove all record of mounted files and backups?"});
     QCOMPARE(forced.count(), 0);
     QVERIFY(!force->isHidden());
 
-    answerNextBox(QMessageBox::Yes, &seen);
+    answers.pressInMessageBox("&Yes");
     QTest::mouseClick(force, Qt::LeftButton);
+    QVERIFY(answers.done());
     QCOMPARE(forced.count(), 1);
     QCOMPARE(forced.at(0).at(0).toBool(), true);
 }

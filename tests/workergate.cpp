@@ -18,10 +18,12 @@ struct WorkerGate::State {
     int held = 0;
     int alive = 0;
     int mostAlive = 0;
+    WorkerGate::Stop stopAt;
 };
 
-WorkerGate::WorkerGate() : state(std::make_shared<State>())
+WorkerGate::WorkerGate(Stop stopAt) : state(std::make_shared<State>())
 {
+    state->stopAt = std::move(stopAt);
     // A Controller moves its Worker to the Worker's thread right after making it; the move is
     // announced to the Worker on this thread, where an application filter sees it.
     QCoreApplication::instance()->installEventFilter(this);
@@ -81,11 +83,11 @@ bool WorkerGate::eventFilter(QObject *watched, QEvent *event)
                 Qt::DirectConnection);
             connect(
                 worker, &Worker::status, worker,
-                [shared](const QString &, bool error) {
+                [shared](const QString &text, bool error) {
                     if (error)
                         return;
                     QMutexLocker lock(&shared->mutex);
-                    if (shared->isOpen)
+                    if (shared->isOpen || (shared->stopAt && !shared->stopAt(text)))
                         return;
                     ++shared->held;
                     while (!shared->isOpen)

@@ -2,12 +2,16 @@
 
 // Holds the Workers that the code under test makes, so that a test can act while an operation
 // is running. While the gate is closed, every Worker made meanwhile stops at its first progress
-// report, before it changes anything for that entry, until the gate opens. Scans report no
-// progress of that kind, so they pass. It also counts the Workers that are alive: one is from
-// its Controller's start until its thread has ended.
+// report (which its Controller has taken already), before it changes anything for that entry,
+// until the gate opens. Scans report no progress of that kind, so they pass. A gate may hold
+// only at the first progress text that it is asked to wait for. It also counts the Workers
+// that are alive: one is from its Controller's start until its thread has ended.
 
 #include <QObject>
 
+#include <QString>
+
+#include <functional>
 #include <memory>
 
 class WorkerGate : public QObject
@@ -15,7 +19,9 @@ class WorkerGate : public QObject
     Q_OBJECT
 
 public:
-    WorkerGate();
+    using Stop = std::function<bool(const QString &progressText)>;
+    // Holds at the first progress report, or at the first for which `stopAt` is true.
+    explicit WorkerGate(Stop stopAt = Stop());
     // Opens, so that no Worker is left waiting.
     ~WorkerGate() override;
 

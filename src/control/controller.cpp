@@ -2,116 +2,190 @@
 
 #include "filestatus.h"
 #include "reportrelay.h"
+#include "resultwording.h"
 #include "worker.h"
 
-Controller::Controller(QWidget *parentForDialog, ConfigStore *config, QString actionName,
-                       QString mod, bool showsDialog)
-    : QObject(nullptr), action(std::move(actionName)), modName(std::move(mod)),
-      dialogParent(parentForDialog), withDialog(showsDialog)
+Controller::Controller(ConfigStore *config, const QString &mod, QWidget *parentForDialog,
+                       QObject *owner)
+    : QObject(owner), modName(mod), dialogParent(parentForDialog)
 {
     worker = new Worker(config, modName);
+    // The relay is the first to hear each report.
+    reports = new ReportRelay(worker, ReportRelay::AllReports, this);
     worker->moveToThread(&thread);
     connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 
-    connect(this, &Controller::scanMod, worker, &Worker::scanModWorker);
-    connect(this, &Controller::mountMod, worker, &Worker::mountModWorker);
-    connect(this, &Controller::unmountMod, worker, &Worker::unmountModWorker);
-    connect(this, &Controller::deleteMod, worker, &Worker::deleteModWorker);
-    connect(this, &Controller::moveFolder, worker, &Worker::moveFolderWorker);
-    connect(this, &Controller::checkMod, worker, &Worker::checkModWorker);
-    connect(this, &Controller::repairMod, worker, &Worker::repairModWorker);
-    connect(this, &Controller::extractArchive, worker, &Worker::extractArchiveWorker);
-    // A scan ends without a result; this runs after the scan has been queued.
-    connect(this, &Controller::scanMod, this, &Controller::releaseAfterScan);
-    connect(this, &Controller::scanMod, this, &Controller::started);
-    connect(this, &Controller::mountMod, this, &Controller::started);
-    connect(this, &Controller::unmountMod, this, &Controller::started);
-    connect(this, &Controller::deleteMod, this, &Controller::started);
-    connect(this, &Controller::moveFolder, this, &Controller::started);
-    connect(this, &Controller::checkMod, this, &Controller::started);
-    connect(this, &Controller::repairMod, this, &Controller::started);
-    connect(this, &Controller::extractArchive, this, &Controller::started);
-
-    reports =
-        new ReportRelay(worker, withDialog ? ReportRelay::AllReports : ReportRelay::ScanOnly, this);
-    if (withDialog) {
-        connect(reports, &ReportRelay::status, this, &Controller::status);
-        connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
-        connect(reports, &ReportRelay::amountDone, this, &Controller::amount);
-    }
-    // Also without a dialog, so that the Controller is released at the end.
-    connect(worker, &Worker::resultReady, this, &Controller::result);
+    connect(reports, &ReportRelay::status, this, &Controller::status);
+    connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
+    connect(reports, &ReportRelay::amountDone, this, &Controller::amount);
+    connect(reports, &ReportRelay::scanModUpdate, this, &Controller::scanModUpdate);
+    connect(worker, &Worker::resultReady, this, &Controller::workerResult);
     thread.start(QThread::InheritPriority);
+}
+
+Controller::~Controller()
+{
+    closeDialog();
+    thread.quit();
+    thread.wait(); // the Worker is deleted on its own thread before this returns
+}
+
+void Controller::start(Operation operation)
+{
+    current = operation;
+    running = true;
+}
+
+void Controller::scan(int row)
+{
+    start(Operation::Scan);
+    QMetaObject::invokeMethod(
+        worker,
+        [this, row] {
+            worker->scanModWorker(row);
+            // A scan ends without a result: back on the Controller's thread, its last reports
+            // go out and then it is released.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    reports->deliver();
+                    running = false;
+                    release();
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void Controller::mount()
+{
+    start(Operation::Mount);
+    QMetaObject::invokeMethod(worker, &Worker::mountModWorker, Qt::QueuedConnection);
+}
+
+void Controller::unmount()
+{
+    start(Operation::Unmount);
+    QMetaObject::invokeMethod(
+        worker, [this] { worker->unmountModWorker(false); }, Qt::QueuedConnection);
+}
+
+void Controller::deleteMod()
+{
+    start(Operation::Delete);
+    QMetaObject::invokeMethod(worker, &Worker::deleteModWorker, Qt::QueuedConnection);
+}
+
+void Controller::addFolder(const QString &source, const QString &target, TransferMode mode)
+{
+    start(Operation::Add);
+    QMetaObject::invokeMethod(
+        worker, [this, source, target, mode] { worker->moveFolderWorker(source, target, mode); },
+        Qt::QueuedConnection);
+}
+
+void Controller::addArchive(const QString &archive, const QString &target)
+{
+    start(Operation::Add);
+    QMetaObject::invokeMethod(
+        worker, [this, archive, target] { worker->extractArchiveWorker(archive, target); },
+        Qt::QueuedConnection);
+}
+
+void Controller::check()
+{
+    start(Operation::Check);
+    QMetaObject::invokeMethod(worker, &Worker::checkModWorker, Qt::QueuedConnection);
+}
+
+void Controller::repair()
+{
+    start(Operation::Repair);
+    QMetaObject::invokeMethod(worker, &Worker::repairModWorker, Qt::QueuedConnection);
+}
+
+void Controller::forceUnmount()
+{
+    awaitingDismissal = false;
+    running = true;
+    QMetaObject::invokeMethod(
+        worker, [this] { worker->unmountModWorker(true); }, Qt::QueuedConnection);
+}
+
+QString Controller::heading() const
+{
+    return ResultWording::actionWords(current).ongoing + QLatin1Char(' ') + modName;
 }
 
 FileStatus *Controller::shownDialog()
 {
     // Made on first use: most operations never show one (a scan, a clean mount of an empty mod),
     // and a refresh of many mods would otherwise build a dialog for every one of them.
-    if (dialog || !withDialog)
+    if (dialog || !dialogParent)
         return dialog;
     dialog = new FileStatus(dialogParent);
     connect(dialog, &QDialog::rejected, this, &Controller::abort);
-    connect(dialog, &FileStatus::forceUnmount, worker, &Worker::unmountModWorker);
-    connect(dialog, &FileStatus::forceUnmount, this, [this] {
-        awaitingDismissal = false;
-        running = true;
-    });
+    connect(dialog, &FileStatus::forceUnmount, this, &Controller::forceUnmount);
     connect(dialog, &QDialog::finished, this, &Controller::dialogDismissed);
-    dialog->setMessage(action + QLatin1Char(' ') + modName + QLatin1Char(':'));
-    dialog->setWindowTitle(action + QLatin1Char(' ') + modName + QStringLiteral("..."));
+    dialog->setMessage(heading() + QLatin1Char(':'));
+    dialog->setWindowTitle(heading() + QStringLiteral("..."));
     return dialog;
 }
 
-Controller::~Controller()
+void Controller::closeDialog()
 {
-    if (dialog) {
-        // Closing the dialog must not come back here as a dismissal or an abort.
-        disconnect(dialog, nullptr, this, nullptr);
-        if (dialog->isVisible())
-            dialog->close();
-    }
-    thread.quit();
-    thread.wait(); // the Worker is deleted on its own thread before this returns
+    if (!dialog)
+        return;
+    // Closing the dialog must not come back here as a dismissal or an abort.
+    disconnect(dialog, nullptr, this, nullptr);
     delete dialog;
 }
 
-void Controller::result(const QString &, int done, int failed, int missing, bool aborted,
-                        bool forced)
+void Controller::workerResult(const QString &, int done, int failed, int missing, bool aborted,
+                              bool forced)
 {
     // Every report was made before the result.
     reports->deliver();
     running = false;
-    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
-    if ((!problems && !aborted) || !withDialog) {
-        // Deleted at once, so the dialog is closed and the thread joined before the main
-        // window's handler for this same result runs.
-        delete this;
-        return;
-    }
+    const OperationResult result{current, modName, OutcomeCounts{done, failed, missing}, aborted,
+                                 forced};
+    // Without a parent for it there is no dialog to wait for.
+    const bool staysOpen = (aborted || result.counts.hasProblems()) && shownDialog();
+    if (staysOpen)
+        showFinished(result);
+    else
+        closeDialog(); // gone before anyone hears of the result
+    const QPointer<Controller> alive(this);
+    emit resultReady(result);
+    // Released after the result has been handled; one with a finished dialog waits for the user.
+    if (alive && !staysOpen)
+        release();
+}
 
-    shownDialog();
+void Controller::showFinished(const OperationResult &result)
+{
     // Dismissing the finished dialog aborts nothing.
     disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
-    if (aborted) {
+    const OutcomeCounts &counts = result.counts;
+    if (result.aborted) {
         dialog->finish(false);
-    } else if (forced) {
+    } else if (result.forced) {
         dialog->finish(false);
         appendAction(QStringLiteral("done."));
     } else {
-        const bool unmounting = action == QLatin1String("Unmounting");
+        const bool unmounting = current == Operation::Unmount;
         // A check that found differences has done its job all the same.
-        const bool checking = action == QLatin1String("Checking");
-        dialog->finish(unmounting && done == 0);
-        appendAction((done > 0 && !unmounting) || checking ? QStringLiteral("done.")
-                                                           : QStringLiteral("failed."));
+        const bool checking = current == Operation::Check;
+        dialog->finish(unmounting && counts.done == 0);
+        appendAction((counts.done > 0 && !unmounting) || checking ? QStringLiteral("done.")
+                                                                  : QStringLiteral("failed."));
     }
 
-    QString summary = QStringLiteral("%0 files succeeded").arg(done);
-    if (failed > 0)
-        summary += QStringLiteral(", %0 files failed").arg(failed);
-    if (missing > 0)
-        summary += QStringLiteral(", %0 files missing").arg(missing);
+    QString summary = QStringLiteral("%0 files succeeded").arg(counts.done);
+    if (counts.failed > 0)
+        summary += QStringLiteral(", %0 files failed").arg(counts.failed);
+    if (counts.missing > 0)
+        summary += QStringLiteral(", %0 files missing").arg(counts.missing);
     summary += QLatin1Char('.');
     amountsShown = false; // the summary takes the info line
     status(summary, false);
@@ -143,36 +217,25 @@ void Controller::amount(int files, qint64 bytesDone, qint64 bytesTotal)
 void Controller::appendAction(const QString &text)
 {
     if (shownDialog())
-        dialog->setMessage(action + QLatin1Char(' ') + modName + QStringLiteral(": ") + text);
+        dialog->setMessage(heading() + QStringLiteral(": ") + text);
 }
 
 void Controller::abort()
 {
     worker->aborted = true;
-    appendAction(QStringLiteral("aborted."));
-}
-
-void Controller::releaseAfterScan()
-{
-    // Runs on the worker's thread after the scan, then back here, where the scan's last reports
-    // are delivered. A queued call, not deleteLater: deferred deletions may be carried
-    // out ahead of other posted events.
-    QMetaObject::invokeMethod(
-        worker,
-        [this] {
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    reports->deliver();
-                    delete this;
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    // A scan stopped for a new list has nothing to tell the user.
+    if (current != Operation::Scan)
+        appendAction(QStringLiteral("aborted."));
 }
 
 void Controller::dialogDismissed()
 {
     if (awaitingDismissal && !running)
-        deleteLater();
+        release();
+}
+
+void Controller::release()
+{
+    // Later, not now: this may run inside a signal of its own dialog or of the Worker's relay.
+    deleteLater();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "fileoutcome.h"
+#include "operation.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,68 +10,74 @@
 
 class ConfigStore;
 class FileStatus;
-class MainWindow;
 class QWidget;
 class ReportRelay;
 class Worker;
 
-// Runs one file operation of a Worker on a thread of its own and shows its progress.
-// It has no owner: it releases itself, with its thread, Worker and dialog, once nothing more
-// can arrive — after a clean result, after the user dismissed the finished dialog, or after a
-// scan's last report.
+// Runs one operation of a Worker on a thread of its own and shows its progress; the only thing
+// that touches its thread, Worker and dialog. An operation starts through one of the functions
+// below, its result leaves through resultReady, and the Controller then releases itself (after
+// the user has dismissed a finished dialog, when there is one). What is still there when its
+// owner goes is deleted with it, which joins the thread.
 class Controller : public QObject
 {
     Q_OBJECT
 
 public:
-    // Defined with the window, which gives its store and is the dialog's parent.
-    Controller(MainWindow *mainWindow, QString actionName, QString mod, bool showsDialog);
-    Controller(QWidget *parentForDialog, ConfigStore *config, QString actionName, QString mod,
-               bool showsDialog);
+    // `owner` keeps it; its dialog, once one is needed, is a child of `parentForDialog`.
+    Controller(ConfigStore *config, const QString &modName, QWidget *parentForDialog,
+               QObject *owner);
     ~Controller() override;
 
-    Worker *worker;
-    // The Worker's reports, as they reach this thread.
-    ReportRelay *reports;
-
-    // From the signal that starts the operation until its result has arrived, and again while
-    // a forced pass started from the dialog runs. A Controller that only waits for its finished
-    // dialog to be dismissed is not running.
-    bool isRunning() const { return running; }
-    // Asks the operation to stop at its next check, as the dialog's Abort button does.
-    void requestAbort() { abort(); }
-
-signals:
-    void scanMod(int row);
-    void mountMod();
-    void unmountMod(bool force = false);
+    // Each starts the operation it names; a Controller runs one.
+    void scan(int row);
+    void mount();
+    void unmount();
     void deleteMod();
-    void moveFolder(const QString &source, const QString &target, int mode = 0);
-    void checkMod();
-    void repairMod();
-    void extractArchive(const QString &archive, const QString &target);
+    void addFolder(const QString &source, const QString &target, TransferMode mode);
+    void addArchive(const QString &archive, const QString &target);
+    void check();
+    void repair();
 
-private slots:
-    void result(const QString &modName, int done, int failed, int missing, bool aborted,
-                bool forced = false);
-    void status(const QString &text, bool error = false);
-    void appendAction(const QString &text);
-    void amount(int files, qint64 bytesDone, qint64 bytesTotal);
+    // Asks the operation to stop at its next check, as the dialog's Abort button does.
     void abort();
 
+    Operation operation() const { return current; }
+    // From the start of the operation until its result has arrived, and again while a forced
+    // pass started from the dialog runs. A Controller that only waits for its finished dialog
+    // to be dismissed is not running.
+    bool isRunning() const { return running; }
+
+signals:
+    // Once per pass, after every report of it. The Controller is still there while receivers
+    // handle it, and is released only afterwards.
+    void resultReady(const OperationResult &result);
+    // A scan's reports.
+    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+
 private:
-    void releaseAfterScan();
+    void start(Operation operation);
+    void workerResult(const QString &modName, int done, int failed, int missing, bool aborted,
+                      bool forced);
+    void showFinished(const OperationResult &result);
+    void status(const QString &text, bool error);
+    void appendAction(const QString &text);
+    void amount(int files, qint64 bytesDone, qint64 bytesTotal);
+    void forceUnmount();
     void dialogDismissed();
-    void started() { running = true; }
+    void closeDialog();
+    void release();
+    QString heading() const;
     FileStatus *shownDialog();
 
     QThread thread;
-    QString action;
+    Worker *worker;
+    ReportRelay *reports;
+    Operation current = Operation::Scan;
     QString modName;
-    // Owned by the main window as a widget; held weakly in case the window goes first.
+    // Owned by its parent as a widget; held weakly in case the parent goes first.
     QPointer<FileStatus> dialog;
     QPointer<QWidget> dialogParent;
-    bool withDialog;
     bool awaitingDismissal = false;
     bool running = false;
     bool amountsShown = false;

@@ -72,8 +72,7 @@ bool MountState::mountFinished(const OutcomeCounts &counts, bool aborted)
     if (!aborted && !counts.hasProblems())
         return false;
     config->set(ConfigKey::mountedError,
-                ResultWording::errorRecord("Mounting", counts.done, counts.failed, counts.missing,
-                                           aborted));
+                ResultWording::errorRecord(Operation::Mount, counts, aborted));
     save();
     return true;
 }
@@ -85,8 +84,7 @@ bool MountState::unmountFinished(const OutcomeCounts &counts, bool aborted, bool
     if (undone) {
         forget();
     } else {
-        addErrorRecord(ResultWording::errorRecord("Unmounting", counts.done, counts.failed,
-                                                  counts.missing, aborted));
+        addErrorRecord(ResultWording::errorRecord(Operation::Unmount, counts, aborted));
     }
     save();
     return undone;
@@ -97,8 +95,7 @@ void MountState::repairFinished(const OutcomeCounts &counts, bool aborted)
     if (!aborted && !counts.hasProblems()) {
         config->erase(ConfigKey::mountedError);
     } else {
-        addErrorRecord(ResultWording::errorRecord("Repairing", counts.done, counts.failed,
-                                                  counts.missing, aborted));
+        addErrorRecord(ResultWording::errorRecord(Operation::Repair, counts, aborted));
     }
     save();
 }

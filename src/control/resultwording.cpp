@@ -12,87 +12,99 @@ namespace ResultWording
 namespace
 {
 
-QString counts(const ActionWords &words, int done, int failed, int missing)
+QString countsText(const ActionWords &words, const OutcomeCounts &counts)
 {
-    QString text = QStringLiteral("%0 files %1").arg(done).arg(words.pAction);
-    if (failed > 0)
-        text += QStringLiteral(", %0 files failed").arg(failed);
-    if (missing > 0)
-        text += QStringLiteral(", %0 files missing").arg(missing);
+    QString text = QStringLiteral("%0 files %1").arg(counts.done).arg(words.past);
+    if (counts.failed > 0)
+        text += QStringLiteral(", %0 files failed").arg(counts.failed);
+    if (counts.missing > 0)
+        text += QStringLiteral(", %0 files missing").arg(counts.missing);
     return text;
 }
 
 // Whether the game folder still holds what the records say.
-QString checkSummary(const QString &modName, int done, int failed, int missing, bool aborted)
+QString checkSummary(const OperationResult &result)
 {
-    if (aborted)
-        return QStringLiteral("Checking ") + modName + QStringLiteral(": aborted.");
-    if (!OutcomeCounts{done, failed, missing}.hasProblems())
-        return modName + QStringLiteral(" matches its records.");
-    return modName + QStringLiteral(" differs from its records. [") +
+    if (result.aborted)
+        return QStringLiteral("Checking ") + result.modName + QStringLiteral(": aborted.");
+    if (!result.counts.hasProblems())
+        return result.modName + QStringLiteral(" matches its records.");
+    return result.modName + QStringLiteral(" differs from its records. [") +
            QStringLiteral("%0 files as mounted, %1 files changed, %2 files missing]")
-               .arg(done)
-               .arg(failed)
-               .arg(missing);
+               .arg(result.counts.done)
+               .arg(result.counts.failed)
+               .arg(result.counts.missing);
 }
 
 } // namespace
 
-ActionWords actionWords(const QString &action)
+ActionWords actionWords(Operation operation)
 {
-    if (action == QLatin1String("Mounting"))
-        return {QStringLiteral("mounted"), QStringLiteral("Mounted"), QStringLiteral("mount")};
-    if (action == QLatin1String("Unmounting"))
-        return {QStringLiteral("unmounted"), QStringLiteral("Unmounted"),
-                QStringLiteral("unmount")};
-    if (action == QLatin1String("Adding"))
-        return {QStringLiteral("added"), QStringLiteral("Added"), QStringLiteral("add")};
-    if (action == QLatin1String("Repairing"))
-        return {QStringLiteral("repaired"), QStringLiteral("Repaired"), QStringLiteral("repair")};
-    if (action == QLatin1String("Deleting"))
-        return {QStringLiteral("deleted"), QStringLiteral("Deleted"), QStringLiteral("delete")};
+    switch (operation) {
+    case Operation::Scan:
+        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("Scanned"),
+                QStringLiteral("scan")};
+    case Operation::Mount:
+        return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("Mounted"),
+                QStringLiteral("mount")};
+    case Operation::Unmount:
+        return {QStringLiteral("Unmounting"), QStringLiteral("unmounted"),
+                QStringLiteral("Unmounted"), QStringLiteral("unmount")};
+    case Operation::Add:
+        return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("Added"),
+                QStringLiteral("add")};
+    case Operation::Delete:
+        return {QStringLiteral("Deleting"), QStringLiteral("deleted"), QStringLiteral("Deleted"),
+                QStringLiteral("delete")};
+    case Operation::Check:
+        return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("Checked"),
+                QStringLiteral("check")};
+    case Operation::Repair:
+        return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("Repaired"),
+                QStringLiteral("repair")};
+    }
     return {};
 }
 
-QString statusSummary(const QString &action, const QString &modName, int done, int failed,
-                      int missing, bool aborted, bool forced)
+QString statusSummary(const OperationResult &result)
 {
-    if (action == QLatin1String("Checking"))
-        return checkSummary(modName, done, failed, missing, aborted);
-    const ActionWords words = actionWords(action);
-    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
-    const bool unmounting = action == QLatin1String("Unmounting");
+    if (result.operation == Operation::Check)
+        return checkSummary(result);
+    const ActionWords words = actionWords(result.operation);
+    const OutcomeCounts &counts = result.counts;
+    const QString &modName = result.modName;
+    const bool problems = counts.hasProblems();
+    // An unmount that left anything behind has not unmounted the mod.
+    const bool unmounting = result.operation == Operation::Unmount;
     QString head;
-    if (aborted) {
-        head = action + QLatin1Char(' ') + modName + QStringLiteral(": aborted.");
-    } else if (problems && forced) {
-        head = modName + QLatin1Char(' ') + words.pAction + QLatin1Char('.');
-    } else if (done > 0 && (!unmounting || !problems)) {
-        head = modName + QLatin1Char(' ') + words.pAction + QLatin1Char('.');
+    if (result.aborted) {
+        head = words.ongoing + QLatin1Char(' ') + modName + QStringLiteral(": aborted.");
+    } else if (problems && result.forced) {
+        head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
+    } else if (counts.done > 0 && (!unmounting || !problems)) {
+        head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
         if (!problems)
             return head;
     } else if (problems) {
-        head = QStringLiteral("Failed to ") + words.cAction + QLatin1Char(' ') + modName +
+        head = QStringLiteral("Failed to ") + words.verb + QLatin1Char(' ') + modName +
                QLatin1Char('.');
     } else {
-        return QStringLiteral("No files to ") + words.cAction + QLatin1Char('.');
+        return QStringLiteral("No files to ") + words.verb + QLatin1Char('.');
     }
-    return head + QStringLiteral(" [") + counts(words, done, failed, missing) + QLatin1Char(']');
+    return head + QStringLiteral(" [") + countsText(words, counts) + QLatin1Char(']');
 }
 
-std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted)
+std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool aborted)
 {
-    const QString qaction = QString::fromStdString(action);
-    const ActionWords words = actionWords(qaction);
-    const bool problems = OutcomeCounts{done, failed, missing}.hasProblems();
+    const ActionWords words = actionWords(operation);
     QString head;
     if (aborted)
-        head = qaction + QStringLiteral(" aborted");
-    else if (done > 0 && !(qaction == QLatin1String("Unmounting") && problems))
-        head = words.pAction_c;
+        head = words.ongoing + QStringLiteral(" aborted");
+    else if (counts.done > 0 && !(operation == Operation::Unmount && counts.hasProblems()))
+        head = words.pastCapitalised;
     else
-        head = qaction + QStringLiteral(" failed");
-    return (head + QStringLiteral(": ") + counts(words, done, failed, missing)).toStdString();
+        head = words.ongoing + QStringLiteral(" failed");
+    return toUtf8(head + QStringLiteral(": ") + countsText(words, counts));
 }
 
 QString mountedWarning(const QString &errorRecords)

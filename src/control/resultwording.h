@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operation.h"
+
 #include <QString>
 
 #include <string>
@@ -10,20 +12,19 @@ namespace ResultWording
 {
 
 struct ActionWords {
-    QString pAction;   // past: "mounted"
-    QString pAction_c; // past, capitalised: "Mounted"
-    QString cAction;   // base verb: "mount"
+    QString ongoing;         // "Mounting": the progress dialog's title and an aborted result
+    QString past;            // "mounted"
+    QString pastCapitalised; // "Mounted"
+    QString verb;            // "mount"
 };
 
-// The words for "Mounting", "Unmounting", "Repairing", "Adding" or "Deleting"; empty for
-// anything else.
-ActionWords actionWords(const QString &action);
+ActionWords actionWords(Operation operation);
 
-QString statusSummary(const QString &action, const QString &modName, int done, int failed,
-                      int missing, bool aborted, bool forced);
+// The status line's text for a finished operation.
+QString statusSummary(const OperationResult &result);
 
-// One record for a result that was aborted or had problems, as UTF-8.
-std::string errorRecord(const std::string &action, int done, int failed, int missing, bool aborted);
+// One record for a mount, unmount or repair that was aborted or had problems, as UTF-8.
+std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool aborted);
 
 // The mounted row's tool tip from the error records joined by ";": "Warning:" and one numbered
 // line each; empty when there is none.

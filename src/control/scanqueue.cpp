@@ -1,8 +1,6 @@
 #include "scanqueue.h"
 
 #include "controller.h"
-#include "reportrelay.h"
-#include "worker.h"
 
 #include <QThread>
 
@@ -37,7 +35,7 @@ void ScanQueue::startNewList()
     waiting.clear();
     for (const QPointer<Controller> &scan : qAsConst(scans))
         if (scan)
-            scan->worker->aborted = true;
+            scan->abort();
 }
 
 void ScanQueue::release()
@@ -46,7 +44,7 @@ void ScanQueue::release()
     const QList<QPointer<Controller>> all = scans;
     scans.clear();
     for (const QPointer<Controller> &scan : all)
-        delete scan.data(); // joins its thread
+        delete scan.data(); // joins its thread; kept by this queue, so gone with it otherwise
 }
 
 void ScanQueue::startWaiting()
@@ -54,11 +52,10 @@ void ScanQueue::startWaiting()
     scans.removeAll(QPointer<Controller>());
     while (!waiting.isEmpty() && scans.size() < limit()) {
         const Waiting next = waiting.dequeue();
-        auto *controller =
-            new Controller(dialogParent, config, QStringLiteral("Scanning"), next.modName, true);
+        auto *controller = new Controller(config, next.modName, dialogParent, this);
         scans << QPointer<Controller>(controller);
         const int startedFor = generation;
-        connect(controller->reports, &ReportRelay::scanModUpdate, this,
+        connect(controller, &Controller::scanModUpdate, this,
                 [this, startedFor](int row, const QString &sizeText, const QString &filesText) {
                     // A report for an earlier list would name a row of that list.
                     if (startedFor == generation)
@@ -66,6 +63,6 @@ void ScanQueue::startWaiting()
                 });
         // The Controller releases itself once its last report has been delivered.
         connect(controller, &QObject::destroyed, this, &ScanQueue::startWaiting);
-        emit controller->scanMod(next.row);
+        controller->scan(next.row);
     }
 }

@@ -220,28 +220,22 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 QList<Controller *> MainWindow::liveOperations() const
 {
-    QList<Controller *> live;
-    if (mountOperation)
-        live << mountOperation;
-    for (const QPointer<Controller> &operation : fileOperations)
-        if (operation)
-            live << operation;
-    return live;
+    // The list's scans are kept by their queue.
+    return findChildren<Controller *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 bool MainWindow::hasRunningOperation() const
 {
     const QList<Controller *> live = liveOperations();
-    return mountResultPending || std::any_of(live.begin(), live.end(), [](Controller *operation) {
-               return operation->isRunning();
-           });
+    return std::any_of(live.begin(), live.end(),
+                       [](Controller *operation) { return operation->isRunning(); });
 }
 
 void MainWindow::abortRunningOperations()
 {
     for (Controller *operation : liveOperations())
         if (operation->isRunning())
-            operation->requestAbort();
+            operation->abort();
     scans->startNewList();
 }
 
@@ -256,7 +250,5 @@ void MainWindow::releaseOperations()
 {
     // Deleting a Controller closes its dialog and joins its thread.
     scans->release();
-    for (Controller *operation : liveOperations())
-        delete operation;
-    fileOperations.clear();
+    qDeleteAll(liveOperations());
 }

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "operation.h"
+
 class ConfigStore;
 class Controller;
 class GameOptionCalls;
@@ -20,7 +22,6 @@ class QDialog;
 class QTableWidgetItem;
 class QThread;
 class Settings;
-class Worker;
 
 namespace Ui
 {
@@ -61,33 +62,30 @@ private slots:
     void setAllowFiles();
     void setGameVersion();
     void mountMod();
-    void mountModReady(const QString &modName, int done, int failed, int missing,
-                       bool aborted = false);
+    void mountModReady(const OperationResult &result);
     void unmountMod();
-    void unmountModReady(const QString &modName, int done, int failed, int missing,
-                         bool aborted = false, bool forced = false);
+    void unmountModReady(const OperationResult &result);
     void addMod();
-    void addModReady(const QString &modName, int done, int failed, int missing,
-                     bool aborted = false);
+    void addModReady(const OperationResult &result);
     void addArchive();
     void openModFolder();
     void renameModAction();
     void renameModStart(QTableWidgetItem *item);
     void renameModSave(QTableWidgetItem *item);
     void deleteMod();
-    void deleteModReady(const QString &modName, int done, int failed, int missing,
-                        bool aborted = false);
+    void deleteModReady(const OperationResult &result);
     void checkMod();
-    void checkModReady(const QString &modName, int done, int failed, int missing,
-                       bool aborted = false);
+    void checkModReady(const OperationResult &result);
     void repairMod();
-    void repairModReady(const QString &modName, int done, int failed, int missing,
-                        bool aborted = false);
+    void repairModReady(const OperationResult &result);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
 
     void setStatus(const QString &text, bool error);
+    // What every result slot ends with: the result on the status line and the list rebuilt,
+    // unless the window is closing.
+    void showResult(const OperationResult &result, const QString &select, bool rescan);
     // Says so in the "Error" box when the mount state could not be saved.
     void reportUnsavedState(const MountState &state);
     void showMountState(bool focusList);
@@ -139,10 +137,12 @@ private:
     static bool renameFolder(const QString &from, const QString &to);
     // Why a mod cannot be renamed to `newName`; empty when the system may try.
     QString renameRefusal(const QString &oldPath, const QString &newName) const;
-    Controller *startMountOperation(const QString &action, const QString &modName);
-    // Starts a check or a repair of the mounted mod; null when it was refused.
-    Controller *startMountedModOperation(const QString &action);
-    Controller *startFileOperation(const QString &action, const QString &modName);
+    // A Controller for an operation on `modName`, kept by the window until it releases itself.
+    Controller *newOperation(const QString &modName);
+    // One for a mount, unmount, check or repair: the mount commands come back once it is gone.
+    Controller *newMountOperation(const QString &modName);
+    // A check or a repair of the mounted mod; null when it was refused.
+    Controller *newMountedModOperation(Operation operation);
     QList<Controller *> liveOperations() const;
     bool hasRunningOperation() const;
     void abortRunningOperations();
@@ -170,8 +170,5 @@ private:
     bool listTidyPending = false;
     int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
     QAction *mountAction = nullptr; // the list's "Mount"
-    QPointer<Controller> mountOperation;
-    bool mountResultPending = false;
-    QList<QPointer<Controller>> fileOperations; // adds and deletes
     bool quitting = false;
 };

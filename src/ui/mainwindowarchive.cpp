@@ -3,7 +3,6 @@
 
 #include "controller.h"
 #include "pathnames.h"
-#include "worker.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -45,9 +44,9 @@ void MainWindow::addArchiveAsMod(const QString &archive)
         return;
     }
     setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
-    Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
-    emit controller->extractArchive(archive, target);
+    Controller *controller = newOperation(name);
+    connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
+    controller->addArchive(archive, target);
 }
 
 bool MainWindow::isArchiveName(const QString &path)

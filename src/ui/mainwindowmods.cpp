@@ -6,7 +6,6 @@
 #include "fileoutcome.h"
 #include "pathnames.h"
 #include "ui_mainwindow.h"
-#include "worker.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -16,19 +15,9 @@
 #include <QPushButton>
 #include <QUrl>
 
-// Here, where the window is known, so that the control layer needs nothing of it but its store.
-Controller::Controller(MainWindow *mainWindow, QString actionName, QString mod, bool showsDialog)
-    : Controller(mainWindow, mainWindow->configStore(), std::move(actionName), std::move(mod),
-                 showsDialog)
+Controller *MainWindow::newOperation(const QString &modName)
 {
-}
-
-Controller *MainWindow::startFileOperation(const QString &action, const QString &modName)
-{
-    auto *controller = new Controller(this, action, modName, true);
-    fileOperations.removeAll(QPointer<Controller>());
-    fileOperations << QPointer<Controller>(controller);
-    return controller;
+    return new Controller(config.get(), modName, this, this);
 }
 
 void MainWindow::addMod()
@@ -62,9 +51,9 @@ void MainWindow::addFolderAsMod(const QString &chosen)
     question.exec();
     TransferMode mode;
     if (question.clickedButton() == moveButton)
-        mode = Move;
+        mode = TransferMode::Move;
     else if (question.clickedButton() == copyButton)
-        mode = Copy;
+        mode = TransferMode::Copy;
     else
         return;
 
@@ -75,9 +64,9 @@ void MainWindow::addFolderAsMod(const QString &chosen)
         return;
     }
     setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
-    Controller *controller = startFileOperation(QStringLiteral("Adding"), name);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::addModReady);
-    emit controller->moveFolder(chosen, target, mode);
+    Controller *controller = newOperation(name);
+    connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
+    controller->addFolder(chosen, target, mode);
 }
 
 QString MainWindow::addRefusal(const QString &chosen) const
@@ -188,9 +177,9 @@ void MainWindow::deleteMod()
     if (answer != QMessageBox::Yes)
         return;
     setStatus(tr("Deleting ") + name + QStringLiteral("..."), false);
-    Controller *controller = startFileOperation(QStringLiteral("Deleting"), name);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::deleteModReady);
-    emit controller->deleteMod();
+    Controller *controller = newOperation(name);
+    connect(controller, &Controller::resultReady, this, &MainWindow::deleteModReady);
+    controller->deleteMod();
 }
 
 void MainWindow::openModsFolder()

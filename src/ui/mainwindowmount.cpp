@@ -8,9 +8,10 @@
 #include "resultwording.h"
 #include "settings.h"
 #include "ui_mainwindow.h"
-#include "worker.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 void MainWindow::mountMod()
 {
@@ -58,9 +59,9 @@ void MainWindow::mountMod()
         return;
     }
 
-    Controller *controller = startMountOperation(QStringLiteral("Mounting"), name);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::mountModReady);
-    emit controller->mountMod();
+    Controller *controller = newMountOperation(name);
+    connect(controller, &Controller::resultReady, this, &MainWindow::mountModReady);
+    controller->mount();
 }
 
 void MainWindow::unmountMod()
@@ -76,28 +77,28 @@ void MainWindow::unmountMod()
         return;
     }
     setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
-    Controller *controller = startMountOperation(QStringLiteral("Unmounting"), mounted);
-    connect(controller->worker, &Worker::resultReady, this, &MainWindow::unmountModReady);
-    emit controller->unmountMod(false);
+    Controller *controller = newMountOperation(mounted);
+    connect(controller, &Controller::resultReady, this, &MainWindow::unmountModReady);
+    controller->unmount();
 }
 
 void MainWindow::checkMod()
 {
-    if (Controller *controller = startMountedModOperation(QStringLiteral("Checking"))) {
-        connect(controller->worker, &Worker::resultReady, this, &MainWindow::checkModReady);
-        emit controller->checkMod();
+    if (Controller *controller = newMountedModOperation(Operation::Check)) {
+        connect(controller, &Controller::resultReady, this, &MainWindow::checkModReady);
+        controller->check();
     }
 }
 
 void MainWindow::repairMod()
 {
-    if (Controller *controller = startMountedModOperation(QStringLiteral("Repairing"))) {
-        connect(controller->worker, &Worker::resultReady, this, &MainWindow::repairModReady);
-        emit controller->repairMod();
+    if (Controller *controller = newMountedModOperation(Operation::Repair)) {
+        connect(controller, &Controller::resultReady, this, &MainWindow::repairModReady);
+        controller->repair();
     }
 }
 
-Controller *MainWindow::startMountedModOperation(const QString &action)
+Controller *MainWindow::newMountedModOperation(Operation operation)
 {
     if (refusedWhileMountRuns())
         return nullptr;
@@ -107,8 +108,10 @@ Controller *MainWindow::startMountedModOperation(const QString &action)
         return nullptr;
     }
     disableMountCommands();
-    setStatus(action + QLatin1Char(' ') + mounted + QStringLiteral("..."), false);
-    return startMountOperation(action, mounted);
+    setStatus(ResultWording::actionWords(operation).ongoing + QLatin1Char(' ') + mounted +
+                  QStringLiteral("..."),
+              false);
+    return newMountOperation(mounted);
 }
 
 void MainWindow::disableMountCommands()
@@ -127,7 +130,11 @@ void MainWindow::refuseMountCommand(const QString &text, bool error)
 
 bool MainWindow::mountOperationBusy() const
 {
-    return mountResultPending || mountOperation;
+    const QList<Controller *> live = liveOperations();
+    return std::any_of(live.begin(), live.end(), [](Controller *operation) {
+        return operation->operation() != Operation::Add &&
+               operation->operation() != Operation::Delete;
+    });
 }
 
 bool MainWindow::refusedWhileMountRuns()
@@ -137,12 +144,10 @@ bool MainWindow::refusedWhileMountRuns()
     return mountOperationBusy();
 }
 
-Controller *MainWindow::startMountOperation(const QString &action, const QString &modName)
+Controller *MainWindow::newMountOperation(const QString &modName)
 {
-    auto *controller = new Controller(this, action, modName, true);
-    mountOperation = controller;
-    mountResultPending = true;
-    // Queued, so that it runs after the result slot that the same result reaches.
+    Controller *controller = newOperation(modName);
+    // Queued: the commands are given back once it is wholly gone.
     connect(
         controller, &QObject::destroyed, this, [this] { showMountState(false); },
         Qt::QueuedConnection);

@@ -1,85 +1,56 @@
-// The main window's result slots: each words a finished mount, unmount, add or delete, keeps
-// the mount state, and rebuilds the list.
+// The main window's result slots: each keeps what its operation means for the mount state, then
+// words the result and rebuilds the list.
 #include "mainwindow.h"
 
 #include "configstore.h"
-#include "fileoutcome.h"
 #include "mountstate.h"
 #include "resultwording.h"
 
-void MainWindow::mountModReady(const QString &modName, int done, int failed, int missing,
-                               bool aborted)
+void MainWindow::mountModReady(const OperationResult &result)
 {
-    mountResultPending = false;
     MountState state(config.get());
-    const bool rescan = state.mountFinished(OutcomeCounts{done, failed, missing}, aborted);
+    const bool rescan = state.mountFinished(result.counts, result.aborted);
     reportUnsavedState(state);
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Mounting"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, rescan);
+    showResult(result, result.modName, rescan);
 }
 
-void MainWindow::unmountModReady(const QString &modName, int done, int failed, int missing,
-                                 bool aborted, bool forced)
+void MainWindow::unmountModReady(const OperationResult &result)
 {
-    mountResultPending = false;
     MountState state(config.get());
-    const bool rescan =
-        state.unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    const bool rescan = state.unmountFinished(result.counts, result.aborted, result.forced);
     reportUnsavedState(state);
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Unmounting"), modName, done, failed,
-                                         missing, aborted, forced),
-            modName, rescan);
+    showResult(result, result.modName, rescan);
 }
 
-void MainWindow::addModReady(const QString &modName, int done, int failed, int missing,
-                             bool aborted)
+void MainWindow::addModReady(const OperationResult &result)
 {
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Adding"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, true);
+    showResult(result, result.modName, true);
 }
 
-void MainWindow::deleteModReady(const QString &modName, int done, int failed, int missing,
-                                bool aborted)
+void MainWindow::deleteModReady(const OperationResult &result)
 {
-    if (closeIfQuitting())
-        return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Deleting"), modName, done, failed, missing,
-                                         aborted, false),
-            modName, true);
+    showResult(result, result.modName, true);
 }
 
-void MainWindow::checkModReady(const QString &modName, int done, int failed, int missing,
-                               bool aborted)
+void MainWindow::checkModReady(const OperationResult &result)
 {
-    mountResultPending = false;
-    if (closeIfQuitting())
-        return;
     // Nothing changed on disk or in the settings: the list stays as it is.
-    refresh(ResultWording::statusSummary(QStringLiteral("Checking"), modName, done, failed, missing,
-                                         aborted, false),
-            QString(), false);
+    showResult(result, QString(), false);
 }
 
-void MainWindow::repairModReady(const QString &modName, int done, int failed, int missing,
-                                bool aborted)
+void MainWindow::repairModReady(const OperationResult &result)
 {
-    mountResultPending = false;
     MountState state(config.get());
-    state.repairFinished(OutcomeCounts{done, failed, missing}, aborted);
+    state.repairFinished(result.counts, result.aborted);
     reportUnsavedState(state);
+    showResult(result, result.modName, true);
+}
+
+void MainWindow::showResult(const OperationResult &result, const QString &select, bool rescan)
+{
     if (closeIfQuitting())
         return;
-    refresh(ResultWording::statusSummary(QStringLiteral("Repairing"), modName, done, failed,
-                                         missing, aborted, false),
-            modName, true);
+    refresh(ResultWording::statusSummary(result), select, rescan);
 }
 
 void MainWindow::reportUnsavedState(const MountState &state)

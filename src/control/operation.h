@@ -1,0 +1,22 @@
+#pragma once
+
+#include "fileoutcome.h"
+
+#include <QMetaType>
+#include <QString>
+
+// What a Controller runs on its Worker; it chooses the behaviour, never its display text.
+enum class Operation { Scan, Mount, Unmount, Add, Delete, Check, Repair };
+
+// A finished operation as it reaches the window: one per pass (a failed unmount may be run a
+// second time, forced).
+struct OperationResult {
+    Operation operation = Operation::Scan;
+    QString modName;
+    OutcomeCounts counts;
+    bool aborted = false;
+    bool forced = false;
+};
+
+Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(OperationResult)
