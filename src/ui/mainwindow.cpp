@@ -126,9 +126,10 @@ void MainWindow::showMountState(bool focusList)
     disconnect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
     if (!config->get(ConfigKey::mounted).empty()) {
         ui->toggleMountBtn->setText(tr("Un&mount"));
-        ui->modList->setStyleSheet(tr("QTableWidget::item:selected { border: 2px dashed #bcbe00;") +
-                                   tr("border-top-color: #f7f500; border-bottom-color: #f7f500;") +
-                                   tr("color: #eee; background-color: #555; }"));
+        ui->modList->setStyleSheet(
+            QStringLiteral("QTableWidget::item:selected { border: 2px dashed #bcbe00;"
+                           "border-top-color: #f7f500; border-bottom-color: #f7f500;"
+                           "color: #eee; background-color: #555; }"));
         ui->modList->setEnabled(false);
         connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::unmountMod);
     } else {

@@ -43,7 +43,7 @@ void MainWindow::addArchiveAsMod(const QString &archive)
         setStatus(tr("A mod with that name already exists."), true);
         return;
     }
-    setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
+    setStatus(tr("Adding %1...").arg(name), false);
     Controller *controller = newOperation(name);
     connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
     controller->addArchive(archive, target);

@@ -36,7 +36,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
                 refresh(text, wanted, true);
                 return;
             }
-            statusText = tr("Failed to create folder for ") + wanted + QLatin1Char('.');
+            statusText = tr("Failed to create folder for %1.").arg(wanted);
         }
     }
     showMountState(false);

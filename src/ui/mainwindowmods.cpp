@@ -41,7 +41,7 @@ void MainWindow::addFolderAsMod(const QString &chosen)
     }
 
     QMessageBox question(QMessageBox::Warning, tr("Copy or move?"),
-                         tr("Do you want to copy or move this folder?\n") + chosen,
+                         tr("Do you want to copy or move this folder?\n%1").arg(chosen),
                          QMessageBox::NoButton, this);
     QPushButton *moveButton = question.addButton(tr("Move"), QMessageBox::ActionRole);
     QPushButton *copyButton = question.addButton(tr("Copy"), QMessageBox::ActionRole);
@@ -63,7 +63,7 @@ void MainWindow::addFolderAsMod(const QString &chosen)
         setStatus(tr("A mod with that name already exists."), true);
         return;
     }
-    setStatus(tr("Adding ") + name + QStringLiteral("..."), false);
+    setStatus(tr("Adding %1...").arg(name), false);
     Controller *controller = newOperation(name);
     connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
     controller->addFolder(chosen, target, mode);
@@ -116,7 +116,7 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
         if (result.isEmpty()) {
             if (renameFolder(oldPath, modsPath() + QLatin1Char('/') + newName)) {
                 select = newName;
-                result = renameFrom + tr(" renamed to ") + newName + QLatin1Char('.');
+                result = tr("%1 renamed to %2.").arg(renameFrom, newName);
             } else {
                 result = tr("Failed to rename mod.");
             }
@@ -170,13 +170,12 @@ void MainWindow::deleteMod()
     const QString size = ui->modList->item(row, 1)->text();
     const QString count = ui->modList->item(row, 2)->text();
     const auto answer = QMessageBox::warning(
-        this, tr("Permanently delete ") + name + QLatin1Char('?'),
-        tr("Are you sure you want to PERMANENTLY delete ") + name + QStringLiteral(" (") + size +
-            QStringLiteral(" / ") + count + QStringLiteral(")?"),
+        this, tr("Permanently delete %1?").arg(name),
+        tr("Are you sure you want to PERMANENTLY delete %1 (%2 / %3)?").arg(name, size, count),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
-    setStatus(tr("Deleting ") + name + QStringLiteral("..."), false);
+    setStatus(tr("Deleting %1...").arg(name), false);
     Controller *controller = newOperation(name);
     connect(controller, &Controller::resultReady, this, &MainWindow::deleteModReady);
     controller->deleteMod();
@@ -202,10 +201,7 @@ void MainWindow::openModFolder()
     QString folder = modsPath();
     if (modSelected())
         folder += QLatin1Char('/') + ui->modList->item(ui->modList->currentRow(), 0)->text();
-    const QString label = tr("Mods");
-    setStatus(tr("Opening ") + label + tr(" folder..."), false);
+    setStatus(tr("Opening Mods folder..."), false);
     const bool opened = QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
-    setStatus(opened ? label + tr(" folder opened.")
-                     : tr("Failed to open ") + label + tr(" folder."),
-              false);
+    setStatus(opened ? tr("Mods folder opened.") : tr("Failed to open Mods folder."), false);
 }

@@ -26,11 +26,11 @@ void MainWindow::mountMod()
     // The records are the truth: a new mount would overwrite what they still list.
     if (state.recoverFromRecords()) {
         reportUnsavedState(state);
-        refresh(tr("Already mounted: ") + state.mountedMod(), QString(), true);
+        refresh(tr("Already mounted: %1").arg(state.mountedMod()), QString(), true);
         return;
     }
     if (state.isMounted()) {
-        refuseMountCommand(tr("Already mounted: ") + state.mountedMod(), false);
+        refuseMountCommand(tr("Already mounted: %1").arg(state.mountedMod()), false);
         return;
     }
     if (!modSelected()) {
@@ -39,7 +39,7 @@ void MainWindow::mountMod()
     }
     const int row = ui->modList->currentRow();
     const QString name = ui->modList->item(row, 0)->text();
-    setStatus(tr("Mounting ") + name + QStringLiteral("..."), false);
+    setStatus(tr("Mounting %1...").arg(name), false);
     if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
         refuseMountCommand(tr("Invalid Warcraft III folder."), true);
         return;
@@ -51,7 +51,7 @@ void MainWindow::mountMod()
     }
     if (!PathNames::isStorableModName(name)) {
         // Such a name could not be written to config.cfg as it is.
-        refuseMountCommand(tr("Failed to mount ") + name + QLatin1Char('.'), true);
+        refuseMountCommand(tr("Failed to mount %1.").arg(name), true);
         return;
     }
     if (!state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text())) {
@@ -76,7 +76,7 @@ void MainWindow::unmountMod()
         refuseMountCommand(tr("No mod mounted."), false);
         return;
     }
-    setStatus(tr("Unmounting ") + mounted + QStringLiteral("..."), false);
+    setStatus(tr("Unmounting %1...").arg(mounted), false);
     Controller *controller = newMountOperation(mounted);
     connect(controller, &Controller::resultReady, this, &MainWindow::unmountModReady);
     controller->unmount();

@@ -69,8 +69,7 @@ void Settings::save(QAbstractButton *button)
     if (!mounted.isEmpty() &&
         !RecordedPathCheck::sameFolder(stored, fromUtf8(config->get(ConfigKey::gamePath)))) {
         QMessageBox::warning(this, tr("Error"),
-                             tr("Unmount ") + mounted +
-                                 tr(" before changing the Warcraft III folder."),
+                             tr("Unmount %1 before changing the Warcraft III folder.").arg(mounted),
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
     }
