@@ -2,6 +2,7 @@
 
 #include "configstore.h"
 #include "controller.h"
+#include "gamebar.h"
 #include "gameoptioncalls.h"
 #include "labelheight.h"
 #include "mountstate.h"
@@ -13,6 +14,7 @@
 #include "ui_mainwindow.h"
 #include "utf8.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -73,10 +75,12 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 #endif
     connect(ui->actionRepairMount, &QAction::triggered, this, &MainWindow::repairMod);
     connect(ui->actionAbout, &QAction::triggered, this, &MainWindow::openAbout);
-    connect(ui->gameBtn, &QPushButton::clicked, this, &MainWindow::launchGame);
-    connect(ui->editorBtn, &QPushButton::clicked, this, &MainWindow::launchEditor);
-    connect(ui->allowFilesCbx, &QCheckBox::stateChanged, this, &MainWindow::setAllowFiles);
-    connect(ui->gameVersionCbx, &QCheckBox::stateChanged, this, &MainWindow::setGameVersion);
+    connect(ui->gameBar->gameButton(), &QPushButton::clicked, this, &MainWindow::launchGame);
+    connect(ui->gameBar->editorButton(), &QPushButton::clicked, this, &MainWindow::launchEditor);
+    connect(ui->gameBar->allowFilesBox(), &QCheckBox::stateChanged, this,
+            &MainWindow::setAllowFiles);
+    connect(ui->gameBar->expansionBox(), &QCheckBox::stateChanged, this,
+            &MainWindow::setGameVersion);
     connect(ui->addModBtn, &QPushButton::clicked, this, &MainWindow::addMod);
     connect(ui->refreshBtn, &QPushButton::clicked, this, [this] { refresh(); });
     connect(ui->modList, &QTableWidget::itemDoubleClicked, this, &MainWindow::renameModStart);
@@ -148,8 +152,8 @@ void MainWindow::showMountState(bool focusList)
     ui->actionCheckMount->setEnabled(!busy && mounted);
     ui->actionRepairMount->setEnabled(!busy && mounted);
     updateLaunchIcons();
-    ui->gameBtn->setEnabled(!busy);
-    ui->editorBtn->setEnabled(!busy);
+    ui->gameBar->gameButton()->setEnabled(!busy);
+    ui->gameBar->editorButton()->setEnabled(!busy);
 }
 
 void MainWindow::setStatus(const QString &text, bool error)

@@ -3,12 +3,15 @@
 #include "mainwindow.h"
 
 #include "configstore.h"
+#include "gamebar.h"
 #include "gamelauncher.h"
 #include "gameoptioncalls.h"
 #include "gameregistry.h"
 #include "ui_mainwindow.h"
 #include "utf8.h"
 
+#include <QCheckBox>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 void MainWindow::launchGame()
@@ -36,26 +39,26 @@ void MainWindow::launch(const QString &executable, const QString &before, const 
 void MainWindow::updateLaunchIcons()
 {
     const bool modActive =
-        ui->allowFilesCbx->isChecked() && !config->get(ConfigKey::mounted).empty();
-    const bool expansion = ui->gameVersionCbx->isChecked();
+        ui->gameBar->allowFilesBox()->isChecked() && !config->get(ConfigKey::mounted).empty();
+    const bool expansion = ui->gameBar->expansionBox()->isChecked();
     if (modActive)
-        ui->gameBtn->setIcon(expansion ? war3xModIcon : war3ModIcon);
+        ui->gameBar->gameButton()->setIcon(expansion ? war3xModIcon : war3ModIcon);
     else
-        ui->gameBtn->setIcon(expansion ? war3xIcon : war3Icon);
-    ui->editorBtn->setIcon(modActive ? worldEditModIcon : worldEditIcon);
+        ui->gameBar->gameButton()->setIcon(expansion ? war3xIcon : war3Icon);
+    ui->gameBar->editorButton()->setIcon(modActive ? worldEditModIcon : worldEditIcon);
 }
 
 MainWindow::GameOption MainWindow::option(const QString &valueName) const
 {
     if (valueName == QLatin1String("Allow Local Files"))
         return {valueName,
-                ui->allowFilesCbx,
+                ui->gameBar->allowFilesBox(),
                 tr("Allow Local Files"),
                 tr("Failed to get Allow Local Files setting."),
                 tr("Failed to set Allow Local Files."),
                 &MainWindow::readAllowFiles};
     return {QStringLiteral("Preferred Game Version"),
-            ui->gameVersionCbx,
+            ui->gameBar->expansionBox(),
             tr("Expansion"),
             tr("Failed to get Preferred Game Version."),
             tr("Failed to set Preferred Game Version."),

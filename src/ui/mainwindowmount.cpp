@@ -3,6 +3,7 @@
 
 #include "configstore.h"
 #include "controller.h"
+#include "gamebar.h"
 #include "mountstate.h"
 #include "pathnames.h"
 #include "resultwording.h"
@@ -10,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QFileInfo>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -19,8 +21,8 @@ void MainWindow::mountMod()
         return;
     disableMountCommands();
     ui->modList->setEnabled(false);
-    ui->gameBtn->setEnabled(false);
-    ui->editorBtn->setEnabled(false);
+    ui->gameBar->gameButton()->setEnabled(false);
+    ui->gameBar->editorButton()->setEnabled(false);
 
     MountState state(config.get());
     // The records are the truth: a new mount would overwrite what they still list.
@@ -69,8 +71,8 @@ void MainWindow::unmountMod()
     if (refusedWhileMountRuns())
         return;
     disableMountCommands();
-    ui->gameBtn->setEnabled(false);
-    ui->editorBtn->setEnabled(false);
+    ui->gameBar->gameButton()->setEnabled(false);
+    ui->gameBar->editorButton()->setEnabled(false);
     const QString mounted = MountState(config.get()).mountedMod();
     if (mounted.isEmpty()) {
         refuseMountCommand(tr("No mod mounted."), false);
