@@ -47,6 +47,9 @@ public:
     // pass started from the dialog runs. A Controller that only waits for its finished dialog
     // to be dismissed is not running.
     bool isRunning() const { return running; }
+    // Nothing more can come of it: it has its result, and no finished dialog can start a
+    // forced pass. Only its release is still to come.
+    bool isSettled() const { return !running && !awaitingDismissal; }
 
 signals:
     // Once per pass, after every report of it. The Controller is still there while receivers

@@ -118,8 +118,8 @@ private:
     void tidyList();
     int nameWidth(int row) const;
     QStringList modFolderNames() const;
-    // One mount or unmount at a time: from the click until its result has been handled and
-    // its Controller is gone (a forced pass, a finished dialog not yet dismissed).
+    // One mount or unmount at a time: from the click until its result, and on while its finished
+    // dialog is open (a forced pass may still come from there).
     bool mountOperationBusy() const;
     // While a mount, unmount, check or repair runs, none of them can be started.
     void disableMountCommands();

@@ -135,7 +135,7 @@ bool MainWindow::mountOperationBusy() const
     const QList<Controller *> live = liveOperations();
     return std::any_of(live.begin(), live.end(), [](Controller *operation) {
         return operation->operation() != Operation::Add &&
-               operation->operation() != Operation::Delete;
+               operation->operation() != Operation::Delete && !operation->isSettled();
     });
 }
 
