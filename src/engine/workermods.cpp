@@ -12,7 +12,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cmath>
 
 using namespace WorkerParts;
 using FileEntry::Kind;
@@ -27,14 +26,14 @@ void Worker::scanModWorker(int row)
         return;
     }
     qint64 counter = 1;
-    double total = 0;
+    qint64 total = 0;
     double shownMegabytes = -1;
     QString sizeText;
     // A scan nobody waits for any more (the list was rebuilt) stops early.
     while (listing.hasNext() && !aborted) {
         listing.next();
-        total += double(listing.fileInfo().size());
-        const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
+        total += listing.fileInfo().size();
+        const double megabytes = ScanText::megabytes(total);
         if (megabytes != shownMegabytes) { // most files do not change the rounded size
             shownMegabytes = megabytes;
             sizeText = ScanText::size(megabytes);
