@@ -1,7 +1,6 @@
 #include "worker.h"
 
 #include "backupname.h"
-#include "configstore.h"
 #include "entrycalls.h"
 #include "fileentry.h"
 #include "pathnames.h"
@@ -38,13 +37,9 @@ QString verbFor(TransferMode mode)
 
 } // namespace
 
-Worker::Worker(ConfigStore *config, QString mod)
-    : modName(std::move(mod)),
-      gamePath(PathNames::absoluteFolder(fromUtf8(config->get(ConfigKey::gamePath)))),
-      modsPath(fromUtf8(config->modsPath)), outFilesPath(fromUtf8(config->outFilesPath)),
-      backupFilesPath(fromUtf8(config->backupFilesPath)),
-      unmountProgressPath(fromUtf8(config->unmountProgressPath)), outFilesStream(outFilesPath),
-      backupFilesStream(backupFilesPath)
+Worker::Worker(const WorkerPaths &workerPaths, QString mod)
+    : paths(workerPaths), modName(std::move(mod)), outFilesStream(paths.outFiles),
+      backupFilesStream(paths.backupFiles)
 {
 }
 
@@ -56,7 +51,7 @@ Worker::~Worker()
 
 QString Worker::modFolder() const
 {
-    return modsPath + QLatin1Char('/') + modName;
+    return paths.mods + QLatin1Char('/') + modName;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -64,7 +59,7 @@ QString Worker::modFolder() const
 
 void Worker::mountModWorker()
 {
-    const OutcomeCounts counts = mountFolder(modFolder(), gamePath);
+    const OutcomeCounts counts = mountFolder(modFolder(), paths.game);
     outFilesStream.close();
     backupFilesStream.close();
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);

@@ -5,6 +5,7 @@
 #include "gamenames.h"
 #include "recordfile.h"
 #include "unmountjournal.h"
+#include "workerpaths.h"
 
 #include <QDir>
 #include <QObject>
@@ -16,7 +17,6 @@
 #include <string>
 #include <vector>
 
-class ConfigStore;
 class QFileInfo;
 class RecordedPathCheck;
 
@@ -28,7 +28,7 @@ class Worker : public QObject
     Q_OBJECT
 
 public:
-    Worker(ConfigStore *config, QString mod);
+    Worker(const WorkerPaths &paths, QString mod);
     ~Worker() override;
 
     // Set by the controlling thread at any time; polled between entries. Never reset.
@@ -134,15 +134,8 @@ private:
     bool restoreSetAside(const QString &path, const QString &backupPath);
     bool dropRecordLines(const QString &path, RecordFile &stream, const QSet<QString> &dropped);
 
+    const WorkerPaths paths;
     QString modName;
-    // Copies taken when the Worker is made, on the thread that owns the store: the store is
-    // never read again, so neither a later change of the settings nor the store going away
-    // with the window can touch a running operation.
-    const QString gamePath;
-    const QString modsPath;
-    const QString outFilesPath;
-    const QString backupFilesPath;
-    const QString unmountProgressPath;
     RecordFile outFilesStream;
     RecordFile backupFilesStream;
     // Set when the system refuses links altogether; the rest of the mount is not tried.

@@ -46,10 +46,10 @@ void Worker::extractArchiveWorker(const QString &archivePath, const QString &tar
 OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &target)
 {
     OutcomeCounts counts;
-    StagingFolder::removeLeftovers(modsPath);
-    const QString staging = StagingFolder::make(modsPath);
+    StagingFolder::removeLeftovers(paths.mods);
+    const QString staging = StagingFolder::make(paths.mods);
     if (staging.isEmpty()) {
-        emit status(QStringLiteral("Failed to create folder: ") + modsPath, true);
+        emit status(QStringLiteral("Failed to create folder: ") + paths.mods, true);
         counts.add(Failed);
         return counts;
     }
@@ -61,7 +61,7 @@ OutcomeCounts Worker::addFromArchive(const QString &archivePath, const QString &
     counts += extracted.counts;
     // A mod is made of what arrived: an archive all of whose entries were refused adds none.
     if (extracted.complete && extracted.counts.done > 0) {
-        const QString root = modRootIn(staging, gamePath);
+        const QString root = modRootIn(staging, paths.game);
         switch (EntryCalls::renameWithoutReplacing(FileEntry::nativePath(root),
                                                    FileEntry::nativePath(target))) {
         case EntryCalls::Rename::Done:

@@ -19,9 +19,9 @@ using FileEntry::kindOf;
 void Worker::checkModWorker()
 {
     MountCheck check(
-        gamePath, modFolder(),
+        paths.game, modFolder(),
         [this](const QString &text, bool error) { emit status(text, error); }, aborted);
-    const OutcomeCounts counts = check.run(outFilesPath, backupFilesPath);
+    const OutcomeCounts counts = check.run(paths.outFiles, paths.backupFiles);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
@@ -34,7 +34,7 @@ void Worker::repairModWorker()
         counts += repairRecordedLinks();
         // Then what the mod holds that is not placed yet, as a mount would place it.
         if (!aborted)
-            counts += mountFolder(modFolder(), gamePath);
+            counts += mountFolder(modFolder(), paths.game);
     }
     outFilesStream.close();
     backupFilesStream.close();
@@ -44,10 +44,10 @@ void Worker::repairModWorker()
 OutcomeCounts Worker::repairRecordedLinks()
 {
     OutcomeCounts counts;
-    RecordedPathCheck trusted(gamePath);
+    RecordedPathCheck trusted(paths.game);
     GameNames modNames; // a link's name has the game's spelling, its mod entry the mod's
-    const Record placed = readRecord(outFilesPath);
-    const Record backups = readRecord(backupFilesPath);
+    const Record placed = readRecord(paths.outFiles);
+    const Record backups = readRecord(paths.backupFiles);
     const QSet<QString> placedPaths = WorkerParts::asPaths(placed.lines);
     // The entry each path had before the mount, where the mount set one aside (the last one
     // set aside from a path is the one that left it).
@@ -72,7 +72,7 @@ OutcomeCounts Worker::repairRecordedLinks()
         }
         alreadyPlaced.insert(path.toCaseFolded());
         const SourceEntry source =
-            sourceAt(PlacedLink::modEntry(path, gamePath, modFolder(), modNames));
+            sourceAt(PlacedLink::modEntry(path, paths.game, modFolder(), modNames));
         const bool ours = PlacedLink::leadsTo(path, source.path);
         if (source.kind == Kind::None) {
             // Gone from the mod: its link goes, then its line, and the game's own entry comes
@@ -99,8 +99,8 @@ OutcomeCounts Worker::repairRecordedLinks()
         again.lineOnRecord = true;
         counts.add(placeKnown(source, path, kindOf(path), Link, again).outcome);
     }
-    if (!dropRecordLines(outFilesPath, outFilesStream, droppedLinks) ||
-        !dropRecordLines(backupFilesPath, backupFilesStream, droppedBackups))
+    if (!dropRecordLines(paths.outFiles, outFilesStream, droppedLinks) ||
+        !dropRecordLines(paths.backupFiles, backupFilesStream, droppedBackups))
         counts.add(Failed);
     return counts;
 }

@@ -33,12 +33,12 @@ void Worker::unmountModWorker(bool force)
 {
     OutcomeCounts counts;
     if (!aborted) {
-        RecordedPathCheck check(gamePath);
-        UnmountJournal journal(unmountProgressPath);
+        RecordedPathCheck check(paths.game);
+        UnmountJournal journal(paths.unmountProgress);
         Pass pass{force, check, journal, true, {}};
         // Read once each: the first pass also needs to know the backups on record.
-        const Record placed = readRecord(outFilesPath);
-        const Record backups = readRecord(backupFilesPath);
+        const Record placed = readRecord(paths.outFiles);
+        const Record backups = readRecord(paths.backupFiles);
         counts += unmountPlacedEntries(pass, placed, backups);
         // While the record of placed links still lists links already removed, a game entry put
         // back at such a path would later be taken for one of ours.
@@ -221,8 +221,9 @@ void Worker::deleteEmptyFolders(const QString &folder, const QString &stopFolder
     for (;;) {
         const QString path = QDir(current).absolutePath();
         const QString parent = folderOf(path);
-        if (samePath(path, stopFolder) || samePath(path, modsPath) || samePath(path, gamePath) ||
-            (stopFolder.isEmpty() && samePath(parent, modsPath)) || parent == path)
+        if (samePath(path, stopFolder) || samePath(path, paths.mods) ||
+            samePath(path, paths.game) || (stopFolder.isEmpty() && samePath(parent, paths.mods)) ||
+            parent == path)
             return;
         if (!removeFolder(path))
             return;
