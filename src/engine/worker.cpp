@@ -25,11 +25,11 @@ using FileEntry::nativePath;
 QString verbFor(TransferMode mode)
 {
     switch (mode) {
-    case Move:
+    case TransferMode::Move:
         return QStringLiteral("move");
-    case Copy:
+    case TransferMode::Copy:
         return QStringLiteral("copy");
-    case Link:
+    case TransferMode::Link:
         return QStringLiteral("create symbolic link to");
     }
     return QStringLiteral("process");
@@ -85,7 +85,7 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
         if (!PathNames::fitsOnOneLine(target)) {
             // A record holds one path per line: it could not be put on record, so it is not
             // placed at all.
-            emit status(failedText(sourcePath, Link), true);
+            emit status(failedText(sourcePath, TransferMode::Link), true);
             counts.add(Failed);
         } else if (placedNow.contains(targetKey)) {
             // Two entries of the mod that differ only in case: the game sees one name.
@@ -102,9 +102,8 @@ OutcomeCounts Worker::mountFolder(const QString &folder, const QString &gameFold
             } else {
                 Placement recorded;
                 recorded.record = true;
-                const FileOutcome outcome =
-                    placeKnown(sourceFrom(listing.fileInfo()), target, targetKind, Link, recorded)
-                        .outcome;
+                const FileOutcome outcome = placeKnown(sourceFrom(listing.fileInfo()), target,
+                                                       targetKind, TransferMode::Link, recorded);
                 if (outcome == Done) {
                     placedNow.insert(targetKey);
                     gameNames.add(gameFolder, targetName);
@@ -144,7 +143,8 @@ Worker::SourceEntry Worker::sourceAt(const QString &path)
 
 bool Worker::checkPlaceable(const SourceEntry &source, TransferMode mode)
 {
-    if (source.kind == Kind::Link || source.kind == Kind::File || (mode == Link && source.isFolder))
+    if (source.kind == Kind::Link || source.kind == Kind::File ||
+        (mode == TransferMode::Link && source.isFolder))
         return true;
     if (!source.path.isEmpty() && source.kind == Kind::None)
         emit status(QStringLiteral("Missing file: ") + source.path, true);
@@ -153,9 +153,9 @@ bool Worker::checkPlaceable(const SourceEntry &source, TransferMode mode)
     return false;
 }
 
-PlaceResult Worker::refused(const SourceEntry &source)
+FileOutcome Worker::refused(const SourceEntry &source)
 {
-    return {source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed, std::string()};
+    return source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed;
 }
 
 QString Worker::failedText(const QString &source, TransferMode mode)
@@ -190,7 +190,7 @@ bool Worker::setAside(const QString &target, const QString &source, const Placem
     return true;
 }
 
-PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target, Kind targetKind,
+FileOutcome Worker::placeKnown(const SourceEntry &source, const QString &target, Kind targetKind,
                                TransferMode mode, const Placement &how)
 {
     if (!checkPlaceable(source, mode))
@@ -198,7 +198,7 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
     QString backupPath;
     if (targetKind != Kind::None) {
         if (!setAside(target, source.path, how, &backupPath))
-            return {Failed, std::string()};
+            return Failed;
     } else if (!how.record) {
         // A mount needs no folder made: its targets lie in the game folder or in a folder of
         // the game that the walk descended into.
@@ -208,12 +208,12 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
     const bool writesLine = how.record && !how.lineOnRecord;
     if (writesLine && !outFilesStream.append(target.toUtf8())) {
         reportUnrecordable(outFilesStream, source.path);
-        const bool restored = undoBackup(backupPath, target, how.record);
-        return {Failed, restored ? std::string() : toUtf8(backupPath)};
+        undoBackup(backupPath, target, how.record);
+        return Failed;
     }
     const Transfer attempt = transfer(source, target, mode);
     if (attempt == Transfer::Done)
-        return {Done, toUtf8(backupPath)};
+        return Done;
     if (writesLine)
         outFilesStream.takeBack();
     if (attempt == Transfer::Refused) {
@@ -224,11 +224,11 @@ PlaceResult Worker::placeKnown(const SourceEntry &source, const QString &target,
         emit status(failedText(source.path, mode), true);
     }
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
-    const bool restored = undoBackup(backupPath, target, how.record);
-    return {Failed, restored ? std::string() : toUtf8(backupPath)};
+    undoBackup(backupPath, target, how.record);
+    return Failed;
 }
 
-PlaceResult Worker::placeByTrying(const SourceEntry &source, const QString &target,
+FileOutcome Worker::placeByTrying(const SourceEntry &source, const QString &target,
                                   TransferMode mode, const Placement &how)
 {
     if (!checkPlaceable(source, mode))
@@ -243,14 +243,14 @@ PlaceResult Worker::placeByTrying(const SourceEntry &source, const QString &targ
     QString backupPath;
     if (attempt == Transfer::TargetTaken) {
         if (!setAside(target, source.path, how, &backupPath))
-            return {Failed, std::string()};
+            return Failed;
         attempt = transfer(source, target, mode);
     }
     if (attempt == Transfer::Done)
-        return {Done, toUtf8(backupPath)};
+        return Done;
     emit status(failedText(source.path, mode), true);
-    const bool restored = undoBackup(backupPath, target, false);
-    return {Failed, restored ? std::string() : toUtf8(backupPath)};
+    undoBackup(backupPath, target, false);
+    return Failed;
 }
 
 void Worker::reportUnrecordable(const RecordFile &record, const QString &source)
@@ -264,9 +264,9 @@ Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &targ
                                   TransferMode mode)
 {
     switch (mode) {
-    case Copy:
+    case TransferMode::Copy:
         return copyEntry(source.path, target);
-    case Link:
+    case TransferMode::Link:
         switch (
             SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {
         case SymbolicLink::Creation::Created:
@@ -277,7 +277,7 @@ Worker::Transfer Worker::transfer(const SourceEntry &source, const QString &targ
             break;
         }
         return Transfer::Failed;
-    case Move:
+    case TransferMode::Move:
         return moveEntry(source, target);
     }
     return Transfer::Failed;
@@ -322,13 +322,9 @@ Worker::Transfer Worker::moveEntry(const SourceEntry &source, const QString &tar
                                                                            : Transfer::Failed;
 }
 
-bool Worker::undoBackup(const QString &backupPath, const QString &target, bool recorded)
+void Worker::undoBackup(const QString &backupPath, const QString &target, bool recorded)
 {
-    if (backupPath.isEmpty())
-        return true;
-    if (!renameEntry(backupPath, target))
-        return false; // it stays set aside, and on record, to be restored by the unmount
-    if (recorded)
+    // One that cannot go back stays set aside, and on record, to be restored by the unmount.
+    if (!backupPath.isEmpty() && renameEntry(backupPath, target) && recorded)
         backupFilesStream.takeBack();
-    return true;
 }

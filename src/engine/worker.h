@@ -39,7 +39,7 @@ public slots:
     void mountModWorker();
     void unmountModWorker(bool force = false);
     void deleteModWorker();
-    void moveFolderWorker(const QString &source, const QString &target, int mode = 0);
+    void moveFolderWorker(const QString &source, const QString &target, TransferMode mode);
     // Compares the game folder with the mount's records and the mod; changes nothing.
     void checkModWorker();
     // Makes the game folder what a fresh mount of the mod would make it, records kept exact.
@@ -77,12 +77,12 @@ private:
     static QString failedText(const QString &source, TransferMode mode);
     // Says why a source cannot be placed; `refused` is the result that goes with it.
     bool checkPlaceable(const SourceEntry &source, TransferMode mode);
-    static PlaceResult refused(const SourceEntry &source);
+    static FileOutcome refused(const SourceEntry &source);
     // Places with what is known to stand at the target (a mount has just looked).
-    PlaceResult placeKnown(const SourceEntry &source, const QString &target,
+    FileOutcome placeKnown(const SourceEntry &source, const QString &target,
                            FileEntry::Kind targetKind, TransferMode mode, const Placement &how);
     // Places first and looks only if that did not work (adding a mod, restoring a backup).
-    PlaceResult placeByTrying(const SourceEntry &source, const QString &target, TransferMode mode,
+    FileOutcome placeByTrying(const SourceEntry &source, const QString &target, TransferMode mode,
                               const Placement &how);
     bool setAside(const QString &target, const QString &source, const Placement &how,
                   QString *backupPath);
@@ -92,7 +92,7 @@ private:
     static Transfer moveEntry(const SourceEntry &source, const QString &target);
     // A change that could not be written down is not made at all.
     void reportUnrecordable(const RecordFile &record, const QString &source);
-    bool undoBackup(const QString &backupPath, const QString &target, bool recorded);
+    void undoBackup(const QString &backupPath, const QString &target, bool recorded);
     FileOutcome removeKnown(const QString &path, FileEntry::Kind kind);
     // False when the folder is still there (an entry the listing hides is reported).
     bool removeFolder(const QString &path);

@@ -90,7 +90,7 @@ void Worker::deleteModWorker()
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
-void Worker::moveFolderWorker(const QString &source, const QString &target, int mode)
+void Worker::moveFolderWorker(const QString &source, const QString &target, TransferMode mode)
 {
     OutcomeCounts counts;
     const QString from = QDir::cleanPath(source);
@@ -110,13 +110,9 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         const QString destination = target + QLatin1Char('/') + relative;
         const SourceEntry entry = sourceFrom(listing.fileInfo());
         const qint64 size = listing.fileInfo().size(); // before a move takes it away
-        const FileOutcome outcome =
-            (mode == Copy || mode == Move)
-                ? placeByTrying(entry, destination, TransferMode(mode), how).outcome
-                : placeKnown(entry, destination, kindOf(destination), TransferMode(mode), how)
-                      .outcome;
+        const FileOutcome outcome = placeByTrying(entry, destination, mode, how);
         counts.add(outcome);
-        if (outcome == Done && mode == Move)
+        if (outcome == Done && mode == TransferMode::Move)
             emptied.insert(listing.fileInfo().absolutePath());
         done += size;
         emit amountDone(counts.done, done, total);

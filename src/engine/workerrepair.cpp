@@ -97,7 +97,7 @@ OutcomeCounts Worker::repairRecordedLinks()
         Placement again;
         again.record = true;
         again.lineOnRecord = true;
-        counts.add(placeKnown(source, path, kindOf(path), Link, again).outcome);
+        counts.add(placeKnown(source, path, kindOf(path), TransferMode::Link, again));
     }
     if (!dropRecordLines(paths.outFiles, outFilesStream, droppedLinks) ||
         !dropRecordLines(paths.backupFiles, backupFilesStream, droppedBackups))
@@ -109,7 +109,7 @@ bool Worker::restoreSetAside(const QString &path, const QString &backupPath)
 {
     if (kindOf(path) != Kind::None || kindOf(backupPath) == Kind::None)
         return false;
-    return placeByTrying(sourceAt(backupPath), path, Move, Placement()).outcome == Done;
+    return placeByTrying(sourceAt(backupPath), path, TransferMode::Move, Placement()) == Done;
 }
 
 bool Worker::dropRecordLines(const QString &path, RecordFile &stream, const QSet<QString> &dropped)

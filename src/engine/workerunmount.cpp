@@ -190,7 +190,8 @@ OutcomeCounts Worker::restoreBackups(Pass &pass, const Record &backups)
                             true);
                 return {Failed, true};
             }
-            const FileOutcome outcome = placeByTrying(backup, target, Move, Placement()).outcome;
+            const FileOutcome outcome =
+                placeByTrying(backup, target, TransferMode::Move, Placement());
             return {outcome, outcome != Done};
         });
     emit appendAction(QString());
