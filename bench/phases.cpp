@@ -87,9 +87,9 @@ void mountWithFloor(SizeSet &set, int r)
            format("floor mount run %d: %ld links, %ld failed", r + 1, counts.links, counts.failed));
 }
 
-// Adds `source` as the mod at `target`, copying (mode 1) or moving (mode 0) it.
+// Adds `source` as the mod at `target`, copying or moving it.
 void addWithWorker(PhaseContext &context, SizeSet &set, int r, const char *operation,
-                   const std::string &source, const std::string &target, int mode)
+                   const std::string &source, const std::string &target, TransferMode mode)
 {
     Side &w = set.runs[size_t(r)].worker;
     const QString from = q(source);
@@ -104,7 +104,7 @@ void addWithWorker(PhaseContext &context, SizeSet &set, int r, const char *opera
 void copyAddWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
-    addWithWorker(context, set, r, "copy-add", w.modFolder(), w.copyTarget(), 1);
+    addWithWorker(context, set, r, "copy-add", w.modFolder(), w.copyTarget(), TransferMode::Copy);
     expect(set, countTree(w.copyTarget()).files == long(set.files),
            format("copy-add run %d: the copy is incomplete", r + 1));
 }
@@ -147,7 +147,7 @@ void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &sca
 void moveAddWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
-    addWithWorker(context, set, r, "move-add", w.moveSource(), w.moveTarget(), 0);
+    addWithWorker(context, set, r, "move-add", w.moveSource(), w.moveTarget(), TransferMode::Move);
     expect(set, countTree(w.moveTarget()).files == long(set.files) && !exists(w.moveSource()),
            format("move-add run %d: %ld files arrived, source %s", r + 1,
                   countTree(w.moveTarget()).files,

@@ -46,7 +46,7 @@ WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
                             const std::function<void(Worker *)> &operation, bool reportsResult,
                             bool connectReceiver)
 {
-    Worker *worker = new Worker(&config, modName);
+    Worker *worker = new Worker(WorkerPaths::of(config), modName);
     worker->moveToThread(&workerThread);
     if (connectReceiver)
         connectTo(worker);

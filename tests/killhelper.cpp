@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         return 2;
     // Arguments arrive in the local 8-bit encoding, as the test's QProcess sends them.
     ConfigStore config(QFile::decodeName(argv[1]).toUtf8().toStdString());
-    Worker worker(&config, QFile::decodeName(argv[2]));
+    Worker worker(WorkerPaths::of(config), QFile::decodeName(argv[2]));
     bool clean = false;
     QByteArray printed;
     QObject::connect(&worker, &Worker::status, [&printed](const QString &text, bool error) {

@@ -30,7 +30,7 @@ bool Sandbox::isValid() const
 
 std::unique_ptr<Worker> Sandbox::worker(const QString &modName)
 {
-    return std::make_unique<Worker>(config.get(), modName);
+    return std::make_unique<Worker>(WorkerPaths::of(*config), modName);
 }
 
 QByteArray Sandbox::outFiles() const

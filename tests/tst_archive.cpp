@@ -313,10 +313,10 @@ void ArchiveTest::addsAndDeletesTellHowFar()
     else if (operation == "delete")
         worker->deleteModWorker(); // the mod made by the copy below
     else
-        worker->moveFolderWorker(source, box.modDir("Mod"), operation == "copy" ? 1 : 0);
+        worker->moveFolderWorker(source, box.modDir("Mod"), operation == "copy" ? TransferMode::Copy : TransferMode::Move);
     if (operation == "delete") {
         QVERIFY(QDir(box.modDir("Mod")).removeRecursively());
-        worker->moveFolderWorker(source, box.modDir("Mod"), 1);
+        worker->moveFolderWorker(source, box.modDir("Mod"), TransferMode::Copy);
         log.clear();
         worker->deleteModWorker();
     }

@@ -149,7 +149,7 @@ void FileOpsTest::copyAddLeavesTheSourceAndBacksUpTheTarget()
 
     auto worker = box.worker("MyMod");
     WorkerLog log(worker.get());
-    worker->moveFolderWorker(source, box.modDir("MyMod"), Copy);
+    worker->moveFolderWorker(source, box.modDir("MyMod"), TransferMode::Copy);
     QCOMPARE(log.counts(), QString("2/0/0"));
     QCOMPARE(log.last().modName, QString("MyMod"));
     QCOMPARE(Tree::difference(sourceBefore, Tree::snapshot(source)), QString());
@@ -175,7 +175,7 @@ void FileOpsTest::moveAddPrunesUpToTheChosenFolderOnly()
 
     auto worker = box.worker("MyMod");
     WorkerLog log(worker.get());
-    worker->moveFolderWorker(source, box.modDir("MyMod"));
+    worker->moveFolderWorker(source, box.modDir("MyMod"), TransferMode::Move);
     QCOMPARE(log.counts(), QString("2/0/0"));
     QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
     QCOMPARE(readFile(box.modDir("MyMod") + "/a/b/c.txt"), QByteArray("c"));
@@ -191,7 +191,7 @@ void FileOpsTest::moveAddPrunesUpToTheChosenFolderOnly()
     QVERIFY(Tree::file(otherDisk + "/Far/sub/e.txt", "e"));
     auto far = box.worker("Far");
     WorkerLog farLog(far.get());
-    far->moveFolderWorker(otherDisk + "/Far", box.modDir("Far"), Move);
+    far->moveFolderWorker(otherDisk + "/Far", box.modDir("Far"), TransferMode::Move);
     QCOMPARE(farLog.counts(), QString("1/0/0"));
     QCOMPARE(readFile(box.modDir("Far") + "/sub/e.txt"), QByteArray("e"));
     QVERIFY(!QFileInfo::exists(otherDisk + "/Far"));
@@ -212,7 +212,7 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
 
     auto worker = box.worker("X");
     WorkerLog log(worker.get());
-    worker->moveFolderWorker(box.root + "/src", target, Copy);
+    worker->moveFolderWorker(box.root + "/src", target, TransferMode::Copy);
     QCOMPARE(log.counts(), QString("0/2/0"));
     QVERIFY(log.errors.contains("Failed to copy file: " + box.root + "/src/top.txt"));
     QCOMPARE(entryNames(target), QStringList{"top.txt"});
@@ -226,7 +226,7 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
     QVERIFY(Tree::file(box.root + "/bigsrc/big.bin", QByteArray(256 * 1024, 'b')));
     auto big = box.worker("Y");
     WorkerLog bigLog(big.get());
-    big->moveFolderWorker(box.root + "/bigsrc", small, Copy);
+    big->moveFolderWorker(box.root + "/bigsrc", small, TransferMode::Copy);
     QCOMPARE(bigLog.counts(), QString("0/1/0"));
     QCOMPARE(entryNames(small), QStringList{"big.bin"});
     QCOMPARE(readFile(small + "/big.bin"), QByteArray("old"));
@@ -244,7 +244,7 @@ void FileOpsTest::pathsBeyondTheOldWindowsLimitWork()
 
     auto adding = box.worker("Deep");
     WorkerLog added(adding.get());
-    adding->moveFolderWorker(source, box.modDir("Deep"), Copy);
+    adding->moveFolderWorker(source, box.modDir("Deep"), TransferMode::Copy);
     QCOMPARE(added.counts(), QString("1/0/0"));
     QCOMPARE(readFile(box.modDir("Deep") + "/" + deep), QByteArray("deep"));
 

@@ -354,7 +354,7 @@ void KillSafetyTest::unmountUndoesAMountKilledAnywhere()
 
         // A later run of the program: its own configuration and worker.
         ConfigStore config(utf8(killed.box.appDir));
-        Worker worker(&config, modName);
+        Worker worker(WorkerPaths::of(config), modName);
         WorkerLog log(&worker);
         worker.unmountModWorker(false);
         if (log.results.size() != 1) {
@@ -476,7 +476,7 @@ void KillSafetyTest::plainUnmountFinishesAnUnmountKilledAnywhere()
         const QString records = killed.records("at the kill");
 
         ConfigStore config(utf8(killed.box.appDir));
-        Worker worker(&config, modName);
+        Worker worker(WorkerPaths::of(config), modName);
         WorkerLog log(&worker);
         worker.unmountModWorker(false);
         if (repair) {

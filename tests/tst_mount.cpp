@@ -381,14 +381,14 @@ void MountTest::fullDiskKeepsEveryChangeOnRecord()
     }
     const auto before = Tree::snapshot(box.gameDir);
 
-    Worker worker(&config, "Foo");
+    Worker worker(WorkerPaths::of(config), "Foo");
     WorkerLog log(&worker);
     worker.mountModWorker();
     QVERIFY2(log.last().done > 0 && log.last().failed > 0, qPrintable(log.counts()));
     QVERIFY(log.errors.first().startsWith("Failed to write record file: " + app));
 
     // Every change that was made is on record, so the unmount takes them all back.
-    Worker unmounter(&config, "Foo");
+    Worker unmounter(WorkerPaths::of(config), "Foo");
     WorkerLog unmountLog(&unmounter);
     unmounter.unmountModWorker(false);
     QCOMPARE(unmountLog.last().failed + unmountLog.last().missing, 0);

@@ -588,7 +588,7 @@ void UnmountTest::workerNeedsNoStoreOnceMade()
     // A store that is gone, its memory overwritten, as after the window closed.
     alignas(ConfigStore) unsigned char storage[sizeof(ConfigStore)];
     auto *store = new (storage) ConfigStore(utf8(box.appDir));
-    Worker worker(store, "Foo");
+    Worker worker(WorkerPaths::of(*store), "Foo");
     store->~ConfigStore();
     std::memset(storage, 0xa5, sizeof storage);
     WorkerLog log(&worker);

@@ -186,7 +186,7 @@ void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
     QCOMPARE(app.box.outFiles().count('\n'), 1);
     const int recorded = 1 + app.box.backupFiles().count('\n');
     ConfigStore config(utf8(app.box.appDir));
-    Worker unmounter(&config, "Foo");
+    Worker unmounter(WorkerPaths::of(config), "Foo");
     WorkerLog log(&unmounter);
     unmounter.unmountModWorker(false);
     QCOMPARE(log.counts(), QString("%1/0/0").arg(recorded));

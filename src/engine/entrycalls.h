@@ -10,6 +10,7 @@
 namespace EntryCalls
 {
 
+// UTF-16 on Windows, the local 8-bit encoding elsewhere.
 using NativePath = std::filesystem::path::string_type;
 
 enum class Kind { None, File, Folder, Link, Other };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 // How handling one entry ended; also the index of its counter in OutcomeCounts.
 enum FileOutcome { Done = 0, Failed = 1, Missing = 2 };
 
@@ -34,9 +32,4 @@ struct OutcomeCounts {
     bool hasProblems() const { return failed + missing > 0; }
 };
 
-enum TransferMode { Move = 0, Copy = 1, Link = 2 };
-
-struct PlaceResult {
-    FileOutcome outcome;
-    std::string backupPath; // UTF-8; empty when nothing was set aside
-};
+enum class TransferMode { Move, Copy, Link };

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cmath>
+
 // The texts of a mod's size and file count as a scan reports them and the list shows them.
 namespace ScanText
 {
@@ -15,6 +17,13 @@ inline QString noSize()
 inline QString noFiles()
 {
     return QStringLiteral("0 files");
+}
+
+// Bytes in mebibytes (the "MB" a mod's size is shown in), rounded to two decimals.
+inline double megabytes(qint64 bytes)
+{
+    const double bytesPerMegabyte = 1024.0 * 1024.0;
+    return std::round(double(bytes) / bytesPerMegabyte * 100) / 100;
 }
 
 // "12.5 MB": megabytes already rounded to two decimals.

@@ -4,13 +4,12 @@
 // platform's own calls (Qt's QFile::link makes shortcuts on Windows, not links).
 // Plain standard types only, so that the Windows file compiles and can be checked on its own.
 
-#include <filesystem>
+#include "entrycalls.h"
 
 namespace SymbolicLink
 {
 
-// UTF-16 on Windows, the local 8-bit encoding elsewhere.
-using NativePath = std::filesystem::path::string_type;
+using EntryCalls::NativePath;
 
 enum class Creation {
     Created,

@@ -1,6 +1,7 @@
 #include "unmountjournal.h"
 
 #include "linereader.h"
+#include "utf8.h"
 
 namespace
 {
@@ -12,8 +13,7 @@ const char restoreWord[] = "restore ";
 
 UnmountJournal::UnmountJournal(const QString &path) : file(path)
 {
-    const QByteArray encoded = path.toUtf8();
-    LineReader reader(std::string(encoded.constData(), size_t(encoded.size())));
+    LineReader reader(toUtf8(path));
     while (reader.next())
         if (!reader.line.empty())
             started.insert(QByteArray(reader.line.data(), int(reader.line.size())));

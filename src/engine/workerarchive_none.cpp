@@ -8,8 +8,3 @@ void Worker::extractArchiveWorker(const QString &archivePath, const QString &)
                 true);
     emit resultReady(modName, 0, 1, 0, aborted, false);
 }
-
-OutcomeCounts Worker::addFromArchive(const QString &, const QString &)
-{
-    return OutcomeCounts();
-}

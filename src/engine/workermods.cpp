@@ -12,12 +12,29 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cmath>
 
 using namespace WorkerParts;
 using FileEntry::Kind;
 using FileEntry::kindOf;
 using FileEntry::nativePath;
+
+namespace
+{
+
+// The bytes of the files below a folder, for the progress of an add or a delete.
+qint64 bytesBelow(const QString &folder, QDir::Filters filters, const std::atomic<bool> &aborted)
+{
+    qint64 bytes = 0;
+    QDirIterator walk(folder, filters, QDirIterator::Subdirectories);
+    while (!aborted && walk.hasNext()) {
+        walk.next();
+        if (walk.fileInfo().isFile() && !walk.fileInfo().isSymLink())
+            bytes += walk.fileInfo().size();
+    }
+    return bytes;
+}
+
+} // namespace
 
 void Worker::scanModWorker(int row)
 {
@@ -27,14 +44,14 @@ void Worker::scanModWorker(int row)
         return;
     }
     qint64 counter = 1;
-    double total = 0;
+    qint64 total = 0;
     double shownMegabytes = -1;
     QString sizeText;
     // A scan nobody waits for any more (the list was rebuilt) stops early.
     while (listing.hasNext() && !aborted) {
         listing.next();
-        total += double(listing.fileInfo().size());
-        const double megabytes = std::round(total * 0.0009765625 * 0.0009765625 * 100) / 100;
+        total += listing.fileInfo().size();
+        const double megabytes = ScanText::megabytes(total);
         if (megabytes != shownMegabytes) { // most files do not change the rounded size
             shownMegabytes = megabytes;
             sizeText = ScanText::size(megabytes);
@@ -56,21 +73,21 @@ void Worker::deleteModWorker()
         return;
     }
     // System entries too: a link whose target is gone is listed only with them.
-    const qint64 total = bytesBelow(folder, allEntries | QDir::System);
+    const qint64 total = bytesBelow(folder, allEntries | QDir::System, aborted);
     qint64 done = 0;
     QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
     QStringList folders;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
         emit status(path, false);
-        const SourceEntry entry = sourceFrom(listing.fileInfo());
+        const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
         if (entry.kind == Kind::Folder) {
             folders << path;
             continue;
         }
         // Looked at before it goes: the listing's information is fetched when first asked for.
         const qint64 size = entry.kind == Kind::File ? listing.fileInfo().size() : 0;
-        counts.add(removeKnown(path, entry.kind));
+        counts.add(removal.removeKnown(path, entry.kind));
         done += size;
         emit amountDone(counts.done, done, total);
     }
@@ -80,7 +97,7 @@ void Worker::deleteModWorker()
               [](const QString &a, const QString &b) { return a.size() > b.size(); });
     for (const QString &path : qAsConst(folders))
         if (!aborted)
-            removeFolder(path);
+            removal.removeFolder(path);
     // The mod's own folder is taken last, here, so that one left behind is reported once.
     if (EntryCalls::removeFolder(nativePath(folder)) != EntryCalls::RemoveFolder::Done &&
         kindOf(folder) != Kind::None && !aborted) {
@@ -91,16 +108,16 @@ void Worker::deleteModWorker()
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
-void Worker::moveFolderWorker(const QString &source, const QString &target, int mode)
+void Worker::moveFolderWorker(const QString &source, const QString &target, TransferMode mode)
 {
     OutcomeCounts counts;
     const QString from = QDir::cleanPath(source);
     // Pruning after each move may take the chosen folder once it is empty, never its parents.
     const QString stopFolder = QFileInfo(PathNames::absoluteClean(from)).absolutePath();
     // Emptied folders are pruned once at the end, not after every file.
-    const Placement how;
+    const EntryPlacer::Placement how;
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
-    const qint64 total = bytesBelow(from, filesOnly);
+    const qint64 total = bytesBelow(from, filesOnly, aborted);
     qint64 done = 0;
     QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
     QSet<QString> emptied;
@@ -109,44 +126,15 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, int 
         const QString relative = relativeTo(sourcePath, root);
         emit status(relative, false);
         const QString destination = target + QLatin1Char('/') + relative;
-        const SourceEntry entry = sourceFrom(listing.fileInfo());
+        const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
         const qint64 size = listing.fileInfo().size(); // before a move takes it away
-        const FileOutcome outcome =
-            (mode == Copy || mode == Move)
-                ? placeByTrying(entry, destination, TransferMode(mode), how).outcome
-                : placeKnown(entry, destination, kindOf(destination), TransferMode(mode), how)
-                      .outcome;
+        const FileOutcome outcome = placer.placeByTrying(entry, destination, mode, how);
         counts.add(outcome);
-        if (outcome == Done && mode == Move)
+        if (outcome == Done && mode == TransferMode::Move)
             emptied.insert(listing.fileInfo().absolutePath());
         done += size;
         emit amountDone(counts.done, done, total);
     }
-    pruneFolders(emptied, stopFolder);
+    removal.pruneFolders(emptied, stopFolder);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
-}
-
-qint64 Worker::bytesBelow(const QString &folder, QDir::Filters filters)
-{
-    qint64 bytes = 0;
-    QDirIterator walk(folder, filters, QDirIterator::Subdirectories);
-    while (!aborted && walk.hasNext()) {
-        walk.next();
-        if (walk.fileInfo().isFile() && !walk.fileInfo().isSymLink())
-            bytes += walk.fileInfo().size();
-    }
-    return bytes;
-}
-
-void Worker::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)
-{
-    // Deepest first, so that a folder's subfolders are gone before it is looked at. Pruning
-    // once at the end instead of after every entry saves listing a folder per file.
-    QStringList ordered;
-    for (const QString &folder : folders)
-        ordered << folder;
-    std::sort(ordered.begin(), ordered.end(),
-              [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    for (const QString &folder : ordered)
-        deleteEmptyFolders(folder, stopFolder); // one taken with a subfolder is simply gone
 }

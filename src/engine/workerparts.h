@@ -1,7 +1,7 @@
 #pragma once
 
-// What the Worker's parts (mount, unmount, scan and adds, repair) share: listing filters, and
-// small steps on paths and record lines.
+// What the Worker's parts (mount, unmount, scan and adds, repair) share: how they report,
+// listing filters, and small steps on paths and record lines.
 
 #include "entrycalls.h"
 #include "fileentry.h"
@@ -13,11 +13,16 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace WorkerParts
 {
+
+// How a part reports, as the Worker's status signal does: the entry being worked on (error
+// false) and each failure (error true).
+using Report = std::function<void(const QString &text, bool error)>;
 
 const QDir::Filters allEntries = QDir::AllEntries | QDir::NoDotAndDotDot;
 const QDir::Filters filesOnly = QDir::Files | QDir::NoDotAndDotDot;
@@ -49,6 +54,12 @@ inline QSet<QString> asPaths(const std::vector<std::string> &lines)
     for (const std::string &line : lines)
         paths.insert(fromUtf8(line));
     return paths;
+}
+
+// A record line that no mount of this program can have written: it is never acted on.
+inline QString untrustedText(const QString &line)
+{
+    return QStringLiteral("Not a recorded path inside the game folder: ") + line;
 }
 
 // One record line and its line end.

@@ -1,0 +1,259 @@
+#include "entryplacer.h"
+
+#include "backupname.h"
+#include "entrycalls.h"
+#include "symboliclink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <utility>
+
+namespace
+{
+
+using namespace WorkerParts;
+using FileEntry::isLink;
+using FileEntry::Kind;
+using FileEntry::kindOf;
+using FileEntry::nativePath;
+
+QString verbFor(TransferMode mode)
+{
+    switch (mode) {
+    case TransferMode::Move:
+        return QStringLiteral("move");
+    case TransferMode::Copy:
+        return QStringLiteral("copy");
+    case TransferMode::Link:
+        return QStringLiteral("create symbolic link to");
+    }
+    return QStringLiteral("process");
+}
+
+} // namespace
+
+EntryPlacer::EntryPlacer(const QString &outFilesPath, const QString &backupFilesPath,
+                         Report reportTo)
+    : report(std::move(reportTo)), outFilesStream(outFilesPath), backupFilesStream(backupFilesPath)
+{
+}
+
+void EntryPlacer::closeRecords()
+{
+    outFilesStream.close();
+    backupFilesStream.close();
+}
+
+EntryPlacer::SourceEntry EntryPlacer::sourceFrom(const QFileInfo &info)
+{
+    // A listing's entries know their kind already; only a link to a folder needs a look.
+    SourceEntry entry{info.filePath(), Kind::None, false};
+    if (isLink(info))
+        entry.kind = Kind::Link;
+    else if (info.isDir())
+        entry.kind = Kind::Folder;
+    else if (info.isFile())
+        entry.kind = Kind::File;
+    else if (info.exists())
+        entry.kind = Kind::Other;
+    entry.isFolder = entry.kind == Kind::Folder || (entry.kind == Kind::Link && info.isDir());
+    return entry;
+}
+
+EntryPlacer::SourceEntry EntryPlacer::sourceAt(const QString &path)
+{
+    SourceEntry entry{path, kindOf(path), false};
+    entry.isFolder =
+        entry.kind == Kind::Folder || (entry.kind == Kind::Link && QFileInfo(path).isDir());
+    return entry;
+}
+
+bool EntryPlacer::checkPlaceable(const SourceEntry &source, TransferMode mode)
+{
+    if (source.kind == Kind::Link || source.kind == Kind::File ||
+        (mode == TransferMode::Link && source.isFolder))
+        return true;
+    if (!source.path.isEmpty() && source.kind == Kind::None)
+        report(QStringLiteral("Missing file: ") + source.path, true);
+    else
+        report(failedText(source.path, mode), true);
+    return false;
+}
+
+FileOutcome EntryPlacer::refused(const SourceEntry &source)
+{
+    return source.kind == Kind::None && !source.path.isEmpty() ? Missing : Failed;
+}
+
+QString EntryPlacer::failedText(const QString &source, TransferMode mode)
+{
+    return QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
+}
+
+bool EntryPlacer::setAside(const QString &target, const QString &source, const Placement &how,
+                           QString *backupPath)
+{
+    // Every change of the game folder is on record before it is made, so that it can be undone
+    // even if this process dies right after making it.
+    const QString candidate =
+        BackupName::forTarget(target, [this](const QString &folder, const QString &name) {
+            return names.taken(folder, name);
+        });
+    if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
+        reportUnrecordable(backupFilesStream, source);
+        return false;
+    }
+    if (!renameEntry(target, candidate)) {
+        if (how.record)
+            backupFilesStream.takeBack();
+        report(QStringLiteral("Failed to create backup of ") + target +
+                   QStringLiteral("\n-->Skipping file: ") + source,
+               true);
+        return false;
+    }
+    const int slash = candidate.lastIndexOf(QLatin1Char('/'));
+    names.add(candidate.left(slash), candidate.mid(slash + 1));
+    *backupPath = candidate;
+    return true;
+}
+
+FileOutcome EntryPlacer::placeKnown(const SourceEntry &source, const QString &target,
+                                    Kind targetKind, TransferMode mode, const Placement &how)
+{
+    if (!checkPlaceable(source, mode))
+        return refused(source);
+    QString backupPath;
+    if (targetKind != Kind::None) {
+        if (!setAside(target, source.path, how, &backupPath))
+            return Failed;
+    } else if (!how.record) {
+        // A mount needs no folder made: its targets lie in the game folder or in a folder of
+        // the game that the walk descended into.
+        QDir().mkpath(folderOf(target));
+    }
+
+    const bool writesLine = how.record && !how.lineOnRecord;
+    if (writesLine && !outFilesStream.append(target.toUtf8())) {
+        reportUnrecordable(outFilesStream, source.path);
+        undoBackup(backupPath, target, how.record);
+        return Failed;
+    }
+    const Transfer attempt = transfer(source, target, mode);
+    if (attempt == Transfer::Done)
+        return Done;
+    if (writesLine)
+        outFilesStream.takeBack();
+    if (attempt == Transfer::Refused) {
+        // Said once; the mount tries no further link.
+        refusedLinks = true;
+        report(QString::fromUtf8(SymbolicLink::refusalText()), true);
+    } else {
+        report(failedText(source.path, mode), true);
+    }
+    // Nothing took the backed-up entry's place, so it goes straight back under its own name.
+    undoBackup(backupPath, target, how.record);
+    return Failed;
+}
+
+FileOutcome EntryPlacer::placeByTrying(const SourceEntry &source, const QString &target,
+                                       TransferMode mode, const Placement &how)
+{
+    if (!checkPlaceable(source, mode))
+        return refused(source);
+    // The target is nearly always free and its folder there: look only when the attempt says
+    // otherwise, and make a folder only when it is missing.
+    Transfer attempt = transfer(source, target, mode);
+    if (attempt == Transfer::FolderMissing) {
+        QDir().mkpath(folderOf(target));
+        attempt = transfer(source, target, mode);
+    }
+    QString backupPath;
+    if (attempt == Transfer::TargetTaken) {
+        if (!setAside(target, source.path, how, &backupPath))
+            return Failed;
+        attempt = transfer(source, target, mode);
+    }
+    if (attempt == Transfer::Done)
+        return Done;
+    report(failedText(source.path, mode), true);
+    undoBackup(backupPath, target, false);
+    return Failed;
+}
+
+void EntryPlacer::reportUnrecordable(const RecordFile &record, const QString &source)
+{
+    report(QStringLiteral("Failed to write record file: ") + record.path() +
+               QStringLiteral("\n-->Skipping file: ") + source,
+           true);
+}
+
+EntryPlacer::Transfer EntryPlacer::transfer(const SourceEntry &source, const QString &target,
+                                            TransferMode mode)
+{
+    switch (mode) {
+    case TransferMode::Copy:
+        return copyEntry(source.path, target);
+    case TransferMode::Link:
+        switch (
+            SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {
+        case SymbolicLink::Creation::Created:
+            return Transfer::Done;
+        case SymbolicLink::Creation::Refused:
+            return Transfer::Refused;
+        case SymbolicLink::Creation::Failed:
+            break;
+        }
+        return Transfer::Failed;
+    case TransferMode::Move:
+        return moveEntry(source, target);
+    }
+    return Transfer::Failed;
+}
+
+EntryPlacer::Transfer EntryPlacer::copyEntry(const QString &source, const QString &target)
+{
+    // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
+    switch (EntryCalls::copyFile(nativePath(source), nativePath(target))) {
+    case EntryCalls::Copy::Done:
+        return Transfer::Done;
+    case EntryCalls::Copy::TargetTaken:
+        return Transfer::TargetTaken;
+    case EntryCalls::Copy::FolderMissing:
+        return Transfer::FolderMissing;
+    case EntryCalls::Copy::Failed:
+        break;
+    }
+    return Transfer::Failed;
+}
+
+EntryPlacer::Transfer EntryPlacer::moveEntry(const SourceEntry &source, const QString &target)
+{
+    switch (EntryCalls::renameWithoutReplacing(nativePath(source.path), nativePath(target))) {
+    case EntryCalls::Rename::Done:
+        return Transfer::Done;
+    case EntryCalls::Rename::TargetTaken:
+        return Transfer::TargetTaken;
+    case EntryCalls::Rename::NotFound:
+        return kindOf(folderOf(target)) == Kind::None ? Transfer::FolderMissing : Transfer::Failed;
+    case EntryCalls::Rename::OtherDevice:
+        break;
+    case EntryCalls::Rename::Failed:
+        return Transfer::Failed;
+    }
+    // Another drive: QFile copies the file and removes the original; it never replaces.
+    if (kindOf(target) != Kind::None)
+        return Transfer::TargetTaken;
+    if (kindOf(folderOf(target)) == Kind::None)
+        return Transfer::FolderMissing;
+    return source.kind == Kind::File && QFile::rename(source.path, target) ? Transfer::Done
+                                                                           : Transfer::Failed;
+}
+
+void EntryPlacer::undoBackup(const QString &backupPath, const QString &target, bool recorded)
+{
+    // One that cannot go back stays set aside, and on record, to be restored by the unmount.
+    if (!backupPath.isEmpty() && renameEntry(backupPath, target) && recorded)
+        backupFilesStream.takeBack();
+}

@@ -1,0 +1,89 @@
+#include "entryremoval.h"
+
+#include "entrycalls.h"
+#include "pathnames.h"
+#include "symboliclink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include <algorithm>
+#include <utility>
+
+using namespace WorkerParts;
+using FileEntry::Kind;
+using FileEntry::nativePath;
+using PathNames::samePath;
+
+EntryRemoval::EntryRemoval(const QString &game, const QString &mods, Report reportTo)
+    : gameFolder(game), modsFolder(mods), report(std::move(reportTo))
+{
+}
+
+FileOutcome EntryRemoval::removeKnown(const QString &path, Kind kind)
+{
+    if (kind == Kind::None) {
+        report(QStringLiteral("Missing file: ") + path, true);
+        return Missing;
+    }
+    bool removed = false;
+    if (kind == Kind::Link)
+        removed = SymbolicLink::remove(nativePath(path)); // the link, never its target
+    else if (kind == Kind::File)
+        removed = QFile::remove(path);
+    if (!removed) {
+        report(QStringLiteral("Failed to delete file: ") + path, true);
+        return Failed;
+    }
+    return Done;
+}
+
+void EntryRemoval::deleteEmptyFolders(const QString &folder, const QString &stopFolder)
+{
+    QString current = folder;
+    for (;;) {
+        const QString path = QDir(current).absolutePath();
+        const QString parent = folderOf(path);
+        if (samePath(path, stopFolder) || samePath(path, modsFolder) ||
+            samePath(path, gameFolder) || (stopFolder.isEmpty() && samePath(parent, modsFolder)) ||
+            parent == path)
+            return;
+        if (!removeFolder(path))
+            return;
+        current = parent;
+    }
+}
+
+bool EntryRemoval::removeFolder(const QString &path)
+{
+    // Tried straight away: a folder that still holds something is simply not removed.
+    switch (EntryCalls::removeFolder(nativePath(path))) {
+    case EntryCalls::RemoveFolder::Done:
+        return true;
+    case EntryCalls::RemoveFolder::NotFound:
+        return false;
+    case EntryCalls::RemoveFolder::NotEmpty:
+        // Only entries the listing hides keep it: then it counts as empty, and as not removed.
+        if (!QDir(path).isEmpty(allEntries))
+            return false;
+        break;
+    case EntryCalls::RemoveFolder::Failed:
+        break;
+    }
+    report(QStringLiteral("Failed to delete empty folder: ") + path, true);
+    return false;
+}
+
+void EntryRemoval::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)
+{
+    // Deepest first, so that a folder's subfolders are gone before it is looked at. Pruning
+    // once at the end instead of after every entry saves listing a folder per file.
+    QStringList ordered;
+    for (const QString &folder : folders)
+        ordered << folder;
+    std::sort(ordered.begin(), ordered.end(),
+              [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &folder : ordered)
+        deleteEmptyFolders(folder, stopFolder); // one taken with a subfolder is simply gone
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "fileentry.h"
+#include "fileoutcome.h"
+#include "workerparts.h"
+
+#include <QSet>
+#include <QString>
+
+// Removes files and links, and folders once they are empty, never climbing to or above the
+// game folder or the mods folder.
+class EntryRemoval
+{
+public:
+    EntryRemoval(const QString &gameFolder, const QString &modsFolder, WorkerParts::Report report);
+
+    // Removes a file or a link (never its target), whose kind was looked at just before.
+    FileOutcome removeKnown(const QString &path, FileEntry::Kind kind);
+    // False when the folder is still there (an entry the listing hides is reported).
+    bool removeFolder(const QString &path);
+    // Removes `folder` and the folders above it while they are empty: never `stopFolder`, the
+    // game folder or the mods folder, and without a `stopFolder` never a mod's own folder.
+    void deleteEmptyFolders(const QString &folder, const QString &stopFolder);
+    // The same for each folder of a set.
+    void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
+
+private:
+    const QString gameFolder;
+    const QString modsFolder;
+    WorkerParts::Report report;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+class ConfigStore;
+
+// The folders and files a Worker works with. Copied from the store on the thread that owns it,
+// when the Worker is made: the store is never read again, so neither a later change of the
+// settings nor the store going away with the window can touch a running operation.
+struct WorkerPaths {
+    QString game;
+    QString mods;
+    QString outFiles;
+    QString backupFiles;
+    QString unmountProgress;
+
+    static WorkerPaths of(const ConfigStore &config);
+};
