@@ -202,16 +202,15 @@ WindowCase mountCase(WindowTrees &trees, WorkerDriver &driver)
     heartbeat.start();
     const Clock::time_point start = Clock::now();
     QPointer<Controller> controller =
-        new Controller(trees.mountByWindow.config.get(), "mod", &window, nullptr);
-    QObject::connect(controller, &Controller::resultReady, &window,
-                     [&](const OperationResult &outcome) {
-                         arrived = true;
-                         done = outcome.counts.done;
-                         if (outcome.counts.hasProblems())
-                             result.problems.push_back(format("window: %d failed, %d missing",
-                                                              outcome.counts.failed,
-                                                              outcome.counts.missing));
-                     });
+        new Controller(WorkerPaths::of(*trees.mountByWindow.config), "mod", &window, nullptr);
+    QObject::connect(
+        controller, &Controller::resultReady, &window, [&](const OperationResult &outcome) {
+            arrived = true;
+            done = outcome.counts.done;
+            if (outcome.counts.hasProblems())
+                result.problems.push_back(format("window: %d failed, %d missing",
+                                                 outcome.counts.failed, outcome.counts.missing));
+        });
     controller->mount();
     runUntil([&arrived] { return arrived; });
     result.seconds = secondsSince(start);

@@ -99,7 +99,7 @@ void WorkerDriver::connectTo(Worker *worker)
 {
     Receiver *r = &receiver;
     QObject *context = receiver.context;
-    relay = new ReportRelay(worker, ReportRelay::AllReports);
+    relay = new ReportRelay(worker);
     relay->moveToThread(&receiverThread);
     ReportRelay *carrier = relay;
     QObject::connect(relay, &ReportRelay::status, context, [r](const QString &, bool) {

@@ -70,7 +70,7 @@ private slots:
 private:
     Controller *start(Sandbox &box, const QString &mod, Handler &handler)
     {
-        auto *controller = new Controller(box.config.get(), mod, &window, nullptr);
+        auto *controller = new Controller(WorkerPaths::of(*box.config), mod, &window, nullptr);
         QPointer<Controller> guard(controller);
         connect(controller, &Controller::resultReady, this,
                 [this, guard, &handler](const OperationResult &result) {
@@ -259,7 +259,7 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
     QVERIFY(writeFile(box.appDir + "/out_files.txt", box.game("gone").toUtf8() + "\n"));
 
     // Warm up whatever threads Qt itself starts on first use.
-    delete new Controller(box.config.get(), "Mod0", &window, nullptr);
+    delete new Controller(WorkerPaths::of(*box.config), "Mod0", &window, nullptr);
     const int threadsBefore = liveThreadCount();
     int liveControllers = 0;
     auto track = [&liveControllers](Controller *controller) {
@@ -274,7 +274,8 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
         QMap<int, QStringList> reports;
         int scans = 0;
         for (const char *mod : {"Mod0", "Mod1", "Mod2", "Mod3", "Empty"}) {
-            Controller *scan = track(new Controller(box.config.get(), mod, &window, nullptr));
+            Controller *scan =
+                track(new Controller(WorkerPaths::of(*box.config), mod, &window, nullptr));
             connect(scan, &Controller::scanModUpdate, this,
                     [&reports](int row, const QString &size, const QString &files) {
                         reports[row] << size + " " + files;
@@ -311,7 +312,7 @@ void ControllerTest::destroyingWithoutDialogJoinsTheThread()
     const int threadsBefore = liveThreadCount();
     WorkerGate watcher;
     watcher.open(); // only counting
-    auto *controller = new Controller(box.config.get(), "Foo", nullptr, nullptr);
+    auto *controller = new Controller(WorkerPaths::of(*box.config), "Foo", nullptr, nullptr);
     QCOMPARE(watcher.workersAlive(), 1);
     delete controller;
     QCOMPARE(watcher.workersAlive(), 0);
@@ -324,7 +325,7 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
     Sandbox box;
     QVERIFY(box.isValid());
     const auto worker = box.worker("Foo");
-    ReportRelay relay(worker.get(), ReportRelay::AllReports);
+    ReportRelay relay(worker.get());
     QStringList delivered;
     connect(&relay, &ReportRelay::status, this, [&delivered](const QString &text, bool error) {
         delivered << (error ? "error " : "progress ") + text;

@@ -150,9 +150,9 @@ void FileStatusTest::forceUnmountAsksFirst()
     answers.pressInMessageBox("&No");
     QTest::mouseClick(force, Qt::LeftButton);
     QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
-    QCOMPARE(answers.seenTexts,
-             QStringList{
-                 "Are you sure you want to remove all record of mounted files and backups?"});
+    QCOMPARE(
+        answers.seenTexts,
+        QStringList{"Are you sure you want to remove all record of mounted files and backups?"});
     QCOMPARE(forced.count(), 0);
     QVERIFY(!force->isHidden());
 

@@ -25,15 +25,16 @@ void ResultWordingTest::statusSummary_data()
     QTest::addColumn<bool>("forced");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("clean mount") << Operation::Mount << 10 << 0 << 0 << false << false << "Foo mounted.";
+    QTest::newRow("clean mount") << Operation::Mount << 10 << 0 << 0 << false << false
+                                 << "Foo mounted.";
     QTest::newRow("mount with failures") << Operation::Mount << 10 << 2 << 0 << false << false
                                          << "Foo mounted. [10 files mounted, 2 files failed]";
     QTest::newRow("nothing to mount")
         << Operation::Mount << 0 << 0 << 0 << false << false << "No files to mount.";
     QTest::newRow("mount failed") << Operation::Mount << 0 << 3 << 0 << false << false
                                   << "Failed to mount Foo. [0 files mounted, 3 files failed]";
-    QTest::newRow("mount aborted")
-        << Operation::Mount << 4 << 0 << 0 << true << false << "Mounting Foo: aborted. [4 files mounted]";
+    QTest::newRow("mount aborted") << Operation::Mount << 4 << 0 << 0 << true << false
+                                   << "Mounting Foo: aborted. [4 files mounted]";
     QTest::newRow("unmount with a failure")
         << Operation::Unmount << 5 << 1 << 0 << false << false
         << "Failed to unmount Foo. [5 files unmounted, 1 files failed]";
@@ -42,8 +43,8 @@ void ResultWordingTest::statusSummary_data()
     QTest::newRow("clean unmount")
         << Operation::Unmount << 3 << 0 << 0 << false << false << "Foo unmounted.";
     QTest::newRow("add") << Operation::Add << 7 << 0 << 0 << false << false << "Foo added.";
-    QTest::newRow("delete aborted")
-        << Operation::Delete << 2 << 0 << 0 << true << false << "Deleting Foo: aborted. [2 files deleted]";
+    QTest::newRow("delete aborted") << Operation::Delete << 2 << 0 << 0 << true << false
+                                    << "Deleting Foo: aborted. [2 files deleted]";
     QTest::newRow("everything counted") << Operation::Add << 1 << 2 << 3 << false << false
                                         << "Foo added. [1 files added, 2 files failed, "
                                            "3 files missing]";
@@ -69,9 +70,8 @@ void ResultWordingTest::statusSummary()
     QFETCH(bool, aborted);
     QFETCH(bool, forced);
     QFETCH(QString, text);
-    QCOMPARE(ResultWording::statusSummary(
-                 OperationResult{operation, "Foo", OutcomeCounts{done, failed, missing}, aborted,
-                                 forced}),
+    QCOMPARE(ResultWording::statusSummary(OperationResult{
+                 operation, "Foo", OutcomeCounts{done, failed, missing}, aborted, forced}),
              text);
 }
 

@@ -5,13 +5,13 @@
 #include "resultwording.h"
 #include "worker.h"
 
-Controller::Controller(ConfigStore *config, const QString &mod, QWidget *parentForDialog,
+Controller::Controller(const WorkerPaths &paths, const QString &mod, QWidget *parentForDialog,
                        QObject *owner)
     : QObject(owner), modName(mod), dialogParent(parentForDialog)
 {
-    worker = new Worker(config, modName);
+    worker = new Worker(paths, modName);
     // The relay is the first to hear each report.
-    reports = new ReportRelay(worker, ReportRelay::AllReports, this);
+    reports = new ReportRelay(worker, this);
     worker->moveToThread(&thread);
     connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 

@@ -2,13 +2,13 @@
 
 #include "fileoutcome.h"
 #include "operation.h"
+#include "workerpaths.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QThread>
 
-class ConfigStore;
 class FileStatus;
 class QWidget;
 class ReportRelay;
@@ -25,7 +25,7 @@ class Controller : public QObject
 
 public:
     // `owner` keeps it; its dialog, once one is needed, is a child of `parentForDialog`.
-    Controller(ConfigStore *config, const QString &modName, QWidget *parentForDialog,
+    Controller(const WorkerPaths &paths, const QString &modName, QWidget *parentForDialog,
                QObject *owner);
     ~Controller() override;
 

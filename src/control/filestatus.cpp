@@ -1,13 +1,13 @@
 #include "filestatus.h"
 
 #include "labelheight.h"
+#include "scantext.h"
 #include "ui_filestatus.h"
 
 #include <QMessageBox>
 #include <QTextCursor>
 
 #include <algorithm>
-#include <cmath>
 
 namespace
 {
@@ -46,7 +46,6 @@ void FileStatus::setInfo(const QString &text)
 
 void FileStatus::setAmount(int files, qint64 bytesDone, qint64 bytesTotal)
 {
-    auto megabytes = [](qint64 bytes) { return std::round(double(bytes) / 1048576.0 * 100) / 100; };
     if (ui->progressBar->isHidden()) {
         // Room for the bar, as for the log: the buttons keep their height.
         setMinimumHeight(minimumHeight() + ui->progressBar->sizeHint().height() +
@@ -57,8 +56,8 @@ void FileStatus::setAmount(int files, qint64 bytesDone, qint64 bytesTotal)
         bytesTotal > 0 ? int(std::min<qint64>(1000, bytesDone * 1000 / bytesTotal)) : 0);
     ui->infoLbl->setText(QStringLiteral("%1 files, %2 of %3 MB")
                              .arg(files)
-                             .arg(megabytes(bytesDone))
-                             .arg(megabytes(bytesTotal)));
+                             .arg(ScanText::megabytes(bytesDone))
+                             .arg(ScanText::megabytes(bytesTotal)));
 }
 
 void FileStatus::appendDetail(const QString &text)

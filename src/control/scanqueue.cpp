@@ -52,7 +52,8 @@ void ScanQueue::startWaiting()
     scans.removeAll(QPointer<Controller>());
     while (!waiting.isEmpty() && scans.size() < limit()) {
         const Waiting next = waiting.dequeue();
-        auto *controller = new Controller(config, next.modName, dialogParent, this);
+        auto *controller =
+            new Controller(WorkerPaths::of(*config), next.modName, dialogParent, this);
         scans << QPointer<Controller>(controller);
         const int startedFor = generation;
         connect(controller, &Controller::scanModUpdate, this,

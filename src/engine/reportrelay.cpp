@@ -2,7 +2,7 @@
 
 #include "worker.h"
 
-ReportRelay::ReportRelay(Worker *worker, Carried carried, QObject *parent) : QObject(parent)
+ReportRelay::ReportRelay(Worker *worker, QObject *parent) : QObject(parent)
 {
     batchTimer.setSingleShot(true);
     batchTimer.setInterval(batchMilliseconds);
@@ -15,8 +15,6 @@ ReportRelay::ReportRelay(Worker *worker, Carried carried, QObject *parent) : QOb
             take({Kind::Scan, row, sizeText, filesText});
         },
         Qt::DirectConnection);
-    if (carried == ScanOnly)
-        return;
     connect(
         worker, &Worker::status, this,
         [this](const QString &text, bool error) {

@@ -21,8 +21,7 @@ class ReportRelay : public QObject
     Q_OBJECT
 
 public:
-    enum Carried { ScanOnly, AllReports };
-    ReportRelay(Worker *worker, Carried carried, QObject *parent = nullptr);
+    explicit ReportRelay(Worker *worker, QObject *parent = nullptr);
 
     // Delivers every report taken so far, now. Called on this relay's thread before whatever
     // must come after the reports (a result, the end of a scan).

@@ -17,7 +17,7 @@
 
 Controller *MainWindow::newOperation(const QString &modName)
 {
-    return new Controller(config.get(), modName, this, this);
+    return new Controller(WorkerPaths::of(*config), modName, this, this);
 }
 
 void MainWindow::addMod()
