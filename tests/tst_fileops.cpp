@@ -1,3 +1,5 @@
+#include "entrycalls.h"
+#include "fileentry.h"
 #include "sandbox.h"
 #include "testsupport.h"
 
@@ -15,7 +17,7 @@ private slots:
     void scanReportsRunningTotals();
     void deleteRemovesTheModAndNothingElse();
     void deleteRefusesANameThatIsNotAMod();
-    void deleteThatLeavesTheFolderIsAFailure();
+    void deleteTakesReadOnlyAndHiddenEntriesWhole();
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
     void failedCopyPutsTheBackupStraightBack();
@@ -120,19 +122,53 @@ void FileOpsTest::deleteRefusesANameThatIsNotAMod()
     QVERIFY(QFileInfo::exists(box.appDir + "/config.cfg"));
 }
 
-void FileOpsTest::deleteThatLeavesTheFolderIsAFailure()
+void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole()
 {
     Sandbox box;
     QVERIFY(box.isValid());
     const QString mod = box.modDir("Foo");
+    const QFile::Permissions readOnly =
+        QFile::ReadOwner | QFile::ReadUser | QFile::ExeOwner | QFile::ExeUser;
     QVERIFY(Tree::file(mod + "/a.txt"));
-    QVERIFY(Tree::file(mod + "/.settings", "hidden, so never listed"));
+    QVERIFY(Tree::file(mod + "/readonly.txt"));
+    QVERIFY(Tree::file(mod + "/Maps/deep.w3x"));
+    QVERIFY(Tree::file(mod + "/.settings", "hidden"));
+    // Windows keeps a read-only mark on each and hides by a mark too; here a file without write
+    // permission, and a folder without it, which is what stops a removal here.
+    EntryCalls::setHidden(FileEntry::nativePath(mod + "/.settings"), true);
+    for (const char *entry : {"/readonly.txt", "/Maps/deep.w3x", "/.settings", "/Maps"})
+        QVERIFY(QFile::setPermissions(mod + entry, readOnly));
+    QVERIFY(QFile::setPermissions(mod, readOnly));
+    QVERIFY(Tree::file(box.root + "/outside.txt", "keep"));
+    QVERIFY(QFile::setPermissions(box.root + "/outside.txt", readOnly));
+
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->deleteModWorker();
-    QCOMPARE(log.counts(), QString("1/1/0"));
-    QCOMPARE(log.errors, QStringList{"Failed to delete empty folder: " + mod});
-    QCOMPARE(entryNames(mod), QStringList{".settings"});
+    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QCOMPARE(log.counts(), QString("4/0/0"));
+    QVERIFY(!QFileInfo::exists(mod));
+    // Nothing outside the mods folder was made writable.
+    QCOMPARE(QFile::permissions(box.root + "/outside.txt") & QFile::WriteOwner,
+             QFile::Permissions());
+
+    // What cannot be removed at all keeps the folder, and the delete says so.
+    if (!runningAsRoot())
+        QSKIP("only root can make a file that even root cannot remove (chattr +i)");
+    QVERIFY(Tree::file(mod + "/a.txt"));
+    QVERIFY(Tree::file(mod + "/Locked/b.txt"));
+    {
+        Immutable locked(mod + "/Locked");
+        QVERIFY(locked.ok());
+        auto again = box.worker("Foo");
+        WorkerLog againLog(again.get());
+        again->deleteModWorker();
+        QCOMPARE(againLog.counts(), QString("1/2/0"));
+        QCOMPARE(againLog.errors, (QStringList{"Failed to delete file: " + mod + "/Locked/b.txt",
+                                               "Failed to delete empty folder: " + mod + "/Locked",
+                                               "Failed to delete empty folder: " + mod}));
+    }
+    QCOMPARE(entryNames(mod), QStringList{"Locked"});
 }
 
 void FileOpsTest::copyAddLeavesTheSourceAndBacksUpTheTarget()

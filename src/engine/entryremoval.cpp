@@ -31,7 +31,7 @@ FileOutcome EntryRemoval::removeKnown(const QString &path, Kind kind)
     if (kind == Kind::Link)
         removed = SymbolicLink::remove(nativePath(path)); // the link, never its target
     else if (kind == Kind::File)
-        removed = QFile::remove(path);
+        removed = QFile::remove(path) || (makeRemovable(path) && QFile::remove(path));
     if (!removed) {
         report(QStringLiteral("Failed to delete file: ") + path, true);
         return Failed;
@@ -55,10 +55,28 @@ void EntryRemoval::deleteEmptyFolders(const QString &folder, const QString &stop
     }
 }
 
+bool EntryRemoval::makeRemovable(const QString &path) const
+{
+    if (!PathNames::isInside(path, modsFolder) || samePath(path, modsFolder))
+        return false;
+    const auto addWrite = [](const QString &entry) {
+        QFile::setPermissions(entry,
+                              QFile::permissions(entry) | QFile::WriteOwner | QFile::WriteUser);
+    };
+    addWrite(path);
+    const QString folder = folderOf(path);
+    if (!samePath(folder, modsFolder))
+        addWrite(folder);
+    return true;
+}
+
 bool EntryRemoval::removeFolder(const QString &path)
 {
     // Tried straight away: a folder that still holds something is simply not removed.
-    switch (EntryCalls::removeFolder(nativePath(path))) {
+    EntryCalls::RemoveFolder removal = EntryCalls::removeFolder(nativePath(path));
+    if (removal == EntryCalls::RemoveFolder::Failed && makeRemovable(path))
+        removal = EntryCalls::removeFolder(nativePath(path));
+    switch (removal) {
     case EntryCalls::RemoveFolder::Done:
         return true;
     case EntryCalls::RemoveFolder::NotFound:

@@ -23,6 +23,10 @@ public:
     void deleteEmptyFolders(const QString &folder, const QString &stopFolder);
     // The same for each folder of a set.
     void pruneFolders(const QSet<QString> &folders, const QString &stopFolder);
+    // Inside the mods folder only: makes the entry and the folder holding it writable, so that
+    // a read-only mark (Windows) or a folder without write permission (elsewhere) keeps nothing
+    // of a mod the user deleted. False for anything outside it, which is never made writable.
+    bool makeRemovable(const QString &path) const;
 
 private:
     const QString gameFolder;

@@ -72,10 +72,12 @@ void Worker::deleteModWorker()
         emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
         return;
     }
-    // System entries too: a link whose target is gone is listed only with them.
-    const qint64 total = bytesBelow(folder, allEntries | QDir::System, aborted);
+    // System entries too: a link whose target is gone is listed only with them. Hidden ones
+    // too: the user deleted the whole mod.
+    const QDir::Filters everything = allEntries | QDir::System | QDir::Hidden;
+    const qint64 total = bytesBelow(folder, everything, aborted);
     qint64 done = 0;
-    QDirIterator listing(folder, allEntries | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator listing(folder, everything, QDirIterator::Subdirectories);
     QStringList folders;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
@@ -99,9 +101,11 @@ void Worker::deleteModWorker()
         if (!aborted)
             removal.removeFolder(path);
     // The mod's own folder is taken last, here, so that one left behind is reported once.
-    if (EntryCalls::removeFolder(nativePath(folder)) != EntryCalls::RemoveFolder::Done &&
-        kindOf(folder) != Kind::None && !aborted) {
-        // Something the listing does not show (a hidden entry) keeps it: not deleted.
+    const auto removeOwnFolder = [&folder] {
+        return EntryCalls::removeFolder(nativePath(folder)) == EntryCalls::RemoveFolder::Done;
+    };
+    if (!aborted && !removeOwnFolder() && !(removal.makeRemovable(folder) && removeOwnFolder()) &&
+        kindOf(folder) != Kind::None) {
         emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
         counts.add(Failed);
     }
