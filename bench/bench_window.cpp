@@ -3,6 +3,7 @@
 // alone on the same work. Prints figures only; nothing here passes or fails on timing.
 
 #include "benchsupport.h"
+#include "gamecheck.h"
 #include "trees.h"
 #include "windowcases.h"
 #include "workerdriver.h"
@@ -100,6 +101,7 @@ int main(int argc, char *argv[])
     WorkerDriver driver;
     const std::vector<WindowCase> cases = runWindowCases(trees, filesPerListedMod, driver);
     printWindowCases(cases);
+    printGameCheckFigures(500);
     removeWorkFolder(work);
     return 0;
 }

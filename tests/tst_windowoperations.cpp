@@ -1,4 +1,5 @@
 #include "filestatus.h"
+#include "gamestandin.h"
 #include "modalanswerer.h"
 #include "windowfixture.h"
 #include "workergate.h"
@@ -34,6 +35,7 @@ private slots:
     void aSettingsFileThatCannotBeSavedStopsTheCommand();
     void recordsOfAnUnsavedMountAreNeverForgotten();
     void checkAndRepairOneMountOperationAtATime();
+    void mountCommandsWaitForTheGameToClose();
 
 private:
     static QAction *listMountAction(Window &w)
@@ -437,6 +439,55 @@ void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
     QTRY_VERIFY(check->isEnabled());
     check->trigger();
     QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
+}
+
+void WindowOperationsTest::mountCommandsWaitForTheGameToClose()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    w.select("Foo");
+    const QString refusal("Close Warcraft III before mounting or unmounting mods.");
+    ModalAnswerer answers;
+    {
+        GameStandIn game(app.box.game("Warcraft III.exe"));
+        QVERIFY(game.isRunning());
+        const auto before = Tree::snapshot(app.box.gameDir);
+        answers.pressInMessageBox("OK");
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QVERIFY(answers.done());
+        QCOMPARE(answers.seenTitles, QStringList{"Error"});
+        QCOMPARE(answers.seenTexts, QStringList{refusal});
+        QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+        QVERIFY(!app.config().contains("Mounted"));
+        QVERIFY(w.toggle->isEnabled());
+    }
+
+    // Once it is closed the mount goes ahead.
+    RUNEMOUNT_NEEDS_LINKS();
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QTRY_VERIFY(w.toggle->isEnabled());
+    {
+        // The editor counts as the game. Unmount and repair wait for it; a check only reads.
+        GameStandIn editor(app.box.game("World Editor.exe"));
+        QVERIFY(editor.isRunning());
+        const auto before = Tree::snapshot(app.box.gameDir);
+        answers.pressInMessageBox("OK");
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        answers.pressInMessageBox("OK");
+        w.action("actionRepairMount")->trigger();
+        QVERIFY(answers.done());
+        QCOMPARE(answers.seenTexts, (QStringList{refusal, refusal, refusal}));
+        QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+        QVERIFY(app.config().contains("Mounted=Foo\n"));
+        w.action("actionCheckMount")->trigger();
+        QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
+        QTRY_VERIFY(w.toggle->isEnabled());
+    }
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
 }
 
 QTEST_MAIN(WindowOperationsTest)

@@ -127,6 +127,8 @@ private:
     void refuseMountCommand(const QString &text, bool error);
     // Says so on the status line when a mount or unmount is still running.
     bool refusedWhileMountRuns();
+    // Says so in the "Error" box while the game or its editor runs from the game folder.
+    bool refusedWhileGameRuns();
     // Why the chosen folder cannot be added as a mod; empty when it can.
     QString addRefusal(const QString &chosen) const;
     // Adds the archive as a mod named after it; says why not when it cannot.

@@ -4,6 +4,7 @@
 #include "configstore.h"
 #include "controller.h"
 #include "gamebar.h"
+#include "gameprocess.h"
 #include "mountstate.h"
 #include "pathnames.h"
 #include "resultwording.h"
@@ -56,6 +57,8 @@ void MainWindow::mountMod()
         refuseMountCommand(tr("Failed to mount %1.").arg(name), true);
         return;
     }
+    if (refusedWhileGameRuns())
+        return;
     if (!state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text())) {
         refuseMountCommand(ResultWording::saveFailure(config->configPath), true);
         return;
@@ -78,6 +81,8 @@ void MainWindow::unmountMod()
         refuseMountCommand(tr("No mod mounted."), false);
         return;
     }
+    if (refusedWhileGameRuns())
+        return;
     setStatus(tr("Unmounting %1...").arg(mounted), false);
     Controller *controller = newMountOperation(mounted);
     connect(controller, &Controller::resultReady, this, &MainWindow::unmountModReady);
@@ -110,6 +115,9 @@ Controller *MainWindow::newMountedModOperation(Operation operation)
         return nullptr;
     }
     disableMountCommands();
+    // A check only reads.
+    if (operation == Operation::Repair && refusedWhileGameRuns())
+        return nullptr;
     setStatus(ResultWording::actionWords(operation).ongoing + QLatin1Char(' ') + mounted +
                   QStringLiteral("..."),
               false);
@@ -137,6 +145,16 @@ bool MainWindow::mountOperationBusy() const
         return operation->operation() != Operation::Add &&
                operation->operation() != Operation::Delete && !operation->isSettled();
     });
+}
+
+bool MainWindow::refusedWhileGameRuns()
+{
+    // The game holds its files open: renaming them would fail part way through on Windows,
+    // and elsewhere leave the game reading a mix of old and new files.
+    if (!GameProcess::runsFrom(setting(ConfigKey::gamePath)))
+        return false;
+    refuseMountCommand(tr("Close Warcraft III before mounting or unmounting mods."), true);
+    return true;
 }
 
 bool MainWindow::refusedWhileMountRuns()
