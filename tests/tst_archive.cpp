@@ -236,8 +236,12 @@ void ArchiveTest::aBadArchiveOrAnAbortLeavesNoMod()
     QVERIFY(log.last().aborted);
     QCOMPARE(entryNames(box.modsDir), QStringList());
 
-    // A staging folder a crashed run left is gone at the next add.
+    // A staging folder a crashed run left is gone at the next add, read-only files too (Windows
+    // refuses to delete those as they are).
     QVERIFY(Tree::file(box.modsDir + "/.adding-1-1/half.txt", "half"));
+    QVERIFY(Tree::file(box.modsDir + "/.adding-1-1/Units/readonly.slk", "half"));
+    QVERIFY(QFile::setPermissions(box.modsDir + "/.adding-1-1/Units/readonly.slk",
+                                  QFile::ReadOwner | QFile::ReadUser));
     auto next = box.worker("Mod");
     WorkerLog nextLog(next.get());
     next->extractArchiveWorker(box.root + "/whole.tar.gz", box.modDir("Mod"));
