@@ -30,86 +30,72 @@ Controller::~Controller()
     thread.wait(); // the Worker is deleted on its own thread before this returns
 }
 
-void Controller::start(Operation operation)
+void Controller::start(Operation operation, std::function<void(Worker *)> work)
 {
     current = operation;
     running = true;
+    QMetaObject::invokeMethod(
+        worker, [w = worker, work = std::move(work)] { work(w); }, Qt::QueuedConnection);
 }
 
 void Controller::scan(int row)
 {
-    start(Operation::Scan);
-    QMetaObject::invokeMethod(
-        worker,
-        [this, row] {
-            worker->scanModWorker(row);
-            // A scan ends without a result: back on the Controller's thread, its last reports
-            // go out and then it is released.
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    reports->deliver();
-                    running = false;
-                    release();
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    start(Operation::Scan, [this, row](Worker *w) {
+        w->scanModWorker(row);
+        // A scan ends without a result: back on the Controller's thread, its last reports go
+        // out and then it is released.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                reports->deliver();
+                running = false;
+                release();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void Controller::mount()
 {
-    start(Operation::Mount);
-    QMetaObject::invokeMethod(worker, &Worker::mountModWorker, Qt::QueuedConnection);
+    start(Operation::Mount, [](Worker *w) { w->mountModWorker(); });
 }
 
 void Controller::unmount()
 {
-    start(Operation::Unmount);
-    QMetaObject::invokeMethod(
-        worker, [this] { worker->unmountModWorker(false); }, Qt::QueuedConnection);
+    start(Operation::Unmount, [](Worker *w) { w->unmountModWorker(false); });
 }
 
 void Controller::deleteMod()
 {
-    start(Operation::Delete);
-    QMetaObject::invokeMethod(worker, &Worker::deleteModWorker, Qt::QueuedConnection);
+    start(Operation::Delete, [](Worker *w) { w->deleteModWorker(); });
 }
 
 void Controller::addFolder(const QString &source, const QString &target, TransferMode mode)
 {
-    start(Operation::Add);
-    QMetaObject::invokeMethod(
-        worker, [this, source, target, mode] { worker->moveFolderWorker(source, target, mode); },
-        Qt::QueuedConnection);
+    start(Operation::Add,
+          [source, target, mode](Worker *w) { w->moveFolderWorker(source, target, mode); });
 }
 
 void Controller::addArchive(const QString &archive, const QString &target)
 {
-    start(Operation::Add);
-    QMetaObject::invokeMethod(
-        worker, [this, archive, target] { worker->extractArchiveWorker(archive, target); },
-        Qt::QueuedConnection);
+    start(Operation::Add,
+          [archive, target](Worker *w) { w->extractArchiveWorker(archive, target); });
 }
 
 void Controller::check()
 {
-    start(Operation::Check);
-    QMetaObject::invokeMethod(worker, &Worker::checkModWorker, Qt::QueuedConnection);
+    start(Operation::Check, [](Worker *w) { w->checkModWorker(); });
 }
 
 void Controller::repair()
 {
-    start(Operation::Repair);
-    QMetaObject::invokeMethod(worker, &Worker::repairModWorker, Qt::QueuedConnection);
+    start(Operation::Repair, [](Worker *w) { w->repairModWorker(); });
 }
 
 void Controller::forceUnmount()
 {
     awaitingDismissal = false;
-    running = true;
-    QMetaObject::invokeMethod(
-        worker, [this] { worker->unmountModWorker(true); }, Qt::QueuedConnection);
+    start(Operation::Unmount, [](Worker *w) { w->unmountModWorker(true); });
 }
 
 QString Controller::heading() const
@@ -181,14 +167,8 @@ void Controller::showFinished(const OperationResult &result)
                                                                   : QStringLiteral("failed."));
     }
 
-    QString summary = QStringLiteral("%0 files succeeded").arg(counts.done);
-    if (counts.failed > 0)
-        summary += QStringLiteral(", %0 files failed").arg(counts.failed);
-    if (counts.missing > 0)
-        summary += QStringLiteral(", %0 files missing").arg(counts.missing);
-    summary += QLatin1Char('.');
     amountsShown = false; // the summary takes the info line
-    status(summary, false);
+    status(ResultWording::counted(counts, QStringLiteral("succeeded")) + QLatin1Char('.'), false);
     awaitingDismissal = true;
 }
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
+
 class FileStatus;
 class QWidget;
 class ReportRelay;
@@ -59,7 +61,8 @@ signals:
     void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
 
 private:
-    void start(Operation operation);
+    // Runs `work` on the Worker's thread.
+    void start(Operation operation, std::function<void(Worker *)> work);
     void workerResult(const QString &modName, int done, int failed, int missing, bool aborted,
                       bool forced);
     void showFinished(const OperationResult &result);

@@ -12,16 +12,6 @@ namespace ResultWording
 namespace
 {
 
-QString countsText(const ActionWords &words, const OutcomeCounts &counts)
-{
-    QString text = QStringLiteral("%0 files %1").arg(counts.done).arg(words.past);
-    if (counts.failed > 0)
-        text += QStringLiteral(", %0 files failed").arg(counts.failed);
-    if (counts.missing > 0)
-        text += QStringLiteral(", %0 files missing").arg(counts.missing);
-    return text;
-}
-
 // Whether the game folder still holds what the records say.
 QString checkSummary(const OperationResult &result)
 {
@@ -38,30 +28,34 @@ QString checkSummary(const OperationResult &result)
 
 } // namespace
 
+QString counted(const OutcomeCounts &counts, const QString &doneWord)
+{
+    QString text = QStringLiteral("%0 files %1").arg(counts.done).arg(doneWord);
+    if (counts.failed > 0)
+        text += QStringLiteral(", %0 files failed").arg(counts.failed);
+    if (counts.missing > 0)
+        text += QStringLiteral(", %0 files missing").arg(counts.missing);
+    return text;
+}
+
 ActionWords actionWords(Operation operation)
 {
     switch (operation) {
     case Operation::Scan:
-        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("Scanned"),
-                QStringLiteral("scan")};
+        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("scan")};
     case Operation::Mount:
-        return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("Mounted"),
-                QStringLiteral("mount")};
+        return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("mount")};
     case Operation::Unmount:
         return {QStringLiteral("Unmounting"), QStringLiteral("unmounted"),
-                QStringLiteral("Unmounted"), QStringLiteral("unmount")};
+                QStringLiteral("unmount")};
     case Operation::Add:
-        return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("Added"),
-                QStringLiteral("add")};
+        return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("add")};
     case Operation::Delete:
-        return {QStringLiteral("Deleting"), QStringLiteral("deleted"), QStringLiteral("Deleted"),
-                QStringLiteral("delete")};
+        return {QStringLiteral("Deleting"), QStringLiteral("deleted"), QStringLiteral("delete")};
     case Operation::Check:
-        return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("Checked"),
-                QStringLiteral("check")};
+        return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("check")};
     case Operation::Repair:
-        return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("Repaired"),
-                QStringLiteral("repair")};
+        return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("repair")};
     }
     return {};
 }
@@ -91,7 +85,7 @@ QString statusSummary(const OperationResult &result)
     } else {
         return QStringLiteral("No files to ") + words.verb + QLatin1Char('.');
     }
-    return head + QStringLiteral(" [") + countsText(words, counts) + QLatin1Char(']');
+    return head + QStringLiteral(" [") + counted(counts, words.past) + QLatin1Char(']');
 }
 
 std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool aborted)
@@ -101,10 +95,10 @@ std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool a
     if (aborted)
         head = words.ongoing + QStringLiteral(" aborted");
     else if (counts.done > 0 && !(operation == Operation::Unmount && counts.hasProblems()))
-        head = words.pastCapitalised;
+        head = words.past.left(1).toUpper() + words.past.mid(1);
     else
         head = words.ongoing + QStringLiteral(" failed");
-    return toUtf8(head + QStringLiteral(": ") + countsText(words, counts));
+    return toUtf8(head + QStringLiteral(": ") + counted(counts, words.past));
 }
 
 QString mountedWarning(const QString &errorRecords)

@@ -12,13 +12,16 @@ namespace ResultWording
 {
 
 struct ActionWords {
-    QString ongoing;         // "Mounting": the progress dialog's title and an aborted result
-    QString past;            // "mounted"
-    QString pastCapitalised; // "Mounted"
-    QString verb;            // "mount"
+    QString ongoing; // "Mounting": the progress dialog's title and an aborted result
+    QString past;    // "mounted"
+    QString verb;    // "mount"
 };
 
 ActionWords actionWords(Operation operation);
+
+// "5 files mounted, 1 files failed, 2 files missing": the failed and missing parts only when
+// there are any.
+QString counted(const OutcomeCounts &counts, const QString &doneWord);
 
 // The status line's text for a finished operation.
 QString statusSummary(const OperationResult &result);
