@@ -2,6 +2,7 @@
 
 #include "benchsupport.h"
 #include "reportrelay.h"
+#include "scantext.h"
 #include "worker.h"
 
 namespace bench
@@ -120,10 +121,10 @@ void WorkerDriver::connectTo(Worker *worker)
         r->actionSignals.fetch_add(1, std::memory_order_relaxed);
     });
     QObject::connect(relay, &ReportRelay::scanModUpdate, context,
-                     [r](int, const QString &sizeText, const QString &filesText) {
+                     [r](int, qint64 bytes, qint64 files) {
                          r->scanSignals.fetch_add(1, std::memory_order_relaxed);
-                         r->lastSize = sizeText;
-                         r->lastFiles = filesText;
+                         r->lastSize = ScanText::size(ScanText::megabytes(bytes));
+                         r->lastFiles = ScanText::files(files);
                      });
     QObject::connect(
         worker, &Worker::resultReady, context,

@@ -3,6 +3,7 @@
 #include "modalanswerer.h"
 #include "reportrelay.h"
 #include "sandbox.h"
+#include "scantext.h"
 #include "testsupport.h"
 #include "worker.h"
 #include "workergate.h"
@@ -277,8 +278,9 @@ void ControllerTest::everyControllerIsReleasedInTheEnd()
             Controller *scan =
                 track(new Controller(WorkerPaths::of(*box.config), mod, &window, nullptr));
             connect(scan, &Controller::scanModUpdate, this,
-                    [&reports](int row, const QString &size, const QString &files) {
-                        reports[row] << size + " " + files;
+                    [&reports](int row, qint64 bytes, qint64 files) {
+                        reports[row] << ScanText::size(ScanText::megabytes(bytes)) + " " +
+                                            ScanText::files(files);
                     });
             scan->scan(scans++);
         }
@@ -333,8 +335,8 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
     connect(&relay, &ReportRelay::appendAction, this,
             [&delivered](const QString &text) { delivered << "action " + text; });
     connect(&relay, &ReportRelay::scanModUpdate, this,
-            [&delivered](int row, const QString &size, const QString &files) {
-                delivered << QString("row %1: %2, %3").arg(row).arg(size, files);
+            [&delivered](int row, qint64 bytes, qint64 files) {
+                delivered << QString("row %1: %2 bytes, %3 files").arg(row).arg(bytes).arg(files);
             });
 
     emit worker->status("a", false);
@@ -345,16 +347,17 @@ void ControllerTest::relayKeepsTheOrderAndDropsOnlyUnseenProgress()
     emit worker->appendAction("restoring");
     emit worker->status("d", false);
     emit worker->status("e", false);
-    emit worker->scanModUpdate(3, "1 MB", "1 files");
-    emit worker->scanModUpdate(3, "2 MB", "2 files");
-    emit worker->scanModUpdate(4, "0 MB", "1 files");
-    emit worker->scanModUpdate(3, "3 MB", "3 files");
+    emit worker->scanModUpdate(3, 10, 1);
+    emit worker->scanModUpdate(3, 20, 2);
+    emit worker->scanModUpdate(4, 0, 1);
+    emit worker->scanModUpdate(3, 30, 3);
     emit worker->status("E3", true);
     QCOMPARE(delivered, QStringList()); // nothing before the batch goes
     relay.deliver();
-    QCOMPARE(delivered, (QStringList{"progress b", "error E1", "error E2", "progress c",
-                                     "action restoring", "progress e", "row 3: 2 MB, 2 files",
-                                     "row 4: 0 MB, 1 files", "row 3: 3 MB, 3 files", "error E3"}));
+    QCOMPARE(delivered,
+             (QStringList{"progress b", "error E1", "error E2", "progress c", "action restoring",
+                          "progress e", "row 3: 20 bytes, 2 files", "row 4: 0 bytes, 1 files",
+                          "row 3: 30 bytes, 3 files", "error E3"}));
     QCOMPARE(relay.taken(), 13L);
 
     // Without anyone asking, a batch goes within a few milliseconds.

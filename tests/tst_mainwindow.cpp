@@ -266,6 +266,9 @@ void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking_data()
     QTest::newRow("a link to the game folder") << "link to game" << game;
     QTest::newRow("a taken name") << "elsewhere/Foo"
                                   << "A mod with that name already exists.";
+    // A file in the mods folder would block the new mod's folder as much as a mod.
+    QTest::newRow("a name a file takes") << "elsewhere/Bar"
+                                         << "A mod with that name already exists.";
 }
 
 void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking()
@@ -281,6 +284,8 @@ void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking()
     QVERIFY(Tree::file(gameDir + "/Maps/keep.w3x", "game map"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
     QVERIFY(Tree::file(app.box.root + "/elsewhere/Foo/b", "b"));
+    QVERIFY(Tree::file(app.box.modsDir + "/Bar", "not a mod"));
+    QVERIFY(Tree::file(app.box.root + "/elsewhere/Bar/b", "b"));
     if (chosen.startsWith("link")) {
         RUNEMOUNT_NEEDS_LINKS();
         QVERIFY(Tree::link(app.box.root + "/" + chosen, gameDir));

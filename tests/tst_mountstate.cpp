@@ -44,7 +44,7 @@ std::unique_ptr<ConfigStore> MountStateTest::savedStore() const
 
 void MountStateTest::beginMount(const std::string &earlierError)
 {
-    MountState(store.get()).begin("Foo", "1.5 MB", "12 files");
+    MountState(store.get()).begin("Foo", 1572864, 12); // 1.5 MB
     if (!earlierError.empty()) {
         store->set(ConfigKey::mountedError, earlierError);
         store->save();

@@ -58,7 +58,7 @@ signals:
     // handle it, and is released only afterwards.
     void resultReady(const OperationResult &result);
     // A scan's reports.
-    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    void scanModUpdate(int row, qint64 bytes, qint64 files);
 
 private:
     // Runs `work` on the Worker's thread.

@@ -5,6 +5,7 @@
 #include "linereader.h"
 #include "pathnames.h"
 #include "resultwording.h"
+#include "scantext.h"
 #include "utf8.h"
 
 #include <QFile>
@@ -42,11 +43,11 @@ QString MountState::warning() const
     return ResultWording::mountedWarning(value(ConfigKey::mountedError));
 }
 
-bool MountState::begin(const QString &modName, const QString &size, const QString &count)
+bool MountState::begin(const QString &modName, qint64 bytes, qint64 files)
 {
     config->set(ConfigKey::mounted, toUtf8(modName));
-    config->set(ConfigKey::mountedSize, toUtf8(size));
-    config->set(ConfigKey::mountedCount, toUtf8(count));
+    config->set(ConfigKey::mountedSize, toUtf8(ScanText::size(ScanText::megabytes(bytes))));
+    config->set(ConfigKey::mountedCount, toUtf8(ScanText::files(files)));
     if (save())
         return true;
     // A mount nobody would remember after a restart is not made at all.

@@ -26,7 +26,8 @@ public:
 
     // Recorded and saved before the mount starts, so that a mount cut short is still known.
     // False, with nothing recorded, when config.cfg could not be saved: the mount must not start.
-    bool begin(const QString &modName, const QString &size, const QString &count);
+    // The size and count are kept as the list shows them.
+    bool begin(const QString &modName, qint64 bytes, qint64 files);
     // Each saves what the result means; true when the list must be scanned again to show it.
     bool mountFinished(const OutcomeCounts &counts, bool aborted);
     bool unmountFinished(const OutcomeCounts &counts, bool aborted, bool forced);

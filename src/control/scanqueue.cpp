@@ -57,10 +57,10 @@ void ScanQueue::startWaiting()
         scans << QPointer<Controller>(controller);
         const int startedFor = generation;
         connect(controller, &Controller::scanModUpdate, this,
-                [this, startedFor](int row, const QString &sizeText, const QString &filesText) {
+                [this, startedFor](int row, qint64 bytes, qint64 files) {
                     // A report for an earlier list would name a row of that list.
                     if (startedFor == generation)
-                        emit scanModUpdate(row, sizeText, filesText);
+                        emit scanModUpdate(row, bytes, files);
                 });
         // The Controller releases itself once its last report has been delivered.
         connect(controller, &QObject::destroyed, this, &ScanQueue::startWaiting);

@@ -34,7 +34,7 @@ public:
     void release();
 
 signals:
-    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    void scanModUpdate(int row, qint64 bytes, qint64 files);
 
 private:
     void startWaiting();

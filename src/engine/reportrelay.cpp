@@ -11,26 +11,26 @@ ReportRelay::ReportRelay(Worker *worker, QObject *parent) : QObject(parent)
     // Direct: these run on the Worker's thread, as it reports.
     connect(
         worker, &Worker::scanModUpdate, this,
-        [this](int row, const QString &sizeText, const QString &filesText) {
-            take({Kind::Scan, row, sizeText, filesText});
+        [this](int row, qint64 bytes, qint64 files) {
+            take({Kind::Scan, row, QString(), bytes, files});
         },
         Qt::DirectConnection);
     connect(
         worker, &Worker::status, this,
         [this](const QString &text, bool error) {
-            take({error ? Kind::Error : Kind::Progress, 0, text, QString()});
+            take({error ? Kind::Error : Kind::Progress, 0, text});
         },
         Qt::DirectConnection);
     connect(
         worker, &Worker::amountDone, this,
         [this](int files, qint64 done, qint64 total) {
-            take({Kind::Amount, files, QString(), QString(), done, total});
+            take({Kind::Amount, files, QString(), done, total});
         },
         Qt::DirectConnection);
     connect(
         worker, &Worker::appendAction, this,
         [this](const QString &text) {
-            take({Kind::Action, 0, text, QString()});
+            take({Kind::Action, 0, text});
         },
         Qt::DirectConnection);
 }
@@ -92,7 +92,7 @@ void ReportRelay::deliver()
             emit appendAction(report.text);
             break;
         case Kind::Scan:
-            emit scanModUpdate(report.row, report.text, report.filesText);
+            emit scanModUpdate(report.row, report.done, report.total);
             break;
         case Kind::Amount:
             emit amountDone(report.row, report.done, report.total);

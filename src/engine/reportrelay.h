@@ -33,7 +33,7 @@ public:
 signals:
     void status(const QString &text, bool error);
     void appendAction(const QString &text);
-    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    void scanModUpdate(int row, qint64 bytes, qint64 files);
     void amountDone(int files, qint64 bytesDone, qint64 bytesTotal);
 
 private:
@@ -42,9 +42,8 @@ private:
         Kind kind;
         int row; // also the files of an amount
         QString text;
-        QString filesText;
-        qint64 done = 0;
-        qint64 total = 0;
+        qint64 done = 0;  // the bytes of a scan
+        qint64 total = 0; // the files of a scan
     };
     // On the Worker's thread.
     void take(Report report);

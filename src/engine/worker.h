@@ -42,7 +42,8 @@ public slots:
     void extractArchiveWorker(const QString &archivePath, const QString &target);
 
 signals:
-    void scanModUpdate(int row, const QString &sizeText, const QString &filesText);
+    // The bytes and files of the mod found so far.
+    void scanModUpdate(int row, qint64 bytes, qint64 files);
     void resultReady(const QString &modName, int done, int failed, int missing, bool aborted,
                      bool forced = false);
     void status(const QString &text, bool error = false);

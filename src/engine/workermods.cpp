@@ -40,24 +40,16 @@ void Worker::scanModWorker(int row)
 {
     QDirIterator listing(modFolder(), filesOnly, QDirIterator::Subdirectories);
     if (!listing.hasNext()) {
-        emit scanModUpdate(row, ScanText::noSize(), ScanText::noFiles());
+        emit scanModUpdate(row, 0, 0);
         return;
     }
-    qint64 counter = 1;
-    qint64 total = 0;
-    double shownMegabytes = -1;
-    QString sizeText;
+    qint64 files = 0;
+    qint64 bytes = 0;
     // A scan nobody waits for any more (the list was rebuilt) stops early.
     while (listing.hasNext() && !aborted) {
         listing.next();
-        total += listing.fileInfo().size();
-        const double megabytes = ScanText::megabytes(total);
-        if (megabytes != shownMegabytes) { // most files do not change the rounded size
-            shownMegabytes = megabytes;
-            sizeText = ScanText::size(megabytes);
-        }
-        emit scanModUpdate(row, sizeText, ScanText::files(counter));
-        ++counter;
+        bytes += listing.fileInfo().size();
+        emit scanModUpdate(row, bytes, ++files);
     }
 }
 

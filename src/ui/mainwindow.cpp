@@ -5,7 +5,7 @@
 #include "gamebar.h"
 #include "gameoptioncalls.h"
 #include "labelheight.h"
-#include "mountstate.h"
+#include "mountcommands.h"
 #include "resultwording.h"
 #include "scanqueue.h"
 #include "settings.h"
@@ -49,6 +49,14 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
         cleaner->start();
     }
     scans = new ScanQueue(this, config.get(), this);
+    // Records that list a mount nobody remembered are taken up here, before the first refresh.
+    mountCommands = new MountCommands(config.get(), this, this);
+    connect(mountCommands, &MountCommands::status, this, &MainWindow::setStatus);
+    connect(mountCommands, &MountCommands::commandStarted, this, &MainWindow::holdMountCommands);
+    connect(mountCommands, &MountCommands::commandsChanged, this, &MainWindow::showMountState);
+    connect(mountCommands, &MountCommands::listChanged, this,
+            [this](const QString &text) { refresh(text, QString(), true); });
+    connect(mountCommands, &MountCommands::finished, this, &MainWindow::mountCommandFinished);
     optionCalls = new GameOptionCalls(this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
     connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);
@@ -59,9 +67,6 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
 
     // Made here already, because every refresh sets whether it can be used.
     mountAction = new QAction(tr("Mount"), ui->modList);
-    // Records that list a mount nobody remembered: shown as mounted, so it can be undone.
-    MountState state(config.get());
-    state.recoverFromRecords();
     // Before any connection, so filling the option boxes writes nothing back.
     refresh(tr("Setting up UI..."), QString(), true);
 
@@ -94,7 +99,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::deleteMod);
 
     setStatus(tr("Ready."), false);
-    if (config->defaultsUnsaved() || state.saveFailed()) {
+    if (config->defaultsUnsaved() || mountCommands->startUnsaved()) {
         // Once the window is on screen.
         QMetaObject::invokeMethod(
             this, [this] { setStatus(ResultWording::saveFailure(config->configPath), true); },
@@ -124,38 +129,6 @@ QString MainWindow::modsPath() const
     return fromUtf8(config->modsPath);
 }
 
-void MainWindow::showMountState(bool focusList)
-{
-    disconnect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::unmountMod);
-    disconnect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
-    if (!config->get(ConfigKey::mounted).empty()) {
-        ui->toggleMountBtn->setText(tr("Un&mount"));
-        ui->modList->setStyleSheet(
-            QStringLiteral("QTableWidget::item:selected { border: 2px dashed #bcbe00;"
-                           "border-top-color: #f7f500; border-bottom-color: #f7f500;"
-                           "color: #eee; background-color: #555; }"));
-        ui->modList->setEnabled(false);
-        connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::unmountMod);
-    } else {
-        ui->toggleMountBtn->setText(tr("&Mount"));
-        ui->modList->setStyleSheet(QString());
-        ui->modList->setEnabled(true);
-        if (focusList)
-            ui->modList->setFocus(Qt::OtherFocusReason);
-        connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
-    }
-    // Whatever asked for this display, a running mount or unmount keeps its controls.
-    const bool busy = mountOperationBusy();
-    ui->toggleMountBtn->setEnabled(!busy);
-    mountAction->setEnabled(!busy);
-    const bool mounted = !config->get(ConfigKey::mounted).empty();
-    ui->actionCheckMount->setEnabled(!busy && mounted);
-    ui->actionRepairMount->setEnabled(!busy && mounted);
-    updateLaunchIcons();
-    ui->gameBar->gameButton()->setEnabled(!busy);
-    ui->gameBar->editorButton()->setEnabled(!busy);
-}
-
 void MainWindow::setStatus(const QString &text, bool error)
 {
     ui->statusBarLbl->setText(text);
@@ -163,13 +136,20 @@ void MainWindow::setStatus(const QString &text, bool error)
         QMessageBox::warning(this, tr("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-bool MainWindow::modSelected()
+int MainWindow::selectedRow() const
 {
     // The list makes a row current without selecting it when it gets the focus; only a row the
     // user can see highlighted counts.
     const int row = ui->modList->currentRow();
     if (row >= 0 && row < ui->modList->rowCount() &&
         ui->modList->selectionModel()->isRowSelected(row, QModelIndex()))
+        return row;
+    return -1;
+}
+
+bool MainWindow::modSelected()
+{
+    if (selectedRow() >= 0)
         return true;
     setStatus(tr("No mod selected."), false);
     return false;
@@ -225,14 +205,15 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 QList<Controller *> MainWindow::liveOperations() const
 {
-    // The list's scans are kept by their queue.
+    // The list's scans are kept by their queue, the mount commands' operations by them.
     return findChildren<Controller *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 bool MainWindow::hasRunningOperation() const
 {
     const QList<Controller *> live = liveOperations();
-    return std::any_of(live.begin(), live.end(),
+    return mountCommands->isRunning() ||
+           std::any_of(live.begin(), live.end(),
                        [](Controller *operation) { return operation->isRunning(); });
 }
 
@@ -241,6 +222,7 @@ void MainWindow::abortRunningOperations()
     for (Controller *operation : liveOperations())
         if (operation->isRunning())
             operation->abort();
+    mountCommands->abortRunning();
     scans->startNewList();
 }
 
@@ -255,5 +237,6 @@ void MainWindow::releaseOperations()
 {
     // Deleting a Controller closes its dialog and joins its thread.
     scans->release();
+    mountCommands->release();
     qDeleteAll(liveOperations());
 }

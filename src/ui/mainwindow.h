@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "operation.h"
@@ -15,8 +16,10 @@ class ConfigStore;
 class Controller;
 class GameOptionCalls;
 class QCheckBox;
+class MountCommands;
 class MountState;
 class ScanQueue;
+struct ModChoice;
 class QAction;
 class QDialog;
 class QTableWidgetItem;
@@ -56,15 +59,15 @@ private slots:
     void openAbout();
     void refresh(const QString &text = QString(), const QString &select = QString(),
                  bool rescan = true);
-    void scanModUpdate(int row, const QString &size, const QString &count);
+    void scanModUpdate(int row, qint64 bytes, qint64 files);
     void launchGame();
     void launchEditor();
     void setAllowFiles();
     void setGameVersion();
     void mountMod();
-    void mountModReady(const OperationResult &result);
     void unmountMod();
-    void unmountModReady(const OperationResult &result);
+    // A mount, unmount, check or repair has ended, and its meaning has been kept.
+    void mountCommandFinished(const OperationResult &result, bool rescan);
     void addMod();
     void addModReady(const OperationResult &result);
     void addArchive();
@@ -75,9 +78,7 @@ private slots:
     void deleteMod();
     void deleteModReady(const OperationResult &result);
     void checkMod();
-    void checkModReady(const OperationResult &result);
     void repairMod();
-    void repairModReady(const OperationResult &result);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
@@ -86,11 +87,14 @@ private:
     // What every result slot ends with: the result on the status line and the list rebuilt,
     // unless the window is closing.
     void showResult(const OperationResult &result, const QString &select, bool rescan);
-    // Says so in the "Error" box when the mount state could not be saved.
-    void reportUnsavedState(const MountState &state);
     void showMountState(bool focusList);
+    // While a mount command decides and runs, nothing else of the mount can be started.
+    void holdMountCommands();
     void updateLaunchIcons();
     bool modSelected();
+    // The row the user can see highlighted; -1 when there is none.
+    int selectedRow() const;
+    std::optional<ModChoice> chosenMod() const;
     void readAllowFiles();
     void readGameVersion();
     // One of the game's two options: its registry value, its box and its texts.
@@ -118,33 +122,14 @@ private:
     void tidyList();
     int nameWidth(int row) const;
     QStringList modFolderNames() const;
-    // One mount or unmount at a time: from the click until its result, and on while its finished
-    // dialog is open (a forced pass may still come from there).
-    bool mountOperationBusy() const;
-    // While a mount, unmount, check or repair runs, none of them can be started.
-    void disableMountCommands();
-    // Ends a mount or unmount command that cannot go on: says why, and gives the controls back.
-    void refuseMountCommand(const QString &text, bool error);
-    // Says so on the status line when a mount or unmount is still running.
-    bool refusedWhileMountRuns();
-    // Says so in the "Error" box while the game or its editor runs from the game folder.
-    bool refusedWhileGameRuns();
-    // Why the chosen folder cannot be added as a mod; empty when it can.
-    QString addRefusal(const QString &chosen) const;
     // Adds the archive as a mod named after it; says why not when it cannot.
     void addArchiveAsMod(const QString &archive);
     // Adds the folder as a mod, copied or moved as the user answers.
     void addFolderAsMod(const QString &chosen);
     static bool isArchiveName(const QString &path);
-    static bool renameFolder(const QString &from, const QString &to);
-    // Why a mod cannot be renamed to `newName`; empty when the system may try.
-    QString renameRefusal(const QString &oldPath, const QString &newName) const;
-    // A Controller for an operation on `modName`, kept by the window until it releases itself.
+    // A Controller for an add or a delete of `modName`, kept by the window until it releases
+    // itself.
     Controller *newOperation(const QString &modName);
-    // One for a mount, unmount, check or repair: the mount commands come back once it is gone.
-    Controller *newMountOperation(const QString &modName);
-    // A check or a repair of the mounted mod; null when it was refused.
-    Controller *newMountedModOperation(Operation operation);
     QList<Controller *> liveOperations() const;
     bool hasRunningOperation() const;
     void abortRunningOperations();
@@ -167,6 +152,7 @@ private:
     QIcon warningIcon;
     std::unique_ptr<ConfigStore> config;
     ScanQueue *scans = nullptr;
+    MountCommands *mountCommands = nullptr;
     GameOptionCalls *optionCalls = nullptr; // for when each call waits for Wine
     QPointer<QThread> leftoverCleaner;      // removes what a crashed add left, at the start
     bool listTidyPending = false;

@@ -2,7 +2,7 @@
 #include "mainwindow.h"
 
 #include "controller.h"
-#include "pathnames.h"
+#include "modfolders.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -34,19 +34,16 @@ void MainWindow::addArchive()
 void MainWindow::addArchiveAsMod(const QString &archive)
 {
     const QString name = QFileInfo(archive).fileName().remove(archiveExtension);
-    if (!PathNames::isStorableModName(name) || name.startsWith(QLatin1Char('.'))) {
-        setStatus(tr("Mod names cannot start with a dot or contain a slash or backslash."), true);
-        return;
-    }
-    const QString target = modsPath() + QLatin1Char('/') + name;
-    if (QFileInfo::exists(target)) {
-        setStatus(tr("A mod with that name already exists."), true);
+    const ModFolders mods(modsPath());
+    const QString refusal = mods.newNameRefusal(name);
+    if (!refusal.isEmpty()) {
+        setStatus(refusal, true);
         return;
     }
     setStatus(tr("Adding %1...").arg(name), false);
     Controller *controller = newOperation(name);
     connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
-    controller->addArchive(archive, target);
+    controller->addArchive(archive, mods.pathOf(name));
 }
 
 bool MainWindow::isArchiveName(const QString &path)

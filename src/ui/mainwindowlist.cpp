@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "configstore.h"
-#include "mountstate.h"
+#include "mountcommands.h"
 #include "scanqueue.h"
 #include "scantext.h"
 #include "ui_mainwindow.h"
@@ -20,7 +20,7 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
     readGameVersion();
     QString statusText = text;
     if (rescan) {
-        const MountState state(config.get());
+        const MountState state = mountCommands->state();
         // The mounted mod is selected whatever was asked; without a name the selected mod
         // stays selected, wherever its row lands.
         QString wanted = state.isMounted() ? state.mountedMod() : select;
@@ -107,19 +107,20 @@ QStringList MainWindow::modFolderNames() const
     return names;
 }
 
-void MainWindow::scanModUpdate(int row, const QString &size, const QString &count)
+void MainWindow::scanModUpdate(int row, qint64 bytes, qint64 files)
 {
     if (row < 0 || row >= ui->modList->rowCount())
         return;
-    const bool noSize = size == ScanText::noSize();
-    const bool noFiles = count == ScanText::noFiles();
-    if (!noSize)
-        ui->modList->item(row, 1)->setText(size);
-    if (!noFiles)
-        ui->modList->item(row, 2)->setText(count);
+    // The numbers go with the row, for a mount to keep what it showed.
+    QTableWidgetItem *size = ui->modList->item(row, 1);
+    QTableWidgetItem *count = ui->modList->item(row, 2);
+    size->setData(Qt::UserRole, bytes);
+    count->setData(Qt::UserRole, files);
+    size->setText(ScanText::size(ScanText::megabytes(bytes)));
+    count->setText(ScanText::files(files));
     if (!ui->modList->isRowHidden(row))
         return;
-    if (noSize && noFiles && config->get(ConfigKey::hideEmptyMods) == "1")
+    if (files == 0 && config->get(ConfigKey::hideEmptyMods) == "1")
         return;
     ui->modList->setRowHidden(row, false);
     // Fitting the column to every row shown would measure them all again each time: the new

@@ -4,7 +4,7 @@
 #include "configstore.h"
 #include "controller.h"
 #include "fileoutcome.h"
-#include "pathnames.h"
+#include "modfolders.h"
 #include "ui_mainwindow.h"
 
 #include <QDesktopServices>
@@ -32,9 +32,9 @@ void MainWindow::addMod()
 
 void MainWindow::addFolderAsMod(const QString &chosen)
 {
-    // Before asking anything: the mods folder must not end up inside itself, nor be moved away,
-    // and the game folder (with our links and backups) never becomes a mod.
-    const QString refusal = addRefusal(chosen);
+    // Before asking anything.
+    const ModFolders mods(modsPath());
+    const QString refusal = mods.addRefusal(chosen, setting(ConfigKey::gamePath));
     if (!refusal.isEmpty()) {
         setStatus(refusal, true);
         return;
@@ -58,27 +58,15 @@ void MainWindow::addFolderAsMod(const QString &chosen)
         return;
 
     const QString name = QDir(chosen).dirName();
-    const QString target = modsPath() + QLatin1Char('/') + name;
-    if (QFileInfo(target).isDir()) {
-        setStatus(tr("A mod with that name already exists."), true);
+    const QString taken = mods.newNameRefusal(name);
+    if (!taken.isEmpty()) {
+        setStatus(taken, true);
         return;
     }
     setStatus(tr("Adding %1...").arg(name), false);
     Controller *controller = newOperation(name);
     connect(controller, &Controller::resultReady, this, &MainWindow::addModReady);
-    controller->addFolder(chosen, target, mode);
-}
-
-QString MainWindow::addRefusal(const QString &chosen) const
-{
-    const QString mods = modsPath();
-    if (PathNames::liesWithin(chosen, mods) || PathNames::liesWithin(mods, chosen))
-        return tr("Cannot add this folder: it is the mods folder, lies inside it or holds it.");
-    const QString game = setting(ConfigKey::gamePath);
-    if (PathNames::liesWithin(chosen, game) || PathNames::liesWithin(game, chosen))
-        return tr("Cannot add this folder: it is the Warcraft III folder, lies inside it or "
-                  "holds it.");
-    return QString();
+    controller->addFolder(chosen, mods.pathOf(name), mode);
 }
 
 void MainWindow::renameModStart(QTableWidgetItem *item)
@@ -105,16 +93,16 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     disconnect(ui->modList, &QTableWidget::itemChanged, this, &MainWindow::renameModSave);
     QString result;
     QString select = renameFrom;
-    const QString oldPath = modsPath() + QLatin1Char('/') + renameFrom;
+    const ModFolders mods(modsPath());
     if (item != renameItem) {
         result = tr("Saving wrong item.");
-    } else if (!QFileInfo(oldPath).isDir()) {
+    } else if (!QFileInfo(mods.pathOf(renameFrom)).isDir()) {
         result = tr("Mod not found.");
     } else {
         const QString newName = item->text();
-        result = renameRefusal(oldPath, newName);
+        result = mods.renameRefusal(renameFrom, newName);
         if (result.isEmpty()) {
-            if (renameFolder(oldPath, modsPath() + QLatin1Char('/') + newName)) {
+            if (mods.rename(renameFrom, newName)) {
                 select = newName;
                 result = tr("%1 renamed to %2.").arg(renameFrom, newName);
             } else {
@@ -128,37 +116,6 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     // would leave it stuck in its editing state, refusing every later rename.
     QMetaObject::invokeMethod(
         this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
-}
-
-bool MainWindow::renameFolder(const QString &from, const QString &to)
-{
-    if (!PathNames::samePath(from, to))
-        return QDir().rename(from, to);
-    // Only the letter case changes, where names match regardless of case: not every file
-    // system renames that in place (Wine reports success and keeps the old name).
-    const QString step = from + QStringLiteral(".renaming");
-    if (QFileInfo::exists(step) || !QDir().rename(from, step))
-        return false;
-    if (QDir().rename(step, to))
-        return true;
-    QDir().rename(step, from);
-    return false;
-}
-
-QString MainWindow::renameRefusal(const QString &oldPath, const QString &newName) const
-{
-    // A hidden folder would drop out of the list; a slash would leave the mods folder.
-    if (newName.startsWith(QLatin1Char('.')) || newName.contains(QLatin1Char('/')) ||
-        newName.contains(QLatin1Char('\\')))
-        return tr("Mod names cannot start with a dot or contain a slash or backslash.");
-    // A name that could not be mounted later is refused now.
-    if (!PathNames::isStorableModName(newName))
-        return tr("Failed to rename mod.");
-    // Only a change of letter case may name the same folder again.
-    const QString newPath = modsPath() + QLatin1Char('/') + newName;
-    if (QFileInfo::exists(newPath) && !PathNames::samePath(oldPath, newPath))
-        return tr("A mod with that name already exists.");
-    return QString();
 }
 
 void MainWindow::deleteMod()

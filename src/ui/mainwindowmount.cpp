@@ -1,175 +1,82 @@
-// The main window's mount commands: mount, unmount and check, one at a time.
+// The main window's side of the mount commands: it forwards the clicks to MountCommands, which
+// decides, and shows which of the commands can be used.
 #include "mainwindow.h"
 
-#include "configstore.h"
-#include "controller.h"
 #include "gamebar.h"
-#include "gameprocess.h"
-#include "mountstate.h"
-#include "pathnames.h"
-#include "resultwording.h"
-#include "settings.h"
+#include "mountcommands.h"
 #include "ui_mainwindow.h"
 
-#include <QFileInfo>
 #include <QPushButton>
-
-#include <algorithm>
 
 void MainWindow::mountMod()
 {
-    if (refusedWhileMountRuns())
-        return;
-    disableMountCommands();
-    ui->modList->setEnabled(false);
-    ui->gameBar->gameButton()->setEnabled(false);
-    ui->gameBar->editorButton()->setEnabled(false);
-
-    MountState state(config.get());
-    // The records are the truth: a new mount would overwrite what they still list.
-    if (state.recoverFromRecords()) {
-        reportUnsavedState(state);
-        refresh(tr("Already mounted: %1").arg(state.mountedMod()), QString(), true);
-        return;
-    }
-    if (state.isMounted()) {
-        refuseMountCommand(tr("Already mounted: %1").arg(state.mountedMod()), false);
-        return;
-    }
-    if (!modSelected()) {
-        refuseMountCommand(tr("Select a mod to mount."), false);
-        return;
-    }
-    const int row = ui->modList->currentRow();
-    const QString name = ui->modList->item(row, 0)->text();
-    setStatus(tr("Mounting %1...").arg(name), false);
-    if (!QFileInfo(setting(ConfigKey::gamePath)).isDir()) {
-        refuseMountCommand(tr("Invalid Warcraft III folder."), true);
-        return;
-    }
-    // A game folder stored before such folders were refused in Settings.
-    if (config->isOwnFolder(config->get(ConfigKey::gamePath))) {
-        refuseMountCommand(Settings::ownFolderRefusal(), true);
-        return;
-    }
-    if (!PathNames::isStorableModName(name)) {
-        // Such a name could not be written to config.cfg as it is.
-        refuseMountCommand(tr("Failed to mount %1.").arg(name), true);
-        return;
-    }
-    if (refusedWhileGameRuns())
-        return;
-    if (!state.begin(name, ui->modList->item(row, 1)->text(), ui->modList->item(row, 2)->text())) {
-        refuseMountCommand(ResultWording::saveFailure(config->configPath), true);
-        return;
-    }
-
-    Controller *controller = newMountOperation(name);
-    connect(controller, &Controller::resultReady, this, &MainWindow::mountModReady);
-    controller->mount();
+    mountCommands->mount(chosenMod());
 }
 
 void MainWindow::unmountMod()
 {
-    if (refusedWhileMountRuns())
-        return;
-    disableMountCommands();
-    ui->gameBar->gameButton()->setEnabled(false);
-    ui->gameBar->editorButton()->setEnabled(false);
-    const QString mounted = MountState(config.get()).mountedMod();
-    if (mounted.isEmpty()) {
-        refuseMountCommand(tr("No mod mounted."), false);
-        return;
-    }
-    if (refusedWhileGameRuns())
-        return;
-    setStatus(tr("Unmounting %1...").arg(mounted), false);
-    Controller *controller = newMountOperation(mounted);
-    connect(controller, &Controller::resultReady, this, &MainWindow::unmountModReady);
-    controller->unmount();
+    mountCommands->unmount();
 }
 
 void MainWindow::checkMod()
 {
-    if (Controller *controller = newMountedModOperation(Operation::Check)) {
-        connect(controller, &Controller::resultReady, this, &MainWindow::checkModReady);
-        controller->check();
-    }
+    mountCommands->check();
 }
 
 void MainWindow::repairMod()
 {
-    if (Controller *controller = newMountedModOperation(Operation::Repair)) {
-        connect(controller, &Controller::resultReady, this, &MainWindow::repairModReady);
-        controller->repair();
-    }
+    mountCommands->repair();
 }
 
-Controller *MainWindow::newMountedModOperation(Operation operation)
+std::optional<ModChoice> MainWindow::chosenMod() const
 {
-    if (refusedWhileMountRuns())
-        return nullptr;
-    const QString mounted = MountState(config.get()).mountedMod();
-    if (mounted.isEmpty()) {
-        refuseMountCommand(tr("No mod mounted."), false);
-        return nullptr;
-    }
-    disableMountCommands();
-    // A check only reads.
-    if (operation == Operation::Repair && refusedWhileGameRuns())
-        return nullptr;
-    setStatus(ResultWording::actionWords(operation).ongoing + QLatin1Char(' ') + mounted +
-                  QStringLiteral("..."),
-              false);
-    return newMountOperation(mounted);
+    const int row = selectedRow();
+    if (row < 0)
+        return std::nullopt;
+    return ModChoice{ui->modList->item(row, 0)->text(),
+                     ui->modList->item(row, 1)->data(Qt::UserRole).toLongLong(),
+                     ui->modList->item(row, 2)->data(Qt::UserRole).toLongLong()};
 }
 
-void MainWindow::disableMountCommands()
+void MainWindow::holdMountCommands()
 {
     ui->toggleMountBtn->setEnabled(false);
     mountAction->setEnabled(false);
     ui->actionCheckMount->setEnabled(false);
     ui->actionRepairMount->setEnabled(false);
+    ui->modList->setEnabled(false);
+    ui->gameBar->gameButton()->setEnabled(false);
+    ui->gameBar->editorButton()->setEnabled(false);
 }
 
-void MainWindow::refuseMountCommand(const QString &text, bool error)
+void MainWindow::showMountState(bool focusList)
 {
-    setStatus(text, error);
-    showMountState(true);
-}
-
-bool MainWindow::mountOperationBusy() const
-{
-    const QList<Controller *> live = liveOperations();
-    return std::any_of(live.begin(), live.end(), [](Controller *operation) {
-        return operation->operation() != Operation::Add &&
-               operation->operation() != Operation::Delete && !operation->isSettled();
-    });
-}
-
-bool MainWindow::refusedWhileGameRuns()
-{
-    // The game holds its files open: renaming them would fail part way through on Windows,
-    // and elsewhere leave the game reading a mix of old and new files.
-    if (!GameProcess::runsFrom(setting(ConfigKey::gamePath)))
-        return false;
-    refuseMountCommand(tr("Close Warcraft III before mounting or unmounting mods."), true);
-    return true;
-}
-
-bool MainWindow::refusedWhileMountRuns()
-{
-    if (mountOperationBusy())
-        setStatus(tr("A mount or unmount is still running."), false);
-    return mountOperationBusy();
-}
-
-Controller *MainWindow::newMountOperation(const QString &modName)
-{
-    Controller *controller = newOperation(modName);
-    // Queued: the commands are given back once it is wholly gone.
-    connect(
-        controller, &QObject::destroyed, this, [this] { showMountState(false); },
-        Qt::QueuedConnection);
-    return controller;
+    disconnect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::unmountMod);
+    disconnect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
+    const bool mounted = mountCommands->isMounted();
+    if (mounted) {
+        ui->toggleMountBtn->setText(tr("Un&mount"));
+        ui->modList->setStyleSheet(
+            QStringLiteral("QTableWidget::item:selected { border: 2px dashed #bcbe00;"
+                           "border-top-color: #f7f500; border-bottom-color: #f7f500;"
+                           "color: #eee; background-color: #555; }"));
+        ui->modList->setEnabled(false);
+        connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::unmountMod);
+    } else {
+        ui->toggleMountBtn->setText(tr("&Mount"));
+        ui->modList->setStyleSheet(QString());
+        ui->modList->setEnabled(true);
+        if (focusList)
+            ui->modList->setFocus(Qt::OtherFocusReason);
+        connect(ui->toggleMountBtn, &QPushButton::clicked, this, &MainWindow::mountMod);
+    }
+    // Whatever asked for this display, a running mount or unmount keeps its controls.
+    const bool busy = mountCommands->isBusy();
+    ui->toggleMountBtn->setEnabled(!busy);
+    mountAction->setEnabled(!busy);
+    ui->actionCheckMount->setEnabled(!busy && mounted);
+    ui->actionRepairMount->setEnabled(!busy && mounted);
+    updateLaunchIcons();
+    ui->gameBar->gameButton()->setEnabled(!busy);
+    ui->gameBar->editorButton()->setEnabled(!busy);
 }

@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "configstore.h"
+#include "mountcommands.h"
 #include "recordedpathcheck.h"
 #include "resultwording.h"
 #include "ui_settings.h"
@@ -32,11 +33,6 @@ int Settings::exec()
     return QDialog::exec();
 }
 
-QString Settings::ownFolderRefusal()
-{
-    return tr("The Warcraft III folder cannot be Runemount's own folder or lie inside it.");
-}
-
 void Settings::browseGame()
 {
     const QString chosen = QFileDialog::getExistingDirectory(
@@ -58,7 +54,7 @@ void Settings::save(QAbstractButton *button)
         return;
     }
     if (config->isOwnFolder(toUtf8(folder))) {
-        QMessageBox::warning(this, tr("Error"), ownFolderRefusal(), QMessageBox::Ok,
+        QMessageBox::warning(this, tr("Error"), MountCommands::ownFolderRefusal(), QMessageBox::Ok,
                              QMessageBox::NoButton);
         return;
     }

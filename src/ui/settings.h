@@ -19,9 +19,6 @@ public:
     Settings(QWidget *parent, ConfigStore *store);
     ~Settings() override;
 
-    // Why a game folder in the program's own folder is refused.
-    static QString ownFolderRefusal();
-
 public slots:
     // Loads the fields from the store each time, so abandoned edits do not come back.
     int exec() override;

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "mountstate.h"
+#include "operation.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+
+class ConfigStore;
+class Controller;
+
+// The mod the user chose to mount, with what its row measured.
+struct ModChoice {
+    QString name;
+    qint64 bytes = 0;
+    qint64 files = 0;
+};
+
+// Mount, unmount, check and repair: whether each may start, the Controllers that run them (one
+// at a time), and what their results mean for the mount kept in config.cfg. Tells its window
+// what to show; it has no widgets of its own.
+class MountCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Finished dialogs are children of `parentForDialogs`; without one, none is shown.
+    MountCommands(ConfigStore *store, QWidget *parentForDialogs, QObject *parent = nullptr);
+    ~MountCommands() override;
+
+    void mount(const std::optional<ModChoice> &chosen);
+    void unmount();
+    void check();
+    void repair();
+
+    // The mount as config.cfg keeps it.
+    MountState state() const { return MountState(config); }
+    bool isMounted() const { return state().isMounted(); }
+    // From a command's start until nothing more can come of its operation: its result has been
+    // handled, and no finished dialog of it can start a forced pass.
+    bool isBusy() const;
+    // An operation is at work (a finished dialog waiting for the user is not).
+    bool isRunning() const;
+    void abortRunning();
+    // Deletes every Controller left, which joins its thread.
+    void release();
+    // Records of a mount that config.cfg did not name were found at the start, and that could
+    // not be saved.
+    bool startUnsaved() const { return unsavedAtStart; }
+
+    // Why a game folder in the program's own folder is refused.
+    static QString ownFolderRefusal();
+
+signals:
+    // A text for the status line; with `error` it is also shown in a box before this returns.
+    void status(const QString &text, bool error);
+    // Which commands can be used changed (a command was refused, or an operation is gone).
+    void commandsChanged(bool focusList);
+    // A command is under way: nothing else may be started until commandsChanged.
+    void commandStarted();
+    // The list must be rebuilt to show the mount as it is now.
+    void listChanged(const QString &text);
+    // An operation's result, handled here already; `rescan` when the list must be scanned again.
+    void finished(const OperationResult &result, bool rescan);
+
+private:
+    bool refusedWhileBusy();
+    bool refusedWhileGameRuns();
+    void refuse(const QString &text, bool error);
+    // A check or a repair of the mounted mod; null when it was refused.
+    Controller *mountedModOperation(Operation operation);
+    Controller *newOperation(const QString &modName);
+    void operationFinished(const OperationResult &result);
+    // Said once the result slot has returned: a box must not open inside it.
+    void reportUnsaved(const MountState &handled);
+
+    ConfigStore *config;
+    QPointer<QWidget> dialogParent;
+    QList<QPointer<Controller>> operations;
+    bool unsavedAtStart = false;
+};
