@@ -1,6 +1,6 @@
 #pragma once
 
-// How handling one entry ended; also the index of its counter in OutcomeCounts.
+// How handling one entry ended; each outcome has its counter in OutcomeCounts.
 enum FileOutcome { Done = 0, Failed = 1, Missing = 2 };
 
 struct OutcomeCounts {
