@@ -22,6 +22,8 @@ private slots:
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
     void failedCopyPutsTheBackupStraightBack();
+    void abortInsideALargeCopyLeavesNothing_data();
+    void abortInsideALargeCopyLeavesNothing();
     void pathsBeyondTheOldWindowsLimitWork();
 };
 
@@ -268,6 +270,47 @@ void FileOpsTest::failedCopyPutsTheBackupStraightBack()
     QCOMPARE(bigLog.counts(), QString("0/1/0"));
     QCOMPARE(entryNames(small), QStringList{"big.bin"});
     QCOMPARE(readFile(small + "/big.bin"), QByteArray("old"));
+}
+
+void FileOpsTest::abortInsideALargeCopyLeavesNothing_data()
+{
+    QTest::addColumn<bool>("targetTaken");
+    QTest::newRow("new file") << false;
+    QTest::newRow("over a file set aside") << true;
+}
+
+void FileOpsTest::abortInsideALargeCopyLeavesNothing()
+{
+    QFETCH(bool, targetTaken);
+    Sandbox box;
+    QVERIFY(box.isValid());
+    // Sparse: gigabytes to copy that take no room and no time to make.
+    const QString source = box.root + "/Downloads/Big";
+    QVERIFY(Tree::folder(source));
+    QFile big(source + "/big.bin");
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30));
+    big.close();
+    const QString target = box.modDir("Big") + "/big.bin";
+    if (targetTaken)
+        QVERIFY(Tree::file(target, "old"));
+
+    auto worker = box.worker("Big");
+    WorkerLog log(worker.get());
+    // The window asks to stop while the file is on its way: the copy itself has to notice.
+    connect(worker.get(), &Worker::status, worker.get(),
+            [&worker](const QString &text, bool error) {
+                if (!error && text == "big.bin")
+                    worker->aborted = true;
+            });
+    worker->moveFolderWorker(source, box.modDir("Big"), TransferMode::Copy);
+    QCOMPARE(log.results.size(), 1);
+    QVERIFY(log.last().aborted);
+    QCOMPARE(log.counts(), QString("0/0/0"));
+    QCOMPARE(log.errors, QStringList());
+    // Neither a partial copy nor a backup is left; the file set aside is back in its place.
+    QCOMPARE(entryNames(box.modDir("Big")), targetTaken ? QStringList{"big.bin"} : QStringList());
+    QCOMPARE(QFileInfo(target).size(), targetTaken ? qint64(3) : qint64(0));
+    QCOMPARE(QFileInfo(source + "/big.bin").size(), qint64(4) << 30);
 }
 
 // Windows once stopped paths at 260 characters; a mod's files may lie deeper than that.

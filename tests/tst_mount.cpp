@@ -241,6 +241,16 @@ void MountTest::entryThatCannotBeOneRecordLineIsNotPlaced()
     auto after = Tree::snapshot(box.gameDir);
     QVERIFY(after.remove("Maps/plain.w3x") == 1);
     QCOMPARE(Tree::difference(before, after), QString());
+
+    // The check walks the mod by the mount's rules: what could not be placed is not mounted.
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("1/3/0"));
+    errors = log.errors;
+    errors.sort();
+    QCOMPARE(errors,
+             (QStringList{"Not mounted: " + mod + "/Maps/x\ny", "Not mounted: " + mod + "/a\nb",
+                          "Not mounted: " + mod + "/c\r"}));
 }
 
 void MountTest::abortStopsTheWalkWithPartialCounts()

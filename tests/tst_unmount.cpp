@@ -1,3 +1,4 @@
+#include "entryremoval.h"
 #include "sandbox.h"
 #include "testsupport.h"
 
@@ -437,12 +438,16 @@ void UnmountTest::pruningNeverClimbsAboveTheGameFolder()
         QVERIFY(box.isValid());
         box.config->set("GamePath", (box.gameDir + suffix).toStdString());
         QVERIFY(Tree::folder(box.game("a/b")));
-        auto worker = box.worker("Foo");
-        WorkerLog log(worker.get());
-        worker->deleteEmptyFolders(box.game("a/b"), QString());
+        const WorkerPaths paths = WorkerPaths::of(*box.config);
+        QStringList errors;
+        EntryRemoval removal(paths.game, paths.mods, [&errors](const QString &text, bool error) {
+            if (error)
+                errors << text;
+        });
+        removal.deleteEmptyFolders(box.game("a/b"), QString());
         QVERIFY(!QFileInfo::exists(box.game("a")));
         QVERIFY2(QFileInfo(box.gameDir).isDir(), qPrintable(suffix));
-        QVERIFY(log.errors.isEmpty());
+        QVERIFY(errors.isEmpty());
     }
 }
 

@@ -2,14 +2,10 @@
 
 #include "configstore.h"
 #include "fileoutcome.h"
-#include "linereader.h"
-#include "pathnames.h"
+#include "mountrecords.h"
 #include "resultwording.h"
 #include "scantext.h"
 #include "utf8.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 MountState::MountState(ConfigStore *store) : config(store) {}
 
@@ -117,17 +113,8 @@ void MountState::forget()
 
 bool MountState::recordsListEntries() const
 {
-    for (const std::string &path : {config->outFilesPath, config->backupFilesPath}) {
-        // Up to the first character that is no line end: the records of a large mount are
-        // megabytes, and this runs on the window's thread.
-        QFile record(fromUtf8(path));
-        if (!record.open(QIODevice::ReadOnly))
-            continue;
-        while (!record.atEnd())
-            if (!record.read(4096).trimmed().isEmpty())
-                return true;
-    }
-    return false;
+    return MountRecords(fromUtf8(config->outFilesPath), fromUtf8(config->backupFilesPath))
+        .listsEntries();
 }
 
 QString MountState::unknownMod()
@@ -148,15 +135,6 @@ bool MountState::recoverFromRecords()
 
 QString MountState::modOfRecordedLinks() const
 {
-    const QString mods = fromUtf8(config->modsPath) + QLatin1Char('/');
-    LineReader reader(config->outFilesPath);
-    while (reader.next()) {
-        const QString target = QFileInfo(fromUtf8(reader.line)).symLinkTarget();
-        if (!target.startsWith(mods, PathNames::pathCase))
-            continue;
-        const QString mod = target.mid(mods.size()).section(QLatin1Char('/'), 0, 0);
-        if (PathNames::isStorableModName(mod))
-            return mod;
-    }
-    return QString();
+    return MountRecords(fromUtf8(config->outFilesPath), fromUtf8(config->backupFilesPath))
+        .modOfPlacedLinks(fromUtf8(config->modsPath));
 }

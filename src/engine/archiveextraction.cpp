@@ -55,7 +55,7 @@ QStringList zipNamesReadAsUtf8(const QString &path)
 
 } // namespace
 
-ArchiveExtraction::ArchiveExtraction(Report reportTo, Amount amountTo,
+ArchiveExtraction::ArchiveExtraction(WorkerParts::Report reportTo, Amount amountTo,
                                      const std::atomic<bool> &abortFlag)
     : report(std::move(reportTo)), amount(std::move(amountTo)), aborted(abortFlag)
 {
@@ -192,13 +192,8 @@ ArchiveExtraction::Step ArchiveExtraction::writeFile(archive *reader, const QStr
                                                      OutcomeCounts &counts)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
-                   file.errorString() + QLatin1Char(')'),
-               true);
-        counts.add(Failed);
-        return Step::Stop;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return writeFailure(file, counts);
     QByteArray block(int(blockBytes), Qt::Uninitialized);
     for (;;) {
         // A highly compressed entry can be huge: an abort must not wait for its end.
@@ -213,25 +208,23 @@ ArchiveExtraction::Step ArchiveExtraction::writeFile(archive *reader, const QStr
             return Step::Stop;
         }
         tellAmount(reader, counts);
-        if (file.write(block.constData(), got) != got) {
-            // Most often a full disk: nothing more of this archive can be written.
-            report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
-                       file.errorString() + QLatin1Char(')'),
-                   true);
-            counts.add(Failed);
-            return Step::Stop;
-        }
+        if (file.write(block.constData(), got) != got)
+            return writeFailure(file, counts);
     }
-    if (!file.flush()) {
-        report(QStringLiteral("Failed to write file: ") + path + QStringLiteral(" (") +
-                   file.errorString() + QLatin1Char(')'),
-               true);
-        counts.add(Failed);
-        return Step::Stop;
-    }
+    if (!file.flush())
+        return writeFailure(file, counts);
     counts.add(Done);
     tellAmount(reader, counts);
     return Step::Next;
+}
+
+ArchiveExtraction::Step ArchiveExtraction::writeFailure(const QFile &file, OutcomeCounts &counts)
+{
+    report(QStringLiteral("Failed to write file: ") + file.fileName() + QStringLiteral(" (") +
+               file.errorString() + QLatin1Char(')'),
+           true);
+    counts.add(Failed);
+    return Step::Stop;
 }
 
 bool ArchiveExtraction::clashes(const QString &relative)

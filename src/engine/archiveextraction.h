@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "workerparts.h"
 
 #include <QHash>
 #include <QString>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <functional>
 
+class QFile;
 struct archive;
 struct archive_entry;
 
@@ -17,11 +19,10 @@ struct archive_entry;
 class ArchiveExtraction
 {
 public:
-    using Report = std::function<void(const QString &text, bool error)>;
     // Files written, and bytes of the archive read against its size.
     using Amount = std::function<void(int files, qint64 bytesRead, qint64 archiveBytes)>;
 
-    ArchiveExtraction(Report report, Amount amount, const std::atomic<bool> &aborted);
+    ArchiveExtraction(WorkerParts::Report report, Amount amount, const std::atomic<bool> &aborted);
 
     struct Result {
         OutcomeCounts counts;
@@ -38,13 +39,15 @@ private:
     Step extractEntry(archive *reader, archive_entry *entry, const QString &name,
                       const QString &folder, OutcomeCounts &counts);
     Step writeFile(archive *reader, const QString &path, OutcomeCounts &counts);
+    // Most often a full disk: nothing more of this archive can be written.
+    Step writeFailure(const QFile &file, OutcomeCounts &counts);
     // Refuses a name that differs only in case from one written before: Windows would see one.
     bool clashes(const QString &relative);
     void readFailure(archive *reader);
 
     void tellAmount(archive *reader, const OutcomeCounts &counts);
 
-    Report report;
+    WorkerParts::Report report;
     Amount amount;
     const std::atomic<bool> &aborted;
     qint64 archiveBytes = 0;

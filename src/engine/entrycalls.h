@@ -5,6 +5,7 @@
 // replacing what is in the way, and removing a folder. Plain standard types only, so that the
 // Windows file compiles and can be checked on its own.
 
+#include <atomic>
 #include <filesystem>
 
 namespace EntryCalls
@@ -36,12 +37,14 @@ enum class Copy {
     Done,
     TargetTaken,   // something is at `to`; it was left alone
     FolderMissing, // the folder of `to` is not there
+    Aborted,       // `aborted` was set before the copy ended; nothing is left at `to`
     Failed,        // also a missing source; nothing is left at `to`
 };
 
 // Copies a file's content (following a link) to a new file `to`, never replacing one. No sync
-// to disk: a mod of many files would crawl.
-Copy copyFile(const NativePath &from, const NativePath &to);
+// to disk: a mod of many files would crawl. `aborted` is looked at between blocks, so that a
+// file of gigabytes does not hold up an abort.
+Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bool> &aborted);
 
 enum class RemoveFolder { Done, NotEmpty, NotFound, Failed };
 

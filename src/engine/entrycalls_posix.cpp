@@ -61,22 +61,24 @@ Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
 namespace
 {
 
-bool copyContent(int in, int out)
+Copy copyContent(int in, int out, const std::atomic<bool> &aborted)
 {
     char buffer[65536];
     for (;;) {
+        if (aborted)
+            return Copy::Aborted;
         const ssize_t got = ::read(in, buffer, sizeof buffer);
         if (got == 0)
-            return true;
+            return Copy::Done;
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return Copy::Failed;
         }
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = ::write(out, buffer + done, size_t(got - done));
             if (put < 0 && errno != EINTR)
-                return false;
+                return Copy::Failed;
             if (put > 0)
                 done += put;
         }
@@ -85,7 +87,7 @@ bool copyContent(int in, int out)
 
 } // namespace
 
-Copy copyFile(const NativePath &from, const NativePath &to)
+Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bool> &aborted)
 {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -105,14 +107,14 @@ Copy copyFile(const NativePath &from, const NativePath &to)
             return Copy::TargetTaken;
         return error == ENOENT ? Copy::FolderMissing : Copy::Failed;
     }
-    const bool copied = copyContent(in, out);
+    const Copy copied = copyContent(in, out, aborted);
     const bool closed = ::close(out) == 0;
     ::close(in);
-    if (copied && closed)
+    if (copied == Copy::Done && closed)
         return Copy::Done;
-    // Whatever a failed copy left (a full disk) is ours, and goes.
+    // Whatever a failed or stopped copy left (a full disk) is ours, and goes.
     ::unlink(to.c_str());
-    return Copy::Failed;
+    return copied == Copy::Done ? Copy::Failed : copied;
 }
 
 RemoveFolder removeFolder(const NativePath &folder)

@@ -48,12 +48,31 @@ Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)
     }
 }
 
-Copy copyFile(const NativePath &from, const NativePath &to)
+namespace
 {
-    // TRUE: fail if `to` exists.
-    if (CopyFileW(from.c_str(), to.c_str(), TRUE))
+
+// Called by the system after each block it copied.
+DWORD CALLBACK copyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                            DWORD, HANDLE, HANDLE, LPVOID aborted)
+{
+    return *static_cast<const std::atomic<bool> *>(aborted) ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
+}
+
+} // namespace
+
+Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bool> &aborted)
+{
+    // Asked first as well: Wine calls no progress routine.
+    if (aborted)
+        return Copy::Aborted;
+    // The flag is no BOOL the system could poll itself; the progress routine asks it instead.
+    // A cancelled copy removes what it had written.
+    if (CopyFileExW(from.c_str(), to.c_str(), copyProgress,
+                    const_cast<std::atomic<bool> *>(&aborted), nullptr, COPY_FILE_FAIL_IF_EXISTS))
         return Copy::Done;
     switch (GetLastError()) {
+    case ERROR_REQUEST_ABORTED:
+        return Copy::Aborted;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
         return Copy::TargetTaken;

@@ -34,16 +34,10 @@ QString verbFor(TransferMode mode)
 
 } // namespace
 
-EntryPlacer::EntryPlacer(const QString &outFilesPath, const QString &backupFilesPath,
-                         Report reportTo)
-    : report(std::move(reportTo)), outFilesStream(outFilesPath), backupFilesStream(backupFilesPath)
+EntryPlacer::EntryPlacer(Report reportTo, const std::atomic<bool> &abortFlag,
+                         MountRecords *mountRecords)
+    : report(std::move(reportTo)), aborted(abortFlag), records(mountRecords)
 {
-}
-
-void EntryPlacer::closeRecords()
-{
-    outFilesStream.close();
-    backupFilesStream.close();
 }
 
 EntryPlacer::SourceEntry EntryPlacer::sourceFrom(const QFileInfo &info)
@@ -92,7 +86,7 @@ QString EntryPlacer::failedText(const QString &source, TransferMode mode)
     return QStringLiteral("Failed to ") + verbFor(mode) + QStringLiteral(" file: ") + source;
 }
 
-bool EntryPlacer::setAside(const QString &target, const QString &source, const Placement &how,
+bool EntryPlacer::setAside(const QString &target, const QString &source, bool recorded,
                            QString *backupPath)
 {
     // Every change of the game folder is on record before it is made, so that it can be undone
@@ -101,13 +95,13 @@ bool EntryPlacer::setAside(const QString &target, const QString &source, const P
         BackupName::forTarget(target, [this](const QString &folder, const QString &name) {
             return names.taken(folder, name);
         });
-    if (how.record && !backupFilesStream.append(candidate.toUtf8())) {
-        reportUnrecordable(backupFilesStream, source);
+    if (recorded && !records->append(MountRecords::Record::Backups, candidate)) {
+        reportUnrecordable(MountRecords::Record::Backups, source);
         return false;
     }
     if (!renameEntry(target, candidate)) {
-        if (how.record)
-            backupFilesStream.takeBack();
+        if (recorded)
+            records->takeBack(MountRecords::Record::Backups);
         report(QStringLiteral("Failed to create backup of ") + target +
                    QStringLiteral("\n-->Skipping file: ") + source,
                true);
@@ -120,31 +114,29 @@ bool EntryPlacer::setAside(const QString &target, const QString &source, const P
 }
 
 FileOutcome EntryPlacer::placeKnown(const SourceEntry &source, const QString &target,
-                                    Kind targetKind, TransferMode mode, const Placement &how)
+                                    Kind targetKind, LinkLine line)
 {
+    Q_ASSERT(records);
+    const TransferMode mode = TransferMode::Link;
     if (!checkPlaceable(source, mode))
         return refused(source);
+    // No folder is made: the targets lie in the game folder or in a folder of the game that the
+    // walk descended into.
     QString backupPath;
-    if (targetKind != Kind::None) {
-        if (!setAside(target, source.path, how, &backupPath))
-            return Failed;
-    } else if (!how.record) {
-        // A mount needs no folder made: its targets lie in the game folder or in a folder of
-        // the game that the walk descended into.
-        QDir().mkpath(folderOf(target));
-    }
+    if (targetKind != Kind::None && !setAside(target, source.path, true, &backupPath))
+        return Failed;
 
-    const bool writesLine = how.record && !how.lineOnRecord;
-    if (writesLine && !outFilesStream.append(target.toUtf8())) {
-        reportUnrecordable(outFilesStream, source.path);
-        undoBackup(backupPath, target, how.record);
+    const bool writesLine = line == LinkLine::Write;
+    if (writesLine && !records->append(MountRecords::Record::Placed, target)) {
+        reportUnrecordable(MountRecords::Record::Placed, source.path);
+        undoBackup(backupPath, target, true);
         return Failed;
     }
     const Transfer attempt = transfer(source, target, mode);
     if (attempt == Transfer::Done)
         return Done;
     if (writesLine)
-        outFilesStream.takeBack();
+        records->takeBack(MountRecords::Record::Placed);
     if (attempt == Transfer::Refused) {
         // Said once; the mount tries no further link.
         refusedLinks = true;
@@ -153,12 +145,12 @@ FileOutcome EntryPlacer::placeKnown(const SourceEntry &source, const QString &ta
         report(failedText(source.path, mode), true);
     }
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
-    undoBackup(backupPath, target, how.record);
+    undoBackup(backupPath, target, true);
     return Failed;
 }
 
 FileOutcome EntryPlacer::placeByTrying(const SourceEntry &source, const QString &target,
-                                       TransferMode mode, const Placement &how)
+                                       TransferMode mode)
 {
     if (!checkPlaceable(source, mode))
         return refused(source);
@@ -171,20 +163,22 @@ FileOutcome EntryPlacer::placeByTrying(const SourceEntry &source, const QString 
     }
     QString backupPath;
     if (attempt == Transfer::TargetTaken) {
-        if (!setAside(target, source.path, how, &backupPath))
+        if (!setAside(target, source.path, false, &backupPath))
             return Failed;
         attempt = transfer(source, target, mode);
     }
     if (attempt == Transfer::Done)
         return Done;
-    report(failedText(source.path, mode), true);
+    // An abort is told by the operation's result, not as a failure of this entry.
+    if (attempt != Transfer::Aborted)
+        report(failedText(source.path, mode), true);
     undoBackup(backupPath, target, false);
     return Failed;
 }
 
-void EntryPlacer::reportUnrecordable(const RecordFile &record, const QString &source)
+void EntryPlacer::reportUnrecordable(MountRecords::Record record, const QString &source)
 {
-    report(QStringLiteral("Failed to write record file: ") + record.path() +
+    report(QStringLiteral("Failed to write record file: ") + records->fileName(record) +
                QStringLiteral("\n-->Skipping file: ") + source,
            true);
 }
@@ -214,14 +208,17 @@ EntryPlacer::Transfer EntryPlacer::transfer(const SourceEntry &source, const QSt
 
 EntryPlacer::Transfer EntryPlacer::copyEntry(const QString &source, const QString &target)
 {
-    // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl.
-    switch (EntryCalls::copyFile(nativePath(source), nativePath(target))) {
+    // Not QFile::copy: it syncs every file to disk, which makes adding a large mod crawl, and
+    // it cannot be stopped inside a large file.
+    switch (EntryCalls::copyFile(nativePath(source), nativePath(target), aborted)) {
     case EntryCalls::Copy::Done:
         return Transfer::Done;
     case EntryCalls::Copy::TargetTaken:
         return Transfer::TargetTaken;
     case EntryCalls::Copy::FolderMissing:
         return Transfer::FolderMissing;
+    case EntryCalls::Copy::Aborted:
+        return Transfer::Aborted;
     case EntryCalls::Copy::Failed:
         break;
     }
@@ -242,18 +239,19 @@ EntryPlacer::Transfer EntryPlacer::moveEntry(const SourceEntry &source, const QS
     case EntryCalls::Rename::Failed:
         return Transfer::Failed;
     }
-    // Another drive: QFile copies the file and removes the original; it never replaces.
-    if (kindOf(target) != Kind::None)
-        return Transfer::TargetTaken;
-    if (kindOf(folderOf(target)) == Kind::None)
-        return Transfer::FolderMissing;
-    return source.kind == Kind::File && QFile::rename(source.path, target) ? Transfer::Done
-                                                                           : Transfer::Failed;
+    // Another drive: a copy, which never replaces and can be stopped, then the original goes.
+    if (source.kind != Kind::File)
+        return Transfer::Failed;
+    const Transfer copied = copyEntry(source.path, target);
+    if (copied != Transfer::Done || QFile::remove(source.path))
+        return copied;
+    QFile::remove(target);
+    return Transfer::Failed;
 }
 
 void EntryPlacer::undoBackup(const QString &backupPath, const QString &target, bool recorded)
 {
     // One that cannot go back stays set aside, and on record, to be restored by the unmount.
     if (!backupPath.isEmpty() && renameEntry(backupPath, target) && recorded)
-        backupFilesStream.takeBack();
+        records->takeBack(MountRecords::Record::Backups);
 }

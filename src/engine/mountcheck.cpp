@@ -1,12 +1,11 @@
 #include "mountcheck.h"
 
 #include "fileentry.h"
-#include "linereader.h"
+#include "mountrecords.h"
 #include "placedlink.h"
 #include "recordedpathcheck.h"
 #include "utf8.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <utility>
@@ -14,41 +13,33 @@
 using FileEntry::Kind;
 using FileEntry::kindOf;
 
-namespace
-{
-
-QString key(const QString &path)
-{
-    return path.toCaseFolded();
-}
-
-} // namespace
-
-MountCheck::MountCheck(QString game, QString mod, Report reportTo,
+MountCheck::MountCheck(QString game, QString mod, WorkerParts::Report reportTo,
                        const std::atomic<bool> &abortFlag)
     : gameFolder(std::move(game)), modFolder(std::move(mod)), report(std::move(reportTo)),
-      aborted(abortFlag)
+      aborted(abortFlag), walk(modFolder, names, *this, abortFlag)
 {
 }
 
-OutcomeCounts MountCheck::run(const QString &outFilesPath, const QString &backupFilesPath)
+OutcomeCounts MountCheck::run(const MountRecords &records)
 {
     OutcomeCounts counts;
     RecordedPathCheck trusted(gameFolder);
-    LineReader links(toUtf8(outFilesPath));
-    while (!aborted && links.next()) {
-        if (links.line.empty())
-            continue;
-        const QString path = fromUtf8(links.line);
-        placed.insert(key(path));
+    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
+    for (const std::string &line : placed.paths) {
+        if (aborted)
+            break;
+        const QString path = fromUtf8(line);
+        walk.passBy(path);
         counts.add(checkPlaced(trusted, path));
     }
-    LineReader backups(toUtf8(backupFilesPath));
-    while (!aborted && backups.next())
-        if (!backups.line.empty())
-            counts.add(checkBackup(trusted, fromUtf8(backups.line)));
+    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
+    for (const std::string &line : backups.paths) {
+        if (aborted)
+            break;
+        counts.add(checkBackup(trusted, fromUtf8(line)));
+    }
     if (!aborted)
-        checkModFolder(modFolder, gameFolder, counts);
+        counts += walk.walk(modFolder, gameFolder);
     return counts;
 }
 
@@ -56,7 +47,7 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &p
 {
     report(path, false);
     if (!trusted.accepts(path)) {
-        report(QStringLiteral("Not a recorded path inside the game folder: ") + path, true);
+        report(WorkerParts::untrustedText(path), true);
         return Failed;
     }
     const Kind kind = kindOf(path);
@@ -80,7 +71,7 @@ FileOutcome MountCheck::checkBackup(RecordedPathCheck &trusted, const QString &p
 {
     report(QFileInfo(path).fileName(), false);
     if (!trusted.accepts(path)) {
-        report(QStringLiteral("Not a recorded path inside the game folder: ") + path, true);
+        report(WorkerParts::untrustedText(path), true);
         return Failed;
     }
     if (kindOf(path) != Kind::None)
@@ -89,25 +80,14 @@ FileOutcome MountCheck::checkBackup(RecordedPathCheck &trusted, const QString &p
     return Missing;
 }
 
-void MountCheck::checkModFolder(const QString &folder, const QString &gameFolderOfIt,
-                                OutcomeCounts &counts)
+FileOutcome MountCheck::place(const ModWalk::Entry &entry, FileEntry::Kind)
 {
-    // Listed as a mount lists the mod: hidden entries are never placed.
-    QDirIterator listing(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (!aborted && listing.hasNext()) {
-        const QString source = listing.next();
-        // The path a mount gives it, in the game's spelling.
-        const QString target =
-            gameFolderOfIt + QLatin1Char('/') + names.spelling(gameFolderOfIt, listing.fileName());
-        if (placed.contains(key(target)))
-            continue;
-        // A mount links the mod's entries one by one inside a real game folder (a mod file
-        // there has none, so nothing of it is placed).
-        if (kindOf(target) == Kind::Folder) {
-            checkModFolder(source, target, counts);
-            continue;
-        }
-        report(QStringLiteral("Not mounted: ") + source, true);
-        counts.add(Failed);
-    }
+    report(QStringLiteral("Not mounted: ") + entry.source.filePath(), true);
+    return Failed;
+}
+
+void MountCheck::refuse(const ModWalk::Entry &entry, ModWalk::Refusal)
+{
+    // A mount would not have placed it either, so it is not mounted.
+    report(QStringLiteral("Not mounted: ") + entry.source.filePath(), true);
 }

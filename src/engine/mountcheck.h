@@ -2,42 +2,40 @@
 
 #include "fileoutcome.h"
 #include "gamenames.h"
+#include "modwalk.h"
+#include "workerparts.h"
 
-#include <QSet>
 #include <QString>
 
 #include <atomic>
-#include <functional>
 
+class MountRecords;
 class RecordedPathCheck;
 
 // Compares the game folder with the records of the mounted mod and with the mod itself, and
 // changes nothing: each placed link should still lead to the mod's entry at its path, each
 // backup should still be there, and every entry of the mod should be placed.
-class MountCheck
+class MountCheck : private ModWalk::Visitor
 {
 public:
-    // Called for the entry being looked at (error false) and for each difference (error true).
-    using Report = std::function<void(const QString &text, bool error)>;
-
-    MountCheck(QString gameFolder, QString modFolder, Report report,
+    MountCheck(QString gameFolder, QString modFolder, WorkerParts::Report report,
                const std::atomic<bool> &aborted);
 
-    OutcomeCounts run(const QString &outFilesPath, const QString &backupFilesPath);
+    OutcomeCounts run(const MountRecords &records);
 
 private:
     FileOutcome checkPlaced(RecordedPathCheck &trusted, const QString &path);
     FileOutcome checkBackup(RecordedPathCheck &trusted, const QString &path);
-    // Entries of the mod that a mount would place and the records do not list.
-    void checkModFolder(const QString &folder, const QString &gameFolderOfIt,
-                        OutcomeCounts &counts);
+    // The walk of the mod meets only entries a mount would place and the records do not list.
+    void reached(const ModWalk::Entry &) override {}
+    FileOutcome place(const ModWalk::Entry &entry, FileEntry::Kind targetKind) override;
+    void refuse(const ModWalk::Entry &entry, ModWalk::Refusal why) override;
 
     const QString gameFolder;
     const QString modFolder;
-    Report report;
+    WorkerParts::Report report;
     const std::atomic<bool> &aborted;
-    // Recorded link paths, compared as the game compares names: regardless of case.
-    QSet<QString> placed;
     GameNames names;    // of the game's folders
     GameNames modNames; // of the mod's: a link's name has the game's spelling
+    ModWalk walk;
 };

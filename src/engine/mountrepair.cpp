@@ -7,8 +7,6 @@
 #include "modmount.h"
 #include "placedlink.h"
 #include "recordedpathcheck.h"
-#include "recordlines.h"
-#include "workerpaths.h"
 
 #include <QHash>
 
@@ -18,19 +16,17 @@ using namespace WorkerParts;
 using FileEntry::Kind;
 using FileEntry::kindOf;
 
-MountRepair::MountRepair(const WorkerPaths &paths, const QString &mod, EntryPlacer &entryPlacer,
-                         EntryRemoval &entryRemoval, ModMount &modMount, Report reportTo,
-                         const std::atomic<bool> &abortFlag)
-    : gameFolder(paths.game), modFolder(mod), outFilesPath(paths.outFiles),
-      backupFilesPath(paths.backupFiles), placer(entryPlacer), removal(entryRemoval),
-      mount(modMount), report(std::move(reportTo)), aborted(abortFlag)
+MountRepair::MountRepair(const QString &game, const QString &mod, MountRecords &mountRecords,
+                         EntryPlacer &entryPlacer, EntryRemoval &entryRemoval, ModMount &modMount,
+                         Report reportTo, const std::atomic<bool> &abortFlag)
+    : gameFolder(game), modFolder(mod), records(mountRecords), placer(entryPlacer),
+      removal(entryRemoval), mount(modMount), report(std::move(reportTo)), aborted(abortFlag)
 {
 }
 
 OutcomeCounts MountRepair::run()
 {
-    placer.placedRecord().keepExistingLines();
-    placer.backupRecord().keepExistingLines();
+    records.appendToExisting();
     OutcomeCounts counts = repairRecordedLinks();
     // Then what the mod holds that is not placed yet, as a mount would place it.
     if (!aborted)
@@ -43,13 +39,13 @@ OutcomeCounts MountRepair::repairRecordedLinks()
     OutcomeCounts counts;
     RecordedPathCheck trusted(gameFolder);
     GameNames modNames; // a link's name has the game's spelling, its mod entry the mod's
-    const RecordLines placed = RecordLines::read(outFilesPath);
-    const RecordLines backups = RecordLines::read(backupFilesPath);
-    const QSet<QString> placedPaths = asPaths(placed.lines);
+    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
+    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
+    const QSet<QString> placedPaths = asPaths(placed.paths);
     // The entry each path had before the mount, where the mount set one aside (the last one
     // set aside from a path is the one that left it).
     QHash<QString, QString> setAsideFrom;
-    for (const std::string &line : backups.lines) {
+    for (const std::string &line : backups.paths) {
         const QString backup = fromUtf8(line);
         if (!placedPaths.contains(backup))
             setAsideFrom.insert(BackupName::restorePath(backup), backup);
@@ -57,7 +53,7 @@ OutcomeCounts MountRepair::repairRecordedLinks()
 
     QSet<QString> droppedLinks;
     QSet<QString> droppedBackups;
-    for (const std::string &line : placed.lines) {
+    for (const std::string &line : placed.paths) {
         if (aborted)
             break;
         const QString path = fromUtf8(line);
@@ -91,13 +87,10 @@ OutcomeCounts MountRepair::repairRecordedLinks()
         }
         // Missing, or taken by another entry (a game update): whatever stands there is set
         // aside first, kept and on record, and the link placed again.
-        EntryPlacer::Placement again;
-        again.record = true;
-        again.lineOnRecord = true;
-        counts.add(placer.placeKnown(source, path, kindOf(path), TransferMode::Link, again));
+        counts.add(placer.placeKnown(source, path, kindOf(path), EntryPlacer::LinkLine::OnRecord));
     }
-    if (!dropRecordLines(outFilesPath, placer.placedRecord(), droppedLinks) ||
-        !dropRecordLines(backupFilesPath, placer.backupRecord(), droppedBackups))
+    if (!dropFromRecord(MountRecords::Record::Placed, droppedLinks) ||
+        !dropFromRecord(MountRecords::Record::Backups, droppedBackups))
         counts.add(Failed);
     return counts;
 }
@@ -106,25 +99,23 @@ bool MountRepair::restoreSetAside(const QString &path, const QString &backupPath
 {
     if (kindOf(path) != Kind::None || kindOf(backupPath) == Kind::None)
         return false;
-    return placer.placeByTrying(EntryPlacer::sourceAt(backupPath), path, TransferMode::Move,
-                                EntryPlacer::Placement()) == Done;
+    return placer.placeByTrying(EntryPlacer::sourceAt(backupPath), path, TransferMode::Move) ==
+           Done;
 }
 
-bool MountRepair::dropRecordLines(const QString &path, RecordFile &stream,
-                                  const QSet<QString> &dropped)
+bool MountRepair::dropFromRecord(MountRecords::Record record, const QSet<QString> &dropped)
 {
     if (dropped.isEmpty())
         return true;
-    // Lines this run added come after the ones read at its start: read the record again.
-    stream.close();
-    const RecordLines record = RecordLines::read(path);
-    QByteArray kept;
-    for (const std::string &line : record.lines) {
+    // Paths this run added come after the ones read at its start: read the record again.
+    MountRecords::Lines now = records.read(record);
+    std::vector<std::string> kept;
+    for (std::string &line : now.paths) {
         if (!dropped.contains(fromUtf8(line)))
-            keepLine(kept, line);
+            kept.push_back(std::move(line));
     }
-    if (RecordFile::rewrite(path, kept))
+    if (records.keepOnly(record, kept))
         return true;
-    report(QStringLiteral("Failed to write record file: ") + path, true);
+    report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
     return false;
 }

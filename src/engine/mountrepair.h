@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "mountrecords.h"
 #include "workerparts.h"
 
 #include <QSet>
@@ -11,8 +12,6 @@
 class EntryPlacer;
 class EntryRemoval;
 class ModMount;
-class RecordFile;
-struct WorkerPaths;
 
 // Makes the game folder what a fresh mount of the mod would make it, with every change on
 // record before it is made, as in the mount: recorded links that went missing or were replaced
@@ -21,9 +20,10 @@ struct WorkerPaths;
 class MountRepair
 {
 public:
-    MountRepair(const WorkerPaths &paths, const QString &modFolder, EntryPlacer &placer,
-                EntryRemoval &removal, ModMount &mount, WorkerParts::Report report,
-                const std::atomic<bool> &aborted);
+    // `placer` and `mount` write to `records`.
+    MountRepair(const QString &gameFolder, const QString &modFolder, MountRecords &records,
+                EntryPlacer &placer, EntryRemoval &removal, ModMount &mount,
+                WorkerParts::Report report, const std::atomic<bool> &aborted);
 
     OutcomeCounts run();
 
@@ -32,12 +32,11 @@ private:
     // Puts back the game's entry that a link of a mod entry now gone had set aside; true when
     // it went back.
     bool restoreSetAside(const QString &path, const QString &backupPath);
-    bool dropRecordLines(const QString &path, RecordFile &stream, const QSet<QString> &dropped);
+    bool dropFromRecord(MountRecords::Record record, const QSet<QString> &dropped);
 
     const QString gameFolder;
     const QString modFolder;
-    const QString outFilesPath;
-    const QString backupFilesPath;
+    MountRecords &records;
     EntryPlacer &placer;
     EntryRemoval &removal;
     ModMount &mount;

@@ -3,7 +3,6 @@
 #include "backupname.h"
 #include "entryplacer.h"
 #include "entryremoval.h"
-#include "recordlines.h"
 #include "workerpaths.h"
 
 #include <QFileInfo>
@@ -22,13 +21,12 @@ using namespace WorkerParts;
 using FileEntry::Kind;
 using FileEntry::kindOf;
 
-UnmountPass::UnmountPass(const WorkerPaths &paths, bool forced, EntryPlacer &entryPlacer,
-                         EntryRemoval &entryRemoval, Report reportTo, Announce announceTo,
-                         const std::atomic<bool> &abortFlag)
-    : outFilesPath(paths.outFiles), backupFilesPath(paths.backupFiles), force(forced),
-      placer(entryPlacer), removal(entryRemoval), report(std::move(reportTo)),
-      announce(std::move(announceTo)), aborted(abortFlag), check(paths.game),
-      journal(paths.unmountProgress)
+UnmountPass::UnmountPass(const WorkerPaths &paths, bool forced, MountRecords &mountRecords,
+                         EntryPlacer &entryPlacer, EntryRemoval &entryRemoval, Report reportTo,
+                         Announce announceTo, const std::atomic<bool> &abortFlag)
+    : records(mountRecords), force(forced), placer(entryPlacer), removal(entryRemoval),
+      report(std::move(reportTo)), announce(std::move(announceTo)), aborted(abortFlag),
+      check(paths.game), journal(paths.unmountProgress)
 {
 }
 
@@ -36,8 +34,8 @@ OutcomeCounts UnmountPass::run()
 {
     OutcomeCounts counts;
     // Read once each: the first pass also needs to know the backups on record.
-    const RecordLines placed = RecordLines::read(outFilesPath);
-    const RecordLines backups = RecordLines::read(backupFilesPath);
+    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
+    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
     counts += unmountPlacedEntries(placed, backups);
     // While the record of placed links still lists links already removed, a game entry put
     // back at such a path would later be taken for one of ours.
@@ -49,12 +47,11 @@ OutcomeCounts UnmountPass::run()
 }
 
 OutcomeCounts
-UnmountPass::workThroughRecord(const RecordLines &record, UnmountJournal::Step step,
-                               RecordOrder order,
+UnmountPass::workThroughRecord(MountRecords::Record record, const MountRecords::Lines &recorded,
+                               UnmountJournal::Step step, RecordOrder order,
                                const std::function<Handled(const std::string &)> &handle)
 {
-    const std::vector<std::string> &lines = record.lines;
-    const QString &recordPath = record.path;
+    const std::vector<std::string> &lines = recorded.paths;
     auto indexAt = [&lines, order](size_t n) {
         return order == RecordOrder::Forward ? n : lines.size() - 1 - n;
     };
@@ -79,21 +76,21 @@ UnmountPass::workThroughRecord(const RecordLines &record, UnmountJournal::Step s
             break;
     }
 
-    QByteArray kept;
+    std::vector<std::string> kept;
     for (size_t i = 0; i < lines.size(); ++i)
         if (keep[i])
-            keepLine(kept, lines[i]);
-    if (!RecordFile::rewrite(recordPath, kept)) {
+            kept.push_back(lines[i]);
+    if (!records.keepOnly(record, kept)) {
         // The record still lists what this pass undid; the journal tells the next unmount.
         rewritten = false;
-        report(QStringLiteral("Failed to write record file: ") + recordPath, true);
+        report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
         counts.add(Failed);
     }
     return counts;
 }
 
-OutcomeCounts UnmountPass::unmountPlacedEntries(const RecordLines &placed,
-                                                const RecordLines &backups)
+OutcomeCounts UnmountPass::unmountPlacedEntries(const MountRecords::Lines &placed,
+                                                const MountRecords::Lines &backups)
 {
     if (!placed.readable)
         return OutcomeCounts();
@@ -101,10 +98,10 @@ OutcomeCounts UnmountPass::unmountPlacedEntries(const RecordLines &placed,
     // made (the mount stopped between its record and the link): the restore takes care of
     // that path, and keeping the line would later take the game's own entry for our link.
     QSet<QString> restorePaths;
-    for (const std::string &line : backups.lines)
+    for (const std::string &line : backups.paths)
         restorePaths.insert(BackupName::restorePath(fromUtf8(line)));
     return workThroughRecord(
-        placed, UnmountJournal::Remove, RecordOrder::Forward,
+        MountRecords::Record::Placed, placed, UnmountJournal::Remove, RecordOrder::Forward,
         [this, &restorePaths](const std::string &line) -> Handled {
             const QString path = fromUtf8(line);
             report(path, false);
@@ -130,16 +127,16 @@ OutcomeCounts UnmountPass::unmountPlacedEntries(const RecordLines &placed,
         });
 }
 
-OutcomeCounts UnmountPass::restoreBackups(const RecordLines &backups)
+OutcomeCounts UnmountPass::restoreBackups(const MountRecords::Lines &backups)
 {
     if (!backups.readable)
         return OutcomeCounts();
     announce(QStringLiteral("restoring backups..."));
-    const QSet<QString> backupPaths = asPaths(backups.lines);
+    const QSet<QString> backupPaths = asPaths(backups.paths);
     // Last set aside, first put back: a backup may itself have been set aside again when the
     // mod brings an entry named like it.
     const OutcomeCounts counts = workThroughRecord(
-        backups, UnmountJournal::Restore, RecordOrder::Backward,
+        MountRecords::Record::Backups, backups, UnmountJournal::Restore, RecordOrder::Backward,
         [this, &backupPaths](const std::string &line) -> Handled {
             const QString backupPath = fromUtf8(line);
             report(QFileInfo(backupPath).fileName(), false);
@@ -172,8 +169,7 @@ OutcomeCounts UnmountPass::restoreBackups(const RecordLines &backups)
                        true);
                 return {Failed, true};
             }
-            const FileOutcome outcome =
-                placer.placeByTrying(backup, target, TransferMode::Move, EntryPlacer::Placement());
+            const FileOutcome outcome = placer.placeByTrying(backup, target, TransferMode::Move);
             return {outcome, outcome != Done};
         });
     announce(QString());

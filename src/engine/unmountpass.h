@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "mountrecords.h"
 #include "recordedpathcheck.h"
 #include "unmountjournal.h"
 #include "workerparts.h"
@@ -14,7 +15,6 @@
 
 class EntryPlacer;
 class EntryRemoval;
-struct RecordLines;
 struct WorkerPaths;
 
 // One unmount: the placed links removed and the backups put back, from the records, with a
@@ -26,8 +26,9 @@ public:
     // Announces the second pass (the backups), and its end with an empty text.
     using Announce = std::function<void(const QString &text)>;
 
-    UnmountPass(const WorkerPaths &paths, bool force, EntryPlacer &placer, EntryRemoval &removal,
-                WorkerParts::Report report, Announce announce, const std::atomic<bool> &aborted);
+    UnmountPass(const WorkerPaths &paths, bool force, MountRecords &records, EntryPlacer &placer,
+                EntryRemoval &removal, WorkerParts::Report report, Announce announce,
+                const std::atomic<bool> &aborted);
 
     UnmountPass(const UnmountPass &) = delete;
     UnmountPass &operator=(const UnmountPass &) = delete;
@@ -40,17 +41,16 @@ private:
         bool stillToUndo; // the line stays on record for a later unmount
     };
     enum class RecordOrder { Forward, Backward };
-    OutcomeCounts unmountPlacedEntries(const RecordLines &placed, const RecordLines &backups);
-    OutcomeCounts restoreBackups(const RecordLines &backups);
-    // Works through one record file; keeps the lines of entries that are still to be undone.
-    // The record is current again once this has rewritten it (`rewritten` false when that
-    // failed).
-    OutcomeCounts workThroughRecord(const RecordLines &record, UnmountJournal::Step step,
-                                    RecordOrder order,
+    OutcomeCounts unmountPlacedEntries(const MountRecords::Lines &placed,
+                                       const MountRecords::Lines &backups);
+    OutcomeCounts restoreBackups(const MountRecords::Lines &backups);
+    // Works through one record; keeps the paths of entries that are still to be undone. The
+    // record is current again once this has rewritten it (`rewritten` false when that failed).
+    OutcomeCounts workThroughRecord(MountRecords::Record record, const MountRecords::Lines &lines,
+                                    UnmountJournal::Step step, RecordOrder order,
                                     const std::function<Handled(const std::string &)> &handle);
 
-    const QString outFilesPath;
-    const QString backupFilesPath;
+    MountRecords &records;
     const bool force;
     EntryPlacer &placer;
     EntryRemoval &removal;

@@ -1,15 +1,16 @@
 #include "worker.h"
 
+#include "entryplacer.h"
+#include "modmount.h"
 #include "mountcheck.h"
+#include "mountrecords.h"
 #include "mountrepair.h"
 #include "unmountpass.h"
 
 #include <utility>
 
 Worker::Worker(const WorkerPaths &workerPaths, QString mod)
-    : paths(workerPaths), modName(std::move(mod)),
-      placer(paths.outFiles, paths.backupFiles, reporter()),
-      removal(paths.game, paths.mods, reporter()), mount(placer, modFolder(), reporter(), aborted)
+    : paths(workerPaths), modName(std::move(mod)), removal(paths.game, paths.mods, reporter())
 {
 }
 
@@ -27,8 +28,11 @@ QString Worker::modFolder() const
 
 void Worker::mountModWorker()
 {
+    MountRecords records(paths.outFiles, paths.backupFiles);
+    EntryPlacer placer(reporter(), aborted, &records);
+    ModMount mount(placer, modFolder(), reporter(), aborted);
     const OutcomeCounts counts = mount.mountFolder(modFolder(), paths.game);
-    placer.closeRecords();
+    records.close();
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
@@ -36,8 +40,11 @@ void Worker::unmountModWorker(bool force)
 {
     OutcomeCounts counts;
     if (!aborted) {
+        MountRecords records(paths.outFiles, paths.backupFiles);
+        // Backups go back unrecorded: the pass rewrites the records itself.
+        EntryPlacer placer(reporter(), aborted);
         UnmountPass pass(
-            paths, force, placer, removal, reporter(),
+            paths, force, records, placer, removal, reporter(),
             [this](const QString &text) { emit appendAction(text); }, aborted);
         counts = pass.run();
     }
@@ -47,7 +54,7 @@ void Worker::unmountModWorker(bool force)
 void Worker::checkModWorker()
 {
     MountCheck check(paths.game, modFolder(), reporter(), aborted);
-    const OutcomeCounts counts = check.run(paths.outFiles, paths.backupFiles);
+    const OutcomeCounts counts = check.run(MountRecords(paths.outFiles, paths.backupFiles));
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }
 
@@ -55,14 +62,13 @@ void Worker::repairModWorker()
 {
     OutcomeCounts counts;
     if (!aborted) {
-        MountRepair repair(paths, modFolder(), placer, removal, mount, reporter(), aborted);
+        MountRecords records(paths.outFiles, paths.backupFiles);
+        EntryPlacer placer(reporter(), aborted, &records);
+        ModMount mount(placer, modFolder(), reporter(), aborted);
+        MountRepair repair(paths.game, modFolder(), records, placer, removal, mount, reporter(),
+                           aborted);
         counts = repair.run();
+        records.close();
     }
-    placer.closeRecords();
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
-}
-
-void Worker::deleteEmptyFolders(const QString &folder, const QString &stopFolder)
-{
-    removal.deleteEmptyFolders(folder, stopFolder);
 }

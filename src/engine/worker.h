@@ -1,9 +1,7 @@
 #pragma once
 
-#include "entryplacer.h"
 #include "entryremoval.h"
 #include "fileoutcome.h"
-#include "modmount.h"
 #include "workerparts.h"
 #include "workerpaths.h"
 
@@ -15,8 +13,9 @@
 // Does all file work of the program: mounting, unmounting, measuring, deleting and adding
 // mods. Lives on a thread of its own; one Worker serves one operation (an unmount may be run a
 // second time, forced). Reports by signals only. The work itself is done by its parts: the
-// placer of entries, the removal of entries and folders, the mount's walk of the mod, and for
-// the operation at hand an unmount pass, a check, a repair or an archive's add.
+// removal of entries and folders, and for the operation at hand the placer of entries with the
+// mount's records where it has to keep them, the mount's walk of the mod, an unmount pass, a
+// check, a repair or an archive's add.
 class Worker : public QObject
 {
     Q_OBJECT
@@ -52,9 +51,6 @@ signals:
     // gave at the start.
     void amountDone(int files, qint64 bytesDone, qint64 bytesTotal);
 
-public:
-    void deleteEmptyFolders(const QString &folder, const QString &stopFolder);
-
 private:
     // The parts report through the status signal.
     WorkerParts::Report reporter();
@@ -62,7 +58,5 @@ private:
 
     const WorkerPaths paths;
     const QString modName;
-    EntryPlacer placer;
     EntryRemoval removal;
-    ModMount mount;
 };

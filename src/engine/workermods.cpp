@@ -2,6 +2,7 @@
 #include "worker.h"
 
 #include "entrycalls.h"
+#include "entryplacer.h"
 #include "fileentry.h"
 #include "pathnames.h"
 #include "scantext.h"
@@ -110,8 +111,7 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
     const QString from = QDir::cleanPath(source);
     // Pruning after each move may take the chosen folder once it is empty, never its parents.
     const QString stopFolder = QFileInfo(PathNames::absoluteClean(from)).absolutePath();
-    // Emptied folders are pruned once at the end, not after every file.
-    const EntryPlacer::Placement how;
+    EntryPlacer placer(reporter(), aborted);
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
     const qint64 total = bytesBelow(from, filesOnly, aborted);
     qint64 done = 0;
@@ -124,13 +124,17 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
         const QString destination = target + QLatin1Char('/') + relative;
         const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
         const qint64 size = listing.fileInfo().size(); // before a move takes it away
-        const FileOutcome outcome = placer.placeByTrying(entry, destination, mode, how);
+        const FileOutcome outcome = placer.placeByTrying(entry, destination, mode);
+        // A copy the abort cut short left nothing: the result says aborted, as between files.
+        if (outcome != Done && aborted)
+            break;
         counts.add(outcome);
         if (outcome == Done && mode == TransferMode::Move)
             emptied.insert(listing.fileInfo().absolutePath());
         done += size;
         emit amountDone(counts.done, done, total);
     }
+    // Emptied folders are pruned once at the end, not after every file.
     removal.pruneFolders(emptied, stopFolder);
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
 }

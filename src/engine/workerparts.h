@@ -1,13 +1,12 @@
 #pragma once
 
 // What the Worker's parts (mount, unmount, scan and adds, repair) share: how they report,
-// listing filters, and small steps on paths and record lines.
+// listing filters, and small steps on paths.
 
 #include "entrycalls.h"
 #include "fileentry.h"
 #include "utf8.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -60,13 +59,6 @@ inline QSet<QString> asPaths(const std::vector<std::string> &lines)
 inline QString untrustedText(const QString &line)
 {
     return QStringLiteral("Not a recorded path inside the game folder: ") + line;
-}
-
-// One record line and its line end.
-inline void keepLine(QByteArray &kept, const std::string &line)
-{
-    kept.append(line.data(), int(line.size()));
-    kept.append('\n');
 }
 
 } // namespace WorkerParts

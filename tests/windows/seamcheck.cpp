@@ -189,8 +189,8 @@ void checkLinks()
                           {folderLink, targetFolder, true, "directory link", L"\\a.w3x", "map"}};
     bool anyLinkMade = false;
     for (const Case &c : cases) {
-        const bool created = SymbolicLink::create(c.link, c.target, c.directory) ==
-                             SymbolicLink::Creation::Created;
+        const bool created =
+            SymbolicLink::create(c.link, c.target, c.directory) == SymbolicLink::Creation::Created;
         const bool present = isLink(c.link);
         if (wine && !present) {
             // Wine reports success from CreateSymbolicLinkW without making a link; the seam
@@ -267,15 +267,21 @@ void checkEntryCalls()
            "a rename into a missing folder says so");
 
     const std::wstring copied = folder + L"\\copied.mpq";
-    report(EntryCalls::copyFile(mod, copied) == EntryCalls::Copy::Done &&
+    const std::atomic<bool> running{false};
+    report(EntryCalls::copyFile(mod, copied, running) == EntryCalls::Copy::Done &&
                readThrough(copied) == "mod" && readThrough(mod) == "mod",
            "a copy to a free name makes a second file with the same content");
-    report(EntryCalls::copyFile(aside, copied) == EntryCalls::Copy::TargetTaken &&
+    report(EntryCalls::copyFile(aside, copied, running) == EntryCalls::Copy::TargetTaken &&
                readThrough(copied) == "mod",
            "a copy onto an existing file says the target is taken and leaves it");
-    report(EntryCalls::copyFile(mod, folder + L"\\no folder\\copied.mpq") ==
+    report(EntryCalls::copyFile(mod, folder + L"\\no folder\\copied.mpq", running) ==
                EntryCalls::Copy::FolderMissing,
            "a copy into a missing folder says so");
+    const std::wstring stopped = folder + L"\\stopped.mpq";
+    const std::atomic<bool> aborted{true};
+    report(EntryCalls::copyFile(mod, stopped, aborted) == EntryCalls::Copy::Aborted &&
+               GetFileAttributesW(stopped.c_str()) == INVALID_FILE_ATTRIBUTES,
+           "an aborted copy says so and leaves nothing");
 
     const std::wstring empty = folder + L"\\Empty";
     const std::wstring full = folder + L"\\Full";

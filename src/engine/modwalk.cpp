@@ -1,0 +1,58 @@
+#include "modwalk.h"
+
+#include "gamenames.h"
+#include "mountrecords.h"
+#include "workerparts.h"
+
+#include <QDirIterator>
+
+using FileEntry::Kind;
+
+ModWalk::ModWalk(const QString &modFolder, GameNames &gameNames, Visitor &entryVisitor,
+                 const std::atomic<bool> &abortFlag)
+    : modRoot(modFolder + QLatin1Char('/')), names(gameNames), visitor(entryVisitor),
+      aborted(abortFlag)
+{
+}
+
+OutcomeCounts ModWalk::walk(const QString &folder, const QString &gameFolder)
+{
+    OutcomeCounts counts;
+    QDirIterator listing(folder, WorkerParts::allEntries);
+    while (!aborted && listing.hasNext()) {
+        const QString sourcePath = listing.next();
+        // The game's own spelling: the game matches names regardless of case.
+        const QString targetName = names.spelling(gameFolder, listing.fileName());
+        const Entry entry{listing.fileInfo(), WorkerParts::relativeTo(sourcePath, modRoot),
+                          gameFolder + QLatin1Char('/') + targetName};
+        const QString targetKey = entry.target.toCaseFolded();
+        if (!alreadyPlaced.isEmpty() && alreadyPlaced.contains(targetKey))
+            continue;
+        visitor.reached(entry);
+        if (!MountRecords::canHold(entry.target)) {
+            // It could not be put on record, so it is not placed at all.
+            visitor.refuse(entry, Refusal::Unrecordable);
+            counts.add(Failed);
+            continue;
+        }
+        if (placedNow.contains(targetKey)) {
+            // Two entries of the mod that differ only in case: the game sees one name.
+            visitor.refuse(entry, Refusal::SameNameAsPlaced);
+            counts.add(Failed);
+            continue;
+        }
+        const Kind targetKind = FileEntry::kindOf(entry.target);
+        if (targetKind == Kind::Folder) {
+            // The game has a real folder here: the mod's entries go one by one inside it.
+            counts += walk(sourcePath, entry.target);
+            continue;
+        }
+        const FileOutcome outcome = visitor.place(entry, targetKind);
+        if (outcome == Done) {
+            placedNow.insert(targetKey);
+            names.add(gameFolder, targetName);
+        }
+        counts.add(outcome);
+    }
+    return counts;
+}
