@@ -160,7 +160,8 @@ WindowCase refreshCase(int mods, const std::string &app, int filesEach, WorkerDr
     const Clock::time_point start = Clock::now();
     {
         // Building the window runs its first refresh, as at the program's start.
-        MainWindow window(app);
+        const std::unique_ptr<GameRegistry> registry = GameRegistry::system();
+        MainWindow window(app, *registry);
         window.show();
         FilledRows rows(window.findChild<QTableWidget *>(QStringLiteral("modList")), filesText);
         runUntil([&rows] { return rows.all(); });
@@ -280,10 +281,11 @@ WindowCase wineOptionsCase(const std::string &root)
     writeConfig(app, game.toStdString());
     runUntil([&prefix] { return WinePrefix(prefix).serverRunning(); });
 
-    ConfigStore config(app);
+    const std::unique_ptr<GameRegistry> registry = GameRegistry::system();
+    const std::string gameFolder = game.toStdString();
     const Clock::time_point alone = Clock::now();
     for (int call = 0; call < 3; ++call)
-        if (readGameValue(L"Allow Local Files", GameValueKind::Number) != "0")
+        if (registry->readOption(gameFolder, GameOption::AllowLocalFiles) != "0")
             result.problems.push_back("Wine alone: the option could not be read");
     result.workerSeconds = secondsSince(alone) / 3;
 
@@ -292,7 +294,7 @@ WindowCase wineOptionsCase(const std::string &root)
     heartbeat.start();
     const Clock::time_point start = Clock::now();
     {
-        MainWindow window(app);
+        MainWindow window(app, *registry);
         window.show();
         auto *allow = window.findChild<QCheckBox *>(QStringLiteral("allowFilesCbx"));
         auto *expansion = window.findChild<QCheckBox *>(QStringLiteral("gameVersionCbx"));
@@ -312,7 +314,7 @@ WindowCase wineOptionsCase(const std::string &root)
     result.seconds = secondsSince(start);
     heartbeat.stop();
     // Not timed: this read waits for Wine on the window's thread.
-    if (readGameValue(L"Allow Local Files", GameValueKind::Number) != "1")
+    if (registry->readOption(gameFolder, GameOption::AllowLocalFiles) != "1")
         result.problems.push_back("window: the option was not written");
     result.memoryKiB = memory.kib();
     result.longestGapMs = heartbeat.longest();

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the tests put into the registry the program reads: off Windows its in-memory stand-in,
-// on Windows the real registry of a throwaway Wine prefix.
+// The registry the tests hand to the program, and what they put into it: off Windows one in
+// memory, on Windows the real registry of a throwaway Wine prefix.
 
+#include "gameregistry.h"
 #include "testsupport.h"
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 namespace GameRegistryStandIn
 {
 
+// The one to hand to a window or a ConfigStore.
+const GameRegistry &registry();
 // Empty when the controls below may be used here; otherwise why not, for the test to skip.
 std::string unusableReason();
 void reset();

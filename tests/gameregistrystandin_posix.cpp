@@ -1,22 +1,34 @@
-#include "gameregistrycontents.h"
+// Off Windows the tests hand the program a registry in memory: none of them may read or change
+// the Wine prefix of the machine it runs on.
 #include "gameregistrystandin.h"
+#include "memorygameregistry.h"
 
-using GameRegistryContents::Registry;
+using Registry = MemoryGameRegistry::Contents;
 
 namespace
 {
 
+MemoryGameRegistry &standIn()
+{
+    static MemoryGameRegistry memory;
+    return memory;
+}
+
 // Runs `change` on the stand-in's contents with its lock held.
 template <typename Change> auto withContents(Change change)
 {
-    std::lock_guard<std::mutex> lock(GameRegistryContents::mutex());
-    return change(GameRegistryContents::contents());
+    return standIn().with(change);
 }
 
 } // namespace
 
 namespace GameRegistryStandIn
 {
+
+const GameRegistry &registry()
+{
+    return standIn();
+}
 
 std::string unusableReason()
 {
@@ -30,7 +42,7 @@ void reset()
         registry = Registry();
         registry.callsHeld = held;
     });
-    GameRegistryContents::callsReleased().notify_all();
+    standIn().releaseCalls();
 }
 
 void createGameKey()
@@ -97,7 +109,7 @@ void setThroughWine(bool throughWine)
 void holdCalls(bool hold)
 {
     withContents([&](Registry &registry) { registry.holdCalls = hold; });
-    GameRegistryContents::callsReleased().notify_all();
+    standIn().releaseCalls();
 }
 
 int callsHeld()

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 namespace
@@ -72,6 +73,12 @@ void setGameValue(const std::wstring &name, DWORD type, const void *data, DWORD 
 
 namespace GameRegistryStandIn
 {
+
+const GameRegistry &registry()
+{
+    static const std::unique_ptr<GameRegistry> real = GameRegistry::system();
+    return *real;
+}
 
 std::string unusableReason()
 {

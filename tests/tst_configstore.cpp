@@ -131,7 +131,7 @@ void ConfigStoreTest::firstStartWritesTheDefaultsAndNothingElse()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    ConfigStore store(utf8(dir.path()));
+    ConfigStore store(utf8(dir.path()), &GameRegistryStandIn::registry());
 
     QCOMPARE(readText(dir.filePath("config.cfg")), defaultGamePathLine + defaultHideLine);
     QCOMPARE(store.get("GamePath"), std::string("C:/Program Files (x86)/Warcraft III"));
@@ -190,7 +190,9 @@ void ConfigStoreTest::gameFolderDefaultTakesTheFirstRegistrySource()
     RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
     auto gamePathAfterStart = [] {
         QTemporaryDir dir;
-        return dir.isValid() ? ConfigStore(utf8(dir.path())).get("GamePath") : std::string();
+        return dir.isValid()
+                   ? ConfigStore(utf8(dir.path()), &GameRegistryStandIn::registry()).get("GamePath")
+                   : std::string();
     };
 
     GameRegistryStandIn::setProgramFilesX86(u"D:\\Programme (x86)");
@@ -218,7 +220,7 @@ void ConfigStoreTest::gameFolderDefaultTakesTheFirstRegistrySource()
                                        (own.path() + "/mods/SelfMod").toStdU16String());
     GameRegistryStandIn::setGameString(L"InstallPath", own.path().toStdU16String());
     GameRegistryStandIn::setProgramFilesX86(u"D:\\Programme (x86)");
-    QCOMPARE(ConfigStore(utf8(own.path())).get("GamePath"),
+    QCOMPARE(ConfigStore(utf8(own.path()), &GameRegistryStandIn::registry()).get("GamePath"),
              std::string("D:/Programme (x86)/Warcraft III"));
 }
 

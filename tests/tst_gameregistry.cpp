@@ -3,6 +3,27 @@
 
 #include <QtTest>
 
+namespace
+{
+
+// Through the registry the tests hand to the program, before any game folder is known.
+std::string readGameValue(const std::wstring &name, GameValueKind kind)
+{
+    return GameRegistryStandIn::registry().readGameValue(std::string(), name, kind);
+}
+
+bool writeGameDword(const std::wstring &name, std::uint32_t value)
+{
+    return GameRegistryStandIn::registry().writeGameDword(std::string(), name, value);
+}
+
+std::string readProgramFilesX86()
+{
+    return GameRegistryStandIn::registry().readProgramFilesX86(std::string());
+}
+
+} // namespace
+
 class GameRegistryTest : public QObject
 {
     Q_OBJECT
@@ -15,6 +36,7 @@ private slots:
     void missingGameKeyReadsEmptyAndIsNeverCreated();
     void valuesReadBackByKind();
     void refusedWritesLeaveTheStoredValue();
+    void optionsAreDwordsOfTheGameKey();
 };
 
 void GameRegistryTest::narrowTextConvertsUtf16ToUtf8()
@@ -102,6 +124,26 @@ void GameRegistryTest::refusedWritesLeaveTheStoredValue()
     GameRegistryStandIn::removeGameKey();
     QVERIFY(!writeGameDword(L"Allow Local Files", 1));
     QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string());
+}
+
+void GameRegistryTest::optionsAreDwordsOfTheGameKey()
+{
+    RUNEMOUNT_NEEDS_REGISTRY_CONTROL();
+    const GameRegistry &registry = GameRegistryStandIn::registry();
+    const std::string noFolder;
+    GameRegistryStandIn::setGameDword(L"Allow Local Files", 1);
+    QVERIFY(registry.readOptions(noFolder) ==
+            (GameOptionValues{{GameOption::AllowLocalFiles, "1"},
+                              {GameOption::PreferredGameVersion, ""}}));
+
+    QVERIFY(registry.writeOption(noFolder, GameOption::PreferredGameVersion, true));
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Preferred Game Version"), 1);
+    QVERIFY(registry.writeOption(noFolder, GameOption::AllowLocalFiles, false));
+    QCOMPARE(GameRegistryStandIn::gameDword(L"Allow Local Files"), 0);
+    QCOMPARE(registry.readOption(noFolder, GameOption::PreferredGameVersion), std::string("1"));
+    QVERIFY(registry.readOptions(noFolder) ==
+            (GameOptionValues{{GameOption::AllowLocalFiles, "0"},
+                              {GameOption::PreferredGameVersion, "1"}}));
 }
 
 QTEST_GUILESS_MAIN(GameRegistryTest)

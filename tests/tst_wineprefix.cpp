@@ -1,7 +1,6 @@
 #include "configstore.h"
 #include "fakewine.h"
 #include "gameregistry.h"
-#include "gameregistrycontents.h"
 #include "utf8.h"
 #include "windowfixture.h"
 #include "wineprefix.h"
@@ -89,6 +88,8 @@ private:
     QTemporaryDir home;
     QString prefix;
     QString gameFolder;
+    std::string folder; // the game folder as the registry takes it
+    const std::unique_ptr<GameRegistry> registry = GameRegistry::system();
     QByteArray pristineUserReg;
 };
 
@@ -126,6 +127,7 @@ void WinePrefixTest::initTestCase()
     QVERIFY(imported);
     stopServer(); // which writes the registry files
     gameFolder = prefix + "/drive_c/" + gameFolderName;
+    folder = utf8(gameFolder);
     QVERIFY(QDir().mkpath(gameFolder));
     pristineUserReg = readFile(prefix + "/user.reg");
     QVERIFY(pristineUserReg.contains("Blizzard Entertainment"));
@@ -133,17 +135,14 @@ void WinePrefixTest::initTestCase()
 
 void WinePrefixTest::init()
 {
-    GameRegistryContents::chooseStandIn(false);
     stopServer();
     QVERIFY(writeFile(prefix + "/user.reg", pristineUserReg));
-    useGameFolder(utf8(gameFolder));
 }
 
 void WinePrefixTest::cleanupTestCase()
 {
     if (!prefix.isEmpty())
         stopServer();
-    GameRegistryContents::chooseStandIn(true);
 }
 
 void WinePrefixTest::registryTextChangesOnlyTheValueWritten()
@@ -201,36 +200,44 @@ void WinePrefixTest::registryTextChangesOnlyTheValueWritten()
 
 void WinePrefixTest::readsWhatWineWrote()
 {
-    QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string("1"));
-    QCOMPARE(readGameValue(L"Preferred Game Version", GameValueKind::Number), std::string("0"));
-    QCOMPARE(readGameValue(L"two", GameValueKind::Number), std::string("2"));
-    QCOMPARE(readGameValue(L"All Bits", GameValueKind::Number), std::string("-1"));
-    QCOMPARE(readGameValue(L"All Bits", GameValueKind::Text), std::string());
-    QCOMPARE(readGameValue(L"Limit", GameValueKind::Text), std::string(511, 'b'));
-    QCOMPARE(readGameValue(L"Long", GameValueKind::Text), std::string());
-    QCOMPARE(readGameValue(L"Nothing", GameValueKind::Number), std::string());
+    QCOMPARE(registry->readGameValue(folder, L"Allow Local Files", GameValueKind::Number),
+             std::string("1"));
+    QCOMPARE(registry->readGameValue(folder, L"Preferred Game Version", GameValueKind::Number),
+             std::string("0"));
+    QCOMPARE(registry->readGameValue(folder, L"two", GameValueKind::Number), std::string("2"));
+    QCOMPARE(registry->readGameValue(folder, L"All Bits", GameValueKind::Number),
+             std::string("-1"));
+    QCOMPARE(registry->readGameValue(folder, L"All Bits", GameValueKind::Text), std::string());
+    QCOMPARE(registry->readGameValue(folder, L"Limit", GameValueKind::Text), std::string(511, 'b'));
+    QCOMPARE(registry->readGameValue(folder, L"Long", GameValueKind::Text), std::string());
+    QCOMPARE(registry->readGameValue(folder, L"Nothing", GameValueKind::Number), std::string());
+    QVERIFY(registry->readOptions(folder) ==
+            (GameOptionValues{{GameOption::AllowLocalFiles, "1"},
+                              {GameOption::PreferredGameVersion, "0"}}));
     // Paths come as the folders they name here; a drive the prefix lacks names none.
-    QCOMPARE(readGameValue(L"GamePath", GameValueKind::Text), utf8(gameFolder));
-    QCOMPARE(readGameValue(L"InstallPath", GameValueKind::Text), std::string());
-    QCOMPARE(readProgramFilesX86(), utf8(prefix + "/drive_c/Program Files (x86)"));
-    QVERIFY(QFileInfo(fromUtf8(readProgramFilesX86())).isDir());
+    QCOMPARE(registry->readGameValue(folder, L"GamePath", GameValueKind::Text), utf8(gameFolder));
+    QCOMPARE(registry->readGameValue(folder, L"InstallPath", GameValueKind::Text), std::string());
+    QCOMPARE(registry->readProgramFilesX86(folder), utf8(prefix + "/drive_c/Program Files (x86)"));
+    QVERIFY(QFileInfo(fromUtf8(registry->readProgramFilesX86(folder))).isDir());
 
     // Outside any prefix the standard one answers; with none at all, nothing does.
-    useGameFolder("/nonexistent/Warcraft III");
-    QCOMPARE(readGameValue(L"Two", GameValueKind::Number), std::string("2"));
+    const std::string outside = "/nonexistent/Warcraft III";
+    QCOMPARE(registry->readGameValue(outside, L"Two", GameValueKind::Number), std::string("2"));
     qputenv("HOME", "/nonexistent");
-    QCOMPARE(readGameValue(L"Two", GameValueKind::Number), std::string());
-    QVERIFY(!writeGameDword(L"Two", 3));
+    QCOMPARE(registry->readGameValue(outside, L"Two", GameValueKind::Number), std::string());
+    QVERIFY(!registry->writeGameDword(outside, L"Two", 3));
+    QVERIFY(registry->readOptions(outside) ==
+            (GameOptionValues{{GameOption::AllowLocalFiles, ""},
+                              {GameOption::PreferredGameVersion, ""}}));
     qputenv("HOME", home.path().toUtf8());
 }
 
 void WinePrefixTest::gameFolderDefaultIsAFolderOfThePrefix()
 {
     // At the first start no game folder is known yet: the standard prefix's registry names it.
-    useGameFolder(std::string());
     QTemporaryDir app;
     QVERIFY(app.isValid());
-    ConfigStore config(utf8(app.path()));
+    ConfigStore config(utf8(app.path()), registry.get());
     QCOMPARE(config.get(ConfigKey::gamePath), utf8(gameFolder));
     QCOMPARE(readText(app.filePath("config.cfg")),
              "GamePath=" + gameFolder.toUtf8() + "\nhideEmptyMods=1\n");
@@ -241,34 +248,41 @@ void WinePrefixTest::gameFolderDefaultIsAFolderOfThePrefix()
 void WinePrefixTest::writeWithTheServerStoppedIsWhatWineReads()
 {
     QVERIFY(!WinePrefix(prefix).serverRunning());
-    QVERIFY(writeGameDword(L"Allow Local Files", 0));
-    QVERIFY(writeGameDword(L"Extra Value", 5)); // not there yet: a line of its own
+    QVERIFY(registry->writeGameDword(folder, L"Allow Local Files", 0));
+    QVERIFY(
+        registry->writeGameDword(folder, L"Extra Value", 5)); // not there yet: a line of its own
     const QByteArray after = readFile(prefix + "/user.reg");
     QByteArray expected = pristineUserReg;
     expected.replace("\"Allow Local Files\"=dword:00000001\n",
                      "\"Allow Local Files\"=dword:00000000\n");
     expected.replace("\"GamePath\"=", "\"Extra Value\"=dword:00000005\n\"GamePath\"=");
     QCOMPARE(after, expected);
-    QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string("0"));
+    QCOMPARE(registry->readGameValue(folder, L"Allow Local Files", GameValueKind::Number),
+             std::string("0"));
     QCOMPARE(wineReads("Allow Local Files"), QByteArray("0x0"));
     QCOMPARE(wineReads("Extra Value"), QByteArray("0x5"));
 }
 
 void WinePrefixTest::writeWhileTheServerRunsSurvivesItsSave()
 {
-    QVERIFY(!gameOptionsWaitForWine()); // the files are read in microseconds
+    QVERIFY(!registry->waitsForWine(folder)); // the files are read in microseconds
     runWine(wineserver, {"-p"});
     QTRY_VERIFY_WITH_TIMEOUT(WinePrefix(prefix).serverRunning(), 30000);
     // Every call goes through Wine now, which the window must not wait for.
-    QVERIFY(gameOptionsWaitForWine());
-    QVERIFY(writeGameDword(L"Preferred Game Version", 1));
-    QCOMPARE(readGameValue(L"Preferred Game Version", GameValueKind::Number), std::string("1"));
+    QVERIFY(registry->waitsForWine(folder));
+    QVERIFY(registry->writeGameDword(folder, L"Preferred Game Version", 1));
+    QCOMPARE(registry->readGameValue(folder, L"Preferred Game Version", GameValueKind::Number),
+             std::string("1"));
+    QVERIFY(registry->readOptions(folder) ==
+            (GameOptionValues{{GameOption::AllowLocalFiles, "1"},
+                              {GameOption::PreferredGameVersion, "1"}}));
     // The file is the server's business now; what it saves at its end holds the new value.
     stopServer();
     QVERIFY(!WinePrefix(prefix).serverRunning());
-    QVERIFY(!gameOptionsWaitForWine());
+    QVERIFY(!registry->waitsForWine(folder));
     QVERIFY(readFile(prefix + "/user.reg").contains("\"Preferred Game Version\"=dword:00000001"));
-    QCOMPARE(readGameValue(L"Preferred Game Version", GameValueKind::Number), std::string("1"));
+    QCOMPARE(registry->readGameValue(folder, L"Preferred Game Version", GameValueKind::Number),
+             std::string("1"));
 }
 
 void WinePrefixTest::missingKeyIsNeitherWrittenNorCreated()
@@ -277,13 +291,14 @@ void WinePrefixTest::missingKeyIsNeitherWrittenNorCreated()
     withoutKey.replace("[Software\\\\Blizzard Entertainment\\\\Warcraft III]",
                        "[Software\\\\Blizzard Entertainment\\\\Other Game]");
     QVERIFY(writeFile(prefix + "/user.reg", withoutKey));
-    QVERIFY(!writeGameDword(L"Allow Local Files", 1));
+    QVERIFY(!registry->writeGameDword(folder, L"Allow Local Files", 1));
     QCOMPARE(readFile(prefix + "/user.reg"), withoutKey);
-    QCOMPARE(readGameValue(L"Allow Local Files", GameValueKind::Number), std::string());
+    QCOMPARE(registry->readGameValue(folder, L"Allow Local Files", GameValueKind::Number),
+             std::string());
 
     runWine(wineserver, {"-p"});
     QTRY_VERIFY_WITH_TIMEOUT(WinePrefix(prefix).serverRunning(), 30000);
-    QVERIFY(!writeGameDword(L"Allow Local Files", 1));
+    QVERIFY(!registry->writeGameDword(folder, L"Allow Local Files", 1));
     stopServer();
     QVERIFY(!readFile(prefix + "/user.reg").contains("Warcraft III]"));
 }
@@ -296,7 +311,7 @@ void WinePrefixTest::windowSwitchesTheOptionsAndLaunchesInThePrefix()
     QVERIFY(Tree::file(gameFolder + "/Warcraft III.exe", "MZ"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
     const auto gameBefore = Tree::snapshot(gameFolder);
-    Window w(app);
+    Window w(app, *registry);
     auto *allow = w.window.findChild<QCheckBox *>("allowFilesCbx");
     auto *expansion = w.window.findChild<QCheckBox *>("gameVersionCbx");
     auto *game = w.window.findChild<QPushButton *>("gameBtn");

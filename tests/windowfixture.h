@@ -40,8 +40,9 @@ struct Window {
     QLabel *status;
     QPushButton *toggle;
 
-    explicit Window(const AppFolder &app)
-        : window(TestSupport::utf8(app.box.appDir)),
+    explicit Window(const AppFolder &app,
+                    const GameRegistry &registry = GameRegistryStandIn::registry())
+        : window(TestSupport::utf8(app.box.appDir), registry),
           list(window.findChild<QTableWidget *>("modList")),
           status(window.findChild<QLabel *>("statusBarLbl")),
           toggle(window.findChild<QPushButton *>("toggleMountBtn"))

@@ -1,9 +1,11 @@
 #include "gameoptioncalls.h"
 
-#include "gameregistry.h"
 #include "utf8.h"
 
-GameOptionCalls::GameOptionCalls(QObject *parent) : QObject(parent) {}
+GameOptionCalls::GameOptionCalls(const GameRegistry &gameRegistry, QObject *parent)
+    : QObject(parent), registry(gameRegistry)
+{
+}
 
 QObject *GameOptionCalls::started()
 {
@@ -23,45 +25,44 @@ GameOptionCalls::~GameOptionCalls()
     thread.wait();
 }
 
-void GameOptionCalls::read(const QString &valueName)
+void GameOptionCalls::read(const std::string &gameFolder, GameOption option)
 {
-    ++pending[valueName];
+    ++pending[option];
     QMetaObject::invokeMethod(
         started(),
-        [this, valueName] {
-            const QString value =
-                fromUtf8(readGameValue(valueName.toStdWString(), GameValueKind::Number));
+        [this, gameFolder, option] {
+            const QString value = fromUtf8(registry.readOption(gameFolder, option));
             QMetaObject::invokeMethod(
                 this,
-                [this, valueName, value] {
-                    finished(valueName);
-                    emit readDone(valueName, value);
+                [this, option, value] {
+                    finished(option);
+                    emit readDone(option, value);
                 },
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void GameOptionCalls::write(const QString &valueName, bool on)
+void GameOptionCalls::write(const std::string &gameFolder, GameOption option, bool on)
 {
-    ++pending[valueName];
+    ++pending[option];
     QMetaObject::invokeMethod(
         started(),
-        [this, valueName, on] {
-            const bool written = writeGameDword(valueName.toStdWString(), on ? 1 : 0);
+        [this, gameFolder, option, on] {
+            const bool written = registry.writeOption(gameFolder, option, on);
             QMetaObject::invokeMethod(
                 this,
-                [this, valueName, on, written] {
-                    finished(valueName);
-                    emit writeDone(valueName, on, written);
+                [this, option, on, written] {
+                    finished(option);
+                    emit writeDone(option, on, written);
                 },
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void GameOptionCalls::finished(const QString &valueName)
+void GameOptionCalls::finished(GameOption option)
 {
-    if (--pending[valueName] <= 0)
-        pending.remove(valueName);
+    if (--pending[option] <= 0)
+        pending.remove(option);
 }

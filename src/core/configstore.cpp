@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -18,13 +19,18 @@ const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
 } // namespace
 
-std::string ConfigStore::defaultGamePath() const
+std::string ConfigStore::defaultGamePath(const GameRegistry *registry) const
 {
-    const std::string programFiles = readProgramFilesX86();
-    const std::string candidates[] = {
-        readGameValue(L"GamePath", GameValueKind::Text),
-        readGameValue(L"InstallPath", GameValueKind::Text),
-        programFiles.empty() ? std::string() : programFiles + "/Warcraft III", fallbackGamePath};
+    std::vector<std::string> candidates;
+    if (registry) {
+        // No game folder is known yet: off Windows, Wine's standard prefix answers.
+        const std::string noFolder;
+        const std::string programFiles = registry->readProgramFilesX86(noFolder);
+        candidates = {registry->readGameValue(noFolder, L"GamePath", GameValueKind::Text),
+                      registry->readGameValue(noFolder, L"InstallPath", GameValueKind::Text),
+                      programFiles.empty() ? std::string() : programFiles + "/Warcraft III"};
+    }
+    candidates.push_back(fallbackGamePath);
     // The first source that names a folder other than this program's own wins. Off Windows the
     // fixed fallback is no absolute path, so it names no folder here at all.
     for (const std::string &path : candidates)
@@ -38,16 +44,19 @@ std::string ConfigStore::applicationDirectory()
     return toUtf8(QCoreApplication::applicationDirPath());
 }
 
-ConfigStore::ConfigStore() : ConfigStore(applicationDirectory()) {}
+ConfigStore::ConfigStore(const GameRegistry *registry)
+    : ConfigStore(applicationDirectory(), registry)
+{
+}
 
-ConfigStore::ConfigStore(const std::string &applicationFolder)
+ConfigStore::ConfigStore(const std::string &applicationFolder, const GameRegistry *registry)
     : applicationDir(applicationFolder), configPath(applicationDir + "/config.cfg"),
       modsPath(applicationDir + "/mods"), outFilesPath(applicationDir + "/out_files.txt"),
       backupFilesPath(applicationDir + "/backup_files.txt"),
       unmountProgressPath(applicationDir + "/unmount_progress.txt")
 {
     load();
-    fillDefaults();
+    fillDefaults(registry);
 }
 
 bool ConfigStore::isOwnFolder(const std::string &folder) const
@@ -70,17 +79,13 @@ void ConfigStore::set(const std::string &key, const std::string &value)
         return;
     }
     std::string stored = value;
-    if (key == ConfigKey::gamePath) {
+    if (key == ConfigKey::gamePath)
         std::replace(stored.begin(), stored.end(), '\\', '/');
-        useGameFolder(stored); // off Windows, its Wine prefix holds the game's registry
-    }
     values[key] = std::move(stored);
 }
 
 void ConfigStore::erase(const std::string &key)
 {
-    if (key == ConfigKey::gamePath)
-        useGameFolder(std::string());
     values.erase(key);
 }
 
@@ -122,11 +127,11 @@ void ConfigStore::load()
     }
 }
 
-void ConfigStore::fillDefaults()
+void ConfigStore::fillDefaults(const GameRegistry *registry)
 {
     bool filled = false;
     if (get(ConfigKey::gamePath).empty()) {
-        const std::string gamePath = defaultGamePath();
+        const std::string gamePath = defaultGamePath(registry);
         filled = !gamePath.empty();
         set(ConfigKey::gamePath, gamePath);
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+class GameRegistry;
+
 // The keys of config.cfg.
 namespace ConfigKey
 {
@@ -23,10 +25,12 @@ inline constexpr char mountedError[] = "MountedError";
 class ConfigStore
 {
 public:
-    // Uses the folder of the running executable.
-    ConfigStore();
+    // Uses the folder of the running executable. Without a game folder in config.cfg, the
+    // game's registry names one; without a registry only the usual install folder is left.
+    explicit ConfigStore(const GameRegistry *registry = nullptr);
     // Uses the given folder (UTF-8, forward slashes, no trailing slash) instead.
-    explicit ConfigStore(const std::string &applicationFolder);
+    explicit ConfigStore(const std::string &applicationFolder,
+                         const GameRegistry *registry = nullptr);
 
     ConfigStore(const ConfigStore &) = delete;
     ConfigStore &operator=(const ConfigStore &) = delete;
@@ -66,6 +70,6 @@ public:
 
 private:
     void load();
-    void fillDefaults();
-    std::string defaultGamePath() const;
+    void fillDefaults(const GameRegistry *registry);
+    std::string defaultGamePath(const GameRegistry *registry) const;
 };

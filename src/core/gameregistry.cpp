@@ -33,6 +33,35 @@ bool isLowSurrogate(char16_t unit)
 
 } // namespace
 
+GameOptionValues GameRegistry::readOptions(const std::string &gameFolder) const
+{
+    GameOptionValues values;
+    for (const GameOption option : gameOptions)
+        values[option] = readOption(gameFolder, option);
+    return values;
+}
+
+std::string GameRegistry::readOption(const std::string &gameFolder, GameOption option) const
+{
+    return readGameValue(gameFolder, valueName(option), GameValueKind::Number);
+}
+
+bool GameRegistry::writeOption(const std::string &gameFolder, GameOption option, bool on) const
+{
+    return writeGameDword(gameFolder, valueName(option), on ? 1 : 0);
+}
+
+std::wstring GameRegistry::valueName(GameOption option)
+{
+    switch (option) {
+    case GameOption::AllowLocalFiles:
+        return L"Allow Local Files";
+    case GameOption::PreferredGameVersion:
+        return L"Preferred Game Version";
+    }
+    return std::wstring();
+}
+
 std::string narrowText(const std::u16string &text)
 {
     std::string out;

@@ -64,9 +64,27 @@ std::string readNumber(const wchar_t *valueName)
     return std::to_string(number);
 }
 
+// Windows' own registry: one for the whole system, safe to call from any thread.
+class WindowsRegistry : public GameRegistry
+{
+public:
+    std::string readGameValue(const std::string &gameFolder, const std::wstring &name,
+                              GameValueKind kind) const override;
+    bool writeGameDword(const std::string &gameFolder, const std::wstring &name,
+                        std::uint32_t value) const override;
+    std::string readProgramFilesX86(const std::string &gameFolder) const override;
+    bool waitsForWine(const std::string &gameFolder) const override;
+};
+
 } // namespace
 
-std::string readGameValue(const std::wstring &name, GameValueKind kind)
+std::unique_ptr<GameRegistry> GameRegistry::system()
+{
+    return std::make_unique<WindowsRegistry>();
+}
+
+std::string WindowsRegistry::readGameValue(const std::string &, const std::wstring &name,
+                                           GameValueKind kind) const
 {
     switch (kind) {
     case GameValueKind::Text:
@@ -77,7 +95,8 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
     return std::string();
 }
 
-bool writeGameDword(const std::wstring &name, std::uint32_t value)
+bool WindowsRegistry::writeGameDword(const std::string &, const std::wstring &name,
+                                     std::uint32_t value) const
 {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, gameKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -89,14 +108,12 @@ bool writeGameDword(const std::wstring &name, std::uint32_t value)
     return status == ERROR_SUCCESS;
 }
 
-std::string readProgramFilesX86()
+std::string WindowsRegistry::readProgramFilesX86(const std::string &) const
 {
     return readString(HKEY_LOCAL_MACHINE, systemKeyPath, L"ProgramFilesDir (x86)");
 }
 
-void useGameFolder(const std::string &) {}
-
-bool gameOptionsWaitForWine()
+bool WindowsRegistry::waitsForWine(const std::string &) const
 {
     return false; // the registry answers in microseconds
 }

@@ -1,7 +1,6 @@
 // Off Windows the game runs under Wine: its registry key lives in the text files of the Wine
 // prefix that holds the game.
 #include "gameregistry.h"
-#include "gameregistrycontents.h"
 #include "utf8.h"
 #include "wineprefix.h"
 #include "wineregistryfile.h"
@@ -19,18 +18,11 @@ const QString gameKey = QStringLiteral("Software\\Blizzard Entertainment\\Warcra
 const QString gameKeyForReg =
     QStringLiteral("HKEY_CURRENT_USER\\Software\\Blizzard Entertainment\\Warcraft III");
 
-std::mutex folderMutex;
-std::string gameFolderInUse;
-
-// The prefix whose registry is the game's now; none when it does not exist.
-WinePrefix currentPrefix()
+// The prefix whose registry is the game's; none when it does not exist.
+WinePrefix prefixOf(const std::string &gameFolder)
 {
-    std::string folder;
-    {
-        std::lock_guard<std::mutex> lock(folderMutex);
-        folder = gameFolderInUse;
-    }
-    const QString found = folder.empty() ? QString() : WinePrefix::containing(fromUtf8(folder));
+    const QString found =
+        gameFolder.empty() ? QString() : WinePrefix::containing(fromUtf8(gameFolder));
     return WinePrefix(found.isEmpty() ? WinePrefix::standard() : found);
 }
 
@@ -39,12 +31,22 @@ QString fromWide(const std::wstring &text)
     return QString::fromStdWString(text);
 }
 
-WineRegistryFile::Value fileValue(const QString &file, const QString &key, const QString &name)
+WineRegistryFile loadRegistry(const QString &file)
 {
     QFile registry(file);
-    if (!registry.open(QIODevice::ReadOnly))
-        return {};
-    return WineRegistryFile(registry.readAll()).value(key, name);
+    return WineRegistryFile(registry.open(QIODevice::ReadOnly) ? registry.readAll() : QByteArray());
+}
+
+WineRegistryFile::Value fileValue(const QString &file, const QString &key, const QString &name)
+{
+    return loadRegistry(file).value(key, name);
+}
+
+std::string numberOf(const WineRegistryFile::Value &value)
+{
+    if (value.type != WineRegistryFile::Value::Dword)
+        return std::string();
+    return std::to_string(std::int32_t(value.number));
 }
 
 std::string textOf(const WineRegistryFile::Value &value)
@@ -130,33 +132,44 @@ bool writeFile(const WinePrefix &prefix, const QString &name, std::uint32_t numb
            changed.write(registry.text()) == registry.text().size() && changed.commit();
 }
 
+// The registry of the game's Wine prefix. It keeps nothing between calls but the lock that
+// keeps two writes of the same file apart.
+class WineRegistry : public GameRegistry
+{
+public:
+    std::string readGameValue(const std::string &gameFolder, const std::wstring &name,
+                              GameValueKind kind) const override;
+    GameOptionValues readOptions(const std::string &gameFolder) const override;
+    bool writeGameDword(const std::string &gameFolder, const std::wstring &name,
+                        std::uint32_t value) const override;
+    std::string readProgramFilesX86(const std::string &gameFolder) const override;
+    bool waitsForWine(const std::string &gameFolder) const override;
+
+private:
+    // A read, change and rewrite of user.reg: another one between them would be lost.
+    mutable std::mutex fileWrites;
+};
+
 } // namespace
 
-void useGameFolder(const std::string &gameFolder)
+std::unique_ptr<GameRegistry> GameRegistry::system()
 {
-    std::lock_guard<std::mutex> lock(folderMutex);
-    gameFolderInUse = gameFolder;
+    return std::make_unique<WineRegistry>();
 }
 
-std::string readGameValue(const std::wstring &name, GameValueKind kind)
+std::string WineRegistry::readGameValue(const std::string &gameFolder, const std::wstring &name,
+                                        GameValueKind kind) const
 {
-    if (GameRegistryContents::standInChosen())
-        return GameRegistryContents::readGameValue(name, kind);
-    const WinePrefix prefix = currentPrefix();
+    const WinePrefix prefix = prefixOf(gameFolder);
     if (!prefix.exists())
         return std::string();
     const QString valueName = fromWide(name);
     if (kind == GameValueKind::Number) {
+        if (!prefix.serverRunning())
+            return numberOf(fileValue(prefix.userRegistry(), gameKey, valueName));
         std::uint32_t number = 0;
-        if (prefix.serverRunning()) {
-            if (!serverDword(prefix, valueName, &number))
-                return std::string();
-        } else {
-            const auto value = fileValue(prefix.userRegistry(), gameKey, valueName);
-            if (value.type != WineRegistryFile::Value::Dword)
-                return std::string();
-            number = value.number;
-        }
+        if (!serverDword(prefix, valueName, &number))
+            return std::string();
         return std::to_string(std::int32_t(number));
     }
     const std::string text = textOf(fileValue(prefix.userRegistry(), gameKey, valueName));
@@ -165,35 +178,45 @@ std::string readGameValue(const std::wstring &name, GameValueKind kind)
     return isFolder ? localPath(prefix, text) : text;
 }
 
-bool writeGameDword(const std::wstring &name, std::uint32_t value)
+GameOptionValues WineRegistry::readOptions(const std::string &gameFolder) const
 {
-    if (GameRegistryContents::standInChosen())
-        return GameRegistryContents::writeGameDword(name, value);
-    const WinePrefix prefix = currentPrefix();
+    const WinePrefix prefix = prefixOf(gameFolder);
+    if (!prefix.exists() || prefix.serverRunning())
+        return GameRegistry::readOptions(gameFolder);
+    // The file holds every setting of every program in the prefix: read it once for both.
+    const WineRegistryFile registry = loadRegistry(prefix.userRegistry());
+    GameOptionValues values;
+    for (const GameOption option : gameOptions)
+        values[option] = numberOf(registry.value(gameKey, fromWide(valueName(option))));
+    return values;
+}
+
+bool WineRegistry::writeGameDword(const std::string &gameFolder, const std::wstring &name,
+                                  std::uint32_t value) const
+{
+    const WinePrefix prefix = prefixOf(gameFolder);
     if (!prefix.exists())
         return false;
     // A running server keeps the registry in memory and would write over the file.
-    return prefix.serverRunning() ? writeThroughServer(prefix, fromWide(name), value)
-                                  : writeFile(prefix, fromWide(name), value);
+    if (prefix.serverRunning())
+        return writeThroughServer(prefix, fromWide(name), value);
+    std::lock_guard<std::mutex> lock(fileWrites);
+    return writeFile(prefix, fromWide(name), value);
 }
 
-bool gameOptionsWaitForWine()
+std::string WineRegistry::readProgramFilesX86(const std::string &gameFolder) const
 {
-    if (GameRegistryContents::standInChosen())
-        return GameRegistryContents::waitsForWine();
-    const WinePrefix prefix = currentPrefix();
-    return prefix.exists() && prefix.serverRunning() && !WinePrefix::wineProgram().isEmpty();
-}
-
-std::string readProgramFilesX86()
-{
-    if (GameRegistryContents::standInChosen())
-        return GameRegistryContents::readProgramFilesX86();
-    const WinePrefix prefix = currentPrefix();
+    const WinePrefix prefix = prefixOf(gameFolder);
     if (!prefix.exists())
         return std::string();
     return localPath(
         prefix, textOf(fileValue(prefix.systemRegistry(),
                                  QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion"),
                                  QStringLiteral("ProgramFilesDir (x86)"))));
+}
+
+bool WineRegistry::waitsForWine(const std::string &gameFolder) const
+{
+    const WinePrefix prefix = prefixOf(gameFolder);
+    return prefix.exists() && prefix.serverRunning() && !WinePrefix::wineProgram().isEmpty();
 }

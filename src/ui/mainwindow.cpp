@@ -22,20 +22,26 @@
 
 #include <algorithm>
 
-MainWindow::MainWindow(QWidget *parent) : MainWindow(std::make_unique<ConfigStore>(), parent) {}
-
-MainWindow::MainWindow(const std::string &applicationDir, QWidget *parent)
-    : MainWindow(std::make_unique<ConfigStore>(applicationDir), parent)
+MainWindow::MainWindow(const GameRegistry &registry, QWidget *parent)
+    : MainWindow(std::make_unique<ConfigStore>(&registry), registry, parent)
 {
 }
 
-MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
+MainWindow::MainWindow(const std::string &applicationDir, const GameRegistry &registry,
+                       QWidget *parent)
+    : MainWindow(std::make_unique<ConfigStore>(applicationDir, &registry), registry, parent)
+{
+}
+
+MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &registry,
+                       QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), war3Icon(QStringLiteral(":/icons/war3.png")),
       war3ModIcon(QStringLiteral(":/icons/war3_mod.png")),
       war3xIcon(QStringLiteral(":/icons/war3x.png")),
       war3xModIcon(QStringLiteral(":/icons/war3x_mod.png")),
       worldEditIcon(QStringLiteral(":/icons/worldedit.png")),
-      worldEditModIcon(QStringLiteral(":/icons/worldedit_mod.png")), config(std::move(store))
+      worldEditModIcon(QStringLiteral(":/icons/worldedit_mod.png")), gameRegistry(registry),
+      config(std::move(store))
 {
     ui->setupUi(this);
     setAcceptDrops(true);
@@ -57,7 +63,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent)
     connect(mountCommands, &MountCommands::listChanged, this,
             [this](const QString &text) { refresh(text, QString(), true); });
     connect(mountCommands, &MountCommands::finished, this, &MainWindow::mountCommandFinished);
-    optionCalls = new GameOptionCalls(this);
+    optionCalls = new GameOptionCalls(gameRegistry, this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
     connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);
     connect(scans, &ScanQueue::scanModUpdate, this, &MainWindow::scanModUpdate);

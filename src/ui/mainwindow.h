@@ -15,6 +15,8 @@
 class ConfigStore;
 class Controller;
 class GameOptionCalls;
+class GameRegistry;
+enum class GameOption;
 class QCheckBox;
 class MountCommands;
 class MountState;
@@ -38,9 +40,11 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    // The game's options are those of `registry`, which must outlive the window.
+    explicit MainWindow(const GameRegistry &registry, QWidget *parent = nullptr);
     // Keeps its files in `applicationDir` instead of the executable's folder.
-    explicit MainWindow(const std::string &applicationDir, QWidget *parent = nullptr);
+    MainWindow(const std::string &applicationDir, const GameRegistry &registry,
+               QWidget *parent = nullptr);
     ~MainWindow() override;
 
     ConfigStore *configStore() const { return config.get(); }
@@ -81,7 +85,7 @@ private slots:
     void repairMod();
 
 private:
-    MainWindow(std::unique_ptr<ConfigStore> store, QWidget *parent);
+    MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &registry, QWidget *parent);
 
     void setStatus(const QString &text, bool error);
     // What every result slot ends with: the result on the status line and the list rebuilt,
@@ -95,23 +99,22 @@ private:
     // The row the user can see highlighted; -1 when there is none.
     int selectedRow() const;
     std::optional<ModChoice> chosenMod() const;
-    void readAllowFiles();
-    void readGameVersion();
-    // One of the game's two options: its registry value, its box and its texts.
-    struct GameOption {
-        QString valueName;
+    // One of the game's two options on the window: its box and its texts.
+    struct OptionBox {
         QCheckBox *box;
         QString label;
         QString readFailure;
         QString writeFailure;
-        void (MainWindow::*reread)();
     };
-    GameOption option(const QString &valueName) const;
-    void readOption(const GameOption &read);
-    void optionRead(const QString &valueName, const QString &value);
-    void showOption(const GameOption &read, const QString &value);
-    void writeOption(const GameOption &written);
-    void optionWritten(const QString &valueName, bool on, bool stored);
+    OptionBox optionBox(GameOption option) const;
+    std::string gameFolder() const;
+    // Both options as the registry holds them, read together where that waits for nothing.
+    void readGameOptions();
+    void readOption(GameOption option);
+    void optionRead(GameOption option, const QString &value);
+    void showOption(const OptionBox &read, const QString &value);
+    void writeOption(GameOption option);
+    void optionWritten(GameOption option, bool on, bool stored);
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
     // Rebuilds the rows from the mods folder and starts their scans; returns the row of
@@ -150,6 +153,7 @@ private:
     QIcon worldEditIcon;
     QIcon worldEditModIcon;
     QIcon warningIcon;
+    const GameRegistry &gameRegistry;
     std::unique_ptr<ConfigStore> config;
     ScanQueue *scans = nullptr;
     MountCommands *mountCommands = nullptr;

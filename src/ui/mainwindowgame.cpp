@@ -7,6 +7,7 @@
 #include "gamelauncher.h"
 #include "gameoptioncalls.h"
 #include "gameregistry.h"
+#include "mountcommands.h"
 #include "ui_mainwindow.h"
 #include "utf8.h"
 
@@ -38,8 +39,7 @@ void MainWindow::launch(const QString &executable, const QString &before, const 
 
 void MainWindow::updateLaunchIcons()
 {
-    const bool modActive =
-        ui->gameBar->allowFilesBox()->isChecked() && !config->get(ConfigKey::mounted).empty();
+    const bool modActive = ui->gameBar->allowFilesBox()->isChecked() && mountCommands->isMounted();
     const bool expansion = ui->gameBar->expansionBox()->isChecked();
     if (modActive)
         ui->gameBar->gameButton()->setIcon(expansion ? war3xModIcon : war3ModIcon);
@@ -48,52 +48,56 @@ void MainWindow::updateLaunchIcons()
     ui->gameBar->editorButton()->setIcon(modActive ? worldEditModIcon : worldEditIcon);
 }
 
-MainWindow::GameOption MainWindow::option(const QString &valueName) const
+MainWindow::OptionBox MainWindow::optionBox(GameOption option) const
 {
-    if (valueName == QLatin1String("Allow Local Files"))
-        return {valueName,
-                ui->gameBar->allowFilesBox(),
-                tr("Allow Local Files"),
+    if (option == GameOption::AllowLocalFiles)
+        return {ui->gameBar->allowFilesBox(), tr("Allow Local Files"),
                 tr("Failed to get Allow Local Files setting."),
-                tr("Failed to set Allow Local Files."),
-                &MainWindow::readAllowFiles};
-    return {QStringLiteral("Preferred Game Version"),
-            ui->gameBar->expansionBox(),
-            tr("Expansion"),
+                tr("Failed to set Allow Local Files.")};
+    return {ui->gameBar->expansionBox(), tr("Expansion"),
             tr("Failed to get Preferred Game Version."),
-            tr("Failed to set Preferred Game Version."),
-            &MainWindow::readGameVersion};
+            tr("Failed to set Preferred Game Version.")};
 }
 
-void MainWindow::readAllowFiles()
+std::string MainWindow::gameFolder() const
 {
-    readOption(option(QStringLiteral("Allow Local Files")));
+    return config->get(ConfigKey::gamePath);
 }
 
-void MainWindow::readGameVersion()
+void MainWindow::readGameOptions()
 {
-    readOption(option(QStringLiteral("Preferred Game Version")));
-}
-
-void MainWindow::readOption(const GameOption &read)
-{
-    if (gameOptionsWaitForWine()) {
-        // Shown as last read, and not to be switched, until Wine has answered.
-        read.box->setEnabled(false);
-        optionCalls->read(read.valueName);
+    const std::string folder = gameFolder();
+    if (gameRegistry.waitsForWine(folder)) {
+        for (const GameOption option : gameOptions)
+            readOption(option);
         return;
     }
-    showOption(read, fromUtf8(readGameValue(read.valueName.toStdWString(), GameValueKind::Number)));
+    const GameOptionValues values = gameRegistry.readOptions(folder);
+    for (const GameOption option : gameOptions)
+        showOption(optionBox(option), fromUtf8(values.at(option)));
 }
 
-void MainWindow::optionRead(const QString &valueName, const QString &value)
+void MainWindow::readOption(GameOption option)
 {
-    const GameOption read = option(valueName);
-    read.box->setEnabled(!optionCalls->busy(valueName));
+    const OptionBox read = optionBox(option);
+    const std::string folder = gameFolder();
+    if (gameRegistry.waitsForWine(folder)) {
+        // Shown as last read, and not to be switched, until Wine has answered.
+        read.box->setEnabled(false);
+        optionCalls->read(folder, option);
+        return;
+    }
+    showOption(read, fromUtf8(gameRegistry.readOption(folder, option)));
+}
+
+void MainWindow::optionRead(GameOption option, const QString &value)
+{
+    const OptionBox read = optionBox(option);
+    read.box->setEnabled(!optionCalls->busy(option));
     showOption(read, value);
 }
 
-void MainWindow::showOption(const GameOption &read, const QString &value)
+void MainWindow::showOption(const OptionBox &read, const QString &value)
 {
     if (value == QLatin1String("0")) {
         read.box->setChecked(false);
@@ -110,31 +114,32 @@ void MainWindow::showOption(const GameOption &read, const QString &value)
 
 void MainWindow::setAllowFiles()
 {
-    writeOption(option(QStringLiteral("Allow Local Files")));
+    writeOption(GameOption::AllowLocalFiles);
 }
 
 void MainWindow::setGameVersion()
 {
-    writeOption(option(QStringLiteral("Preferred Game Version")));
+    writeOption(GameOption::PreferredGameVersion);
 }
 
-void MainWindow::writeOption(const GameOption &written)
+void MainWindow::writeOption(GameOption option)
 {
+    const OptionBox written = optionBox(option);
     const bool checked = written.box->isChecked();
-    if (gameOptionsWaitForWine()) {
+    const std::string folder = gameFolder();
+    if (gameRegistry.waitsForWine(folder)) {
         // The status says what happened once Wine has done it.
         written.box->setEnabled(false);
-        optionCalls->write(written.valueName, checked);
+        optionCalls->write(folder, option, checked);
         return;
     }
-    optionWritten(written.valueName, checked,
-                  writeGameDword(written.valueName.toStdWString(), checked ? 1 : 0));
+    optionWritten(option, checked, gameRegistry.writeOption(folder, option, checked));
 }
 
-void MainWindow::optionWritten(const QString &valueName, bool on, bool stored)
+void MainWindow::optionWritten(GameOption option, bool on, bool stored)
 {
-    const GameOption written = option(valueName);
-    written.box->setEnabled(!optionCalls->busy(valueName));
+    const OptionBox written = optionBox(option);
+    written.box->setEnabled(!optionCalls->busy(option));
     if (stored)
         setStatus(written.label + (on ? tr(" enabled.") : tr(" disabled.")), false);
     else
@@ -143,7 +148,6 @@ void MainWindow::optionWritten(const QString &valueName, bool on, bool stored)
     // Read back once the click that got here has finished: while a button handles a click it
     // does not report state changes, so setting it back from inside would neither write the
     // stored value again nor let the next click be noticed.
-    const auto reread = written.reread;
     QMetaObject::invokeMethod(
-        this, [this, reread] { (this->*reread)(); }, Qt::QueuedConnection);
+        this, [this, option] { readOption(option); }, Qt::QueuedConnection);
 }

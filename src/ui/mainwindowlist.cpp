@@ -16,8 +16,7 @@
 
 void MainWindow::refresh(const QString &text, const QString &select, bool rescan)
 {
-    readAllowFiles();
-    readGameVersion();
+    readGameOptions();
     QString statusText = text;
     if (rescan) {
         const MountState state = mountCommands->state();

@@ -1,11 +1,14 @@
 #include "startup.h"
 
+#include "gameregistry.h"
 #include "instancelock.h"
 #include "mainwindow.h"
 #include "terminationsignal.h"
 
 #include <QApplication>
 #include <QMessageBox>
+
+#include <memory>
 
 namespace Startup
 {
@@ -23,7 +26,8 @@ int run(const std::string &applicationDir)
                              QMessageBox::Ok, QMessageBox::NoButton);
         return 1;
     }
-    MainWindow window(applicationDir);
+    const std::unique_ptr<GameRegistry> registry = GameRegistry::system();
+    MainWindow window(applicationDir, *registry);
     QObject::connect(&termination, &TerminationSignal::received, &window, &QWidget::close);
     window.show();
     return QApplication::exec();

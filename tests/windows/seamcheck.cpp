@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace
@@ -17,6 +18,28 @@ namespace
 
 const wchar_t gameKeyPath[] = L"Software\\Blizzard Entertainment\\Warcraft III";
 int failures = 0;
+
+// The registry as the program gets it; on Windows no game folder changes what it reads.
+const GameRegistry &registry()
+{
+    static const std::unique_ptr<GameRegistry> system = GameRegistry::system();
+    return *system;
+}
+
+std::string readGameValue(const std::wstring &name, GameValueKind kind)
+{
+    return registry().readGameValue(std::string(), name, kind);
+}
+
+bool writeGameDword(const std::wstring &name, std::uint32_t value)
+{
+    return registry().writeGameDword(std::string(), name, value);
+}
+
+std::string readProgramFilesX86()
+{
+    return registry().readProgramFilesX86(std::string());
+}
 
 void report(bool ok, const char *what)
 {
@@ -109,6 +132,10 @@ void checkRegistry()
                                          reinterpret_cast<BYTE *>(&data), &size);
     report(status == ERROR_SUCCESS && type == REG_DWORD && size == 4 && data == 1,
            "writeGameDword stores a 4-byte REG_DWORD");
+    const GameOptionValues options = registry().readOptions(std::string());
+    report(options.at(GameOption::AllowLocalFiles) == "1" &&
+               options.at(GameOption::PreferredGameVersion) == "-1",
+           "readOptions reads both options");
     RegCloseKey(key);
     RegDeleteTreeW(HKEY_CURRENT_USER, gameKeyPath);
 
