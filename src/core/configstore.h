@@ -11,6 +11,8 @@ namespace ConfigKey
 {
 inline constexpr char gamePath[] = "GamePath";
 inline constexpr char hideEmptyMods[] = "hideEmptyMods";
+// "1" when mounts place hard links instead of symbolic links.
+inline constexpr char hardLinks[] = "HardLinks";
 // The mod that is mounted, with the size and file count its row showed when it was mounted,
 // and the records of what went wrong with it (see ResultWording::errorRecord).
 inline constexpr char mounted[] = "Mounted";

@@ -12,5 +12,6 @@ WorkerPaths WorkerPaths::of(const ConfigStore &config)
     paths.outFiles = fromUtf8(config.outFilesPath);
     paths.backupFiles = fromUtf8(config.backupFilesPath);
     paths.unmountProgress = fromUtf8(config.unmountProgressPath);
+    paths.hardLinks = config.get(ConfigKey::hardLinks) == "1";
     return paths;
 }

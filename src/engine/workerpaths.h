@@ -13,6 +13,8 @@ struct WorkerPaths {
     QString outFiles;
     QString backupFiles;
     QString unmountProgress;
+    // A mount places hard links and makes folders, instead of symbolic links.
+    bool hardLinks = false;
 
     static WorkerPaths of(const ConfigStore &config);
 };
