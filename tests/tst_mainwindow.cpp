@@ -124,7 +124,7 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     QCOMPARE(w.cell("Gone", 1), QString("9 MB"));
     QCOMPARE(w.cell("Gone", 2), QString("9 files"));
     QTableWidgetItem *name = w.list->item(w.row("Gone"), 0);
-    QCOMPARE(name->toolTip(), QString("Warning:\n(1) a\n(3) b"));
+    QCOMPARE(name->toolTip(), QString("Mounted with symbolic links.\nWarning:\n(1) a\n(3) b"));
     QVERIFY(!name->icon().pixmap(16, 16, QIcon::Disabled).isNull());
     QCOMPARE(w.list->currentRow(), w.row("Gone"));
     QCOMPARE(w.toggle->text(), QString("Un&mount"));
@@ -133,7 +133,7 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     // Separators only: no warning at all.
     w.window.configStore()->set("MountedError", ";;");
     QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
-    QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(), QString());
+    QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(), QString("Mounted with symbolic links."));
     QVERIFY(w.list->item(w.row("Gone"), 0)->icon().isNull());
 }
 
@@ -190,7 +190,8 @@ void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
     }
     QVERIFY(app.config().contains("MountedError=Mounted: 1 files mounted, 1 files failed\n"));
     QCOMPARE(w.list->item(w.row("Foo"), 0)->toolTip(),
-             QString("Warning:\n(1) Mounted: 1 files mounted, 1 files failed"));
+             QString("Mounted with symbolic links.\nWarning:\n(1) Mounted: 1 files mounted, 1 "
+                     "files failed"));
     // The progress dialog shows what went wrong; dismiss it as the user would.
     FileStatus *dialog = w.window.findChild<FileStatus *>();
     QVERIFY(dialog);
@@ -499,11 +500,25 @@ void MainWindowTest::settingsApplyOrRefuse()
     answers.act("Settings", [&](QWidget *dialog) {
         dialog->findChild<QLineEdit *>("dirEdit")->setText(newGame);
         dialog->findChild<QCheckBox *>("hideEmptyCbx")->setChecked(false);
+        QCheckBox *hardLinks = dialog->findChild<QCheckBox *>("hardLinksCbx");
+        QVERIFY(hardLinks->isEnabled() && !hardLinks->isChecked());
+        hardLinks->setChecked(true);
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
     });
     w.action("actionSettings")->trigger();
     QVERIFY(answers.done());
     QCOMPARE(w.status->text(), QString("Settings saved."));
+    QCOMPARE(app.config(), "GamePath=" + newGame.toUtf8() + "\nHardLinks=1\nhideEmptyMods=0\n");
+
+    // Off again: the key goes, as for a player who never turned it on.
+    answers.act("Settings", [&](QWidget *dialog) {
+        QCheckBox *hardLinks = dialog->findChild<QCheckBox *>("hardLinksCbx");
+        QVERIFY(hardLinks->isChecked());
+        hardLinks->setChecked(false);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
+    });
+    w.action("actionSettings")->trigger();
+    QVERIFY(answers.done());
     QCOMPARE(app.config(), "GamePath=" + newGame.toUtf8() + "\nhideEmptyMods=0\n");
 }
 
@@ -535,10 +550,15 @@ void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
     QCOMPARE(shownAfterRefusal, otherGame);
     QCOMPARE(app.config(), configBefore);
 
-    // The same folder, even typed with a slash more, lets the other setting through.
+    // The same folder, even typed with a slash more, lets the other setting through; the way of
+    // mounting stays what the mount was made with.
     answers.act("Settings", [&](QWidget *dialog) {
         dialog->findChild<QLineEdit *>("dirEdit")->setText(app.box.gameDir + "/");
         dialog->findChild<QCheckBox *>("hideEmptyCbx")->setChecked(false);
+        QCheckBox *hardLinks = dialog->findChild<QCheckBox *>("hardLinksCbx");
+        QVERIFY(!hardLinks->isEnabled());
+        QVERIFY(hardLinks->toolTip().contains("Unmount Foo"));
+        hardLinks->setChecked(true);
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Apply)->click();
     });
     w.action("actionSettings")->trigger();
@@ -546,6 +566,7 @@ void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
     QCOMPARE(w.status->text(), QString("Settings saved."));
     QVERIFY(app.config().contains("hideEmptyMods=0\n"));
     QVERIFY(app.config().contains("Mounted=Foo\n"));
+    QVERIFY(!app.config().contains("HardLinks"));
 }
 
 void MainWindowTest::staleScanReportsLeaveTheNewListAlone()

@@ -7,7 +7,7 @@
 
 Controller::Controller(const WorkerPaths &paths, const QString &mod, QWidget *parentForDialog,
                        QObject *owner)
-    : QObject(owner), modName(mod), dialogParent(parentForDialog)
+    : QObject(owner), modName(mod), dialogParent(parentForDialog), hardLinks(paths.hardLinks)
 {
     worker = new Worker(paths, modName);
     // The relay is the first to hear each report.
@@ -19,6 +19,10 @@ Controller::Controller(const WorkerPaths &paths, const QString &mod, QWidget *pa
     connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
     connect(reports, &ReportRelay::amountDone, this, &Controller::amount);
     connect(reports, &ReportRelay::scanModUpdate, this, &Controller::scanModUpdate);
+    // Direct: the result that follows it reads it, queued behind it.
+    connect(
+        worker, &Worker::mountRefused, this, [this](LinkRefusal why) { refusal = why; },
+        Qt::DirectConnection);
     connect(worker, &Worker::resultReady, this, &Controller::workerResult);
     thread.start(QThread::InheritPriority);
 }
@@ -133,8 +137,8 @@ void Controller::workerResult(const QString &, int done, int failed, int missing
     // Every report was made before the result.
     reports->deliver();
     running = false;
-    const OperationResult result{current, modName, OutcomeCounts{done, failed, missing}, aborted,
-                                 forced};
+    const OperationResult result{current, modName, OutcomeCounts{done, failed, missing},
+                                 aborted, forced,  refusal};
     // Without a parent for it there is no dialog to wait for.
     const bool staysOpen = (aborted || result.counts.hasProblems()) && shownDialog();
     if (staysOpen)
@@ -168,7 +172,11 @@ void Controller::showFinished(const OperationResult &result)
     }
 
     amountsShown = false; // the summary takes the info line
-    status(ResultWording::counted(counts, QStringLiteral("succeeded")) + QLatin1Char('.'), false);
+    QString summary =
+        ResultWording::counted(counts, QStringLiteral("succeeded")) + QLatin1Char('.');
+    if (current == Operation::Mount)
+        summary += QLatin1Char(' ') + ResultWording::mountedWay(hardLinks);
+    status(summary, false);
     awaitingDismissal = true;
 }
 

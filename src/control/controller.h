@@ -9,6 +9,7 @@
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <functional>
 
 class FileStatus;
@@ -87,4 +88,7 @@ private:
     bool awaitingDismissal = false;
     bool running = false;
     bool amountsShown = false;
+    const bool hardLinks;
+    // Set on the Worker's thread before its result.
+    std::atomic<LinkRefusal> refusal{LinkRefusal::None};
 };

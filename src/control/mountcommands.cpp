@@ -5,6 +5,7 @@
 #include "gameprocess.h"
 #include "pathnames.h"
 #include "resultwording.h"
+#include "symboliclink.h"
 #include "utf8.h"
 
 #include <QFileInfo>
@@ -23,6 +24,12 @@ MountCommands::MountCommands(ConfigStore *store, QWidget *parentForDialogs, QObj
 MountCommands::~MountCommands()
 {
     release();
+}
+
+QString MountCommands::hardLinksImpossible()
+{
+    return tr("Hard links cannot reach the game folder from this drive. Turn on Developer Mode, "
+              "or keep Runemount and its mods folder on the game's drive.");
 }
 
 QString MountCommands::ownFolderRefusal()
@@ -74,6 +81,7 @@ void MountCommands::mount(const std::optional<ModChoice> &chosen)
         refuse(ResultWording::saveFailure(config->configPath), true);
         return;
     }
+    lastChosen = chosen;
     newOperation(name)->mount();
 }
 
@@ -144,6 +152,11 @@ void MountCommands::operationFinished(const OperationResult &result)
     switch (result.operation) {
     case Operation::Mount:
         rescan = handled.mountFinished(result.counts, result.aborted);
+        if (result.refusal != LinkRefusal::None) {
+            reportUnsaved(handled);
+            linksRefused(result.refusal);
+            return;
+        }
         break;
     case Operation::Unmount:
         rescan = handled.unmountFinished(result.counts, result.aborted, result.forced);
@@ -160,13 +173,47 @@ void MountCommands::operationFinished(const OperationResult &result)
     emit finished(result, rescan);
 }
 
+void MountCommands::later(std::function<void()> emission)
+{
+    QMetaObject::invokeMethod(this, std::move(emission), Qt::QueuedConnection);
+}
+
 void MountCommands::reportUnsaved(const MountState &handled)
 {
     if (!handled.saveFailed())
         return;
     const QString text = ResultWording::saveFailure(config->configPath);
-    QMetaObject::invokeMethod(
-        this, [this, text] { emit status(text, true); }, Qt::QueuedConnection);
+    later([this, text] { emit status(text, true); });
+}
+
+void MountCommands::linksRefused(LinkRefusal why)
+{
+    if (why == LinkRefusal::HardLinks) {
+        // Never a silent copy instead: the user learns both ways out.
+        const QString text = hardLinksImpossible();
+        emit listChanged(text);
+        later([this, text] { emit status(text, true); });
+        return;
+    }
+    emit listChanged(QString::fromUtf8(SymbolicLink::refusalText()));
+    offerPending = true;
+    later([this] { emit hardLinksOffered(); });
+}
+
+void MountCommands::answerHardLinks(bool yes)
+{
+    if (!offerPending || !lastChosen)
+        return;
+    offerPending = false;
+    if (!yes)
+        return;
+    config->set(ConfigKey::hardLinks, "1");
+    if (!config->save()) {
+        config->erase(ConfigKey::hardLinks);
+        emit status(ResultWording::saveFailure(config->configPath), true);
+        return;
+    }
+    mount(lastChosen);
 }
 
 void MountCommands::refuse(const QString &text, bool error)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class ConfigStore;
@@ -37,6 +38,8 @@ public:
     void unmount();
     void check();
     void repair();
+    // The user's answer to hardLinksOffered: yes switches mounts to hard links and mounts.
+    void answerHardLinks(bool yes);
 
     // The mount as config.cfg keeps it.
     MountState state() const { return MountState(config); }
@@ -55,6 +58,8 @@ public:
 
     // Why a game folder in the program's own folder is refused.
     static QString ownFolderRefusal();
+    // Said when neither way of mounting can reach the game folder.
+    static QString hardLinksImpossible();
 
 signals:
     // A text for the status line; with `error` it is also shown in a box before this returns.
@@ -67,6 +72,9 @@ signals:
     void listChanged(const QString &text);
     // An operation's result, handled here already; `rescan` when the list must be scanned again.
     void finished(const OperationResult &result, bool rescan);
+    // Symbolic links are refused here: the user is to be asked whether to mount with hard links
+    // (answerHardLinks).
+    void hardLinksOffered();
 
 private:
     bool refusedWhileBusy();
@@ -78,9 +86,15 @@ private:
     void operationFinished(const OperationResult &result);
     // Said once the result slot has returned: a box must not open inside it.
     void reportUnsaved(const MountState &handled);
+    // A mount that changed nothing because its way of linking cannot work here.
+    void linksRefused(LinkRefusal why);
+    // Emitted once the current signal's receivers have returned.
+    void later(std::function<void()> emission);
 
     ConfigStore *config;
     QPointer<QWidget> dialogParent;
     QList<QPointer<Controller>> operations;
+    std::optional<ModChoice> lastChosen; // the mod of the last mount started
+    bool offerPending = false;
     bool unsavedAtStart = false;
 };

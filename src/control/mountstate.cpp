@@ -34,6 +34,13 @@ QString MountState::mountedCount() const
     return value(ConfigKey::mountedCount);
 }
 
+QString MountState::toolTip() const
+{
+    const QString way = ResultWording::mountedWay(config->get(ConfigKey::hardLinks) == "1");
+    const QString warnings = warning();
+    return warnings.isEmpty() ? way : way + QLatin1Char('\n') + warnings;
+}
+
 QString MountState::warning() const
 {
     return ResultWording::mountedWarning(value(ConfigKey::mountedError));

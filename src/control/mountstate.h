@@ -21,7 +21,9 @@ public:
     // The size and file count the mod's row showed when it was mounted.
     QString mountedSize() const;
     QString mountedCount() const;
-    // The tool tip of the mounted row: its error records as warnings; empty when there are none.
+    // The tool tip of the mounted row: the way it was mounted, and its error records as warnings.
+    QString toolTip() const;
+    // The mount's error records as warnings; empty when there are none.
     QString warning() const;
 
     // Recorded and saved before the mount starts, so that a mount cut short is still known.

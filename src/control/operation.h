@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fileoutcome.h"
+#include "mountway.h"
 
 #include <QMetaType>
 #include <QString>
@@ -16,6 +17,8 @@ struct OperationResult {
     OutcomeCounts counts;
     bool aborted = false;
     bool forced = false;
+    // A mount that changed nothing because its way cannot work here.
+    LinkRefusal refusal = LinkRefusal::None;
 };
 
 Q_DECLARE_METATYPE(Operation)

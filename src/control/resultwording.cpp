@@ -117,6 +117,12 @@ QString mountedWarning(const QString &errorRecords)
     return tip;
 }
 
+QString mountedWay(bool hardLinks)
+{
+    return hardLinks ? QStringLiteral("Mounted with hard links.")
+                     : QStringLiteral("Mounted with symbolic links.");
+}
+
 QString saveFailure(const std::string &configPath)
 {
     return QStringLiteral("Failed to save settings: ") +

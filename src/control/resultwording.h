@@ -33,6 +33,9 @@ std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool a
 // line each; empty when there is none.
 QString mountedWarning(const QString &errorRecords);
 
+// "Mounted with hard links." or "Mounted with symbolic links."
+QString mountedWay(bool hardLinks);
+
 // Said in the "Error" box when config.cfg could not be written.
 QString saveFailure(const std::string &configPath);
 

@@ -8,5 +8,6 @@ enum class MountWay { SymbolicLinks, HardLinks };
 enum class LinkRefusal {
     None,
     SymbolicLinks, // the system refuses symbolic links here; hard links might do
-    HardLinks,     // hard links cannot reach the game folder (another drive, a file system without them)
+    HardLinks,     // hard links cannot reach the game folder (another drive, a file system without
+                   // them)
 };

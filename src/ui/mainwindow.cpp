@@ -63,6 +63,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
     connect(mountCommands, &MountCommands::listChanged, this,
             [this](const QString &text) { refresh(text, QString(), true); });
     connect(mountCommands, &MountCommands::finished, this, &MainWindow::mountCommandFinished);
+    connect(mountCommands, &MountCommands::hardLinksOffered, this, &MainWindow::offerHardLinks);
     optionCalls = new GameOptionCalls(gameRegistry, this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
     connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);

@@ -94,6 +94,8 @@ private:
     void showMountState(bool focusList);
     // While a mount command decides and runs, nothing else of the mount can be started.
     void holdMountCommands();
+    // Asks whether to mount with hard links where symbolic links are refused.
+    void offerHardLinks();
     void updateLaunchIcons();
     bool modSelected();
     // The row the user can see highlighted; -1 when there is none.

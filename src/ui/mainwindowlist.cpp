@@ -84,11 +84,9 @@ void MainWindow::fillRow(int row, const QString &name, bool isMounted, const Mou
         scans->add(name, row);
         return;
     }
-    const QString warning = state.warning();
-    if (!warning.isEmpty()) {
+    if (!state.warning().isEmpty())
         ui->modList->item(row, 0)->setIcon(warningIcon);
-        ui->modList->item(row, 0)->setToolTip(warning);
-    }
+    ui->modList->item(row, 0)->setToolTip(state.toolTip());
     ui->modList->resizeColumnToContents(0);
     nameColumnFit = nameWidth(row);
     ui->modList->scrollToItem(ui->modList->item(row, 0));

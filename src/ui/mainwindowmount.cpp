@@ -6,6 +6,7 @@
 #include "mountcommands.h"
 #include "ui_mainwindow.h"
 
+#include <QMessageBox>
 #include <QPushButton>
 
 void MainWindow::mountMod()
@@ -36,6 +37,17 @@ std::optional<ModChoice> MainWindow::chosenMod() const
     return ModChoice{ui->modList->item(row, 0)->text(),
                      ui->modList->item(row, 1)->data(Qt::UserRole).toLongLong(),
                      ui->modList->item(row, 2)->data(Qt::UserRole).toLongLong()};
+}
+
+void MainWindow::offerHardLinks()
+{
+    if (quitting)
+        return;
+    const auto answer = QMessageBox::question(
+        this, tr("Mount with hard links?"),
+        tr("Symbolic links are not allowed here. Mount with hard links instead?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    mountCommands->answerHardLinks(answer == QMessageBox::Yes);
 }
 
 void MainWindow::holdMountCommands()

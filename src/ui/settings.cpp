@@ -30,6 +30,13 @@ int Settings::exec()
 {
     ui->dirEdit->setText(QDir::toNativeSeparators(fromUtf8(config->get(ConfigKey::gamePath))));
     ui->hideEmptyCbx->setChecked(config->get(ConfigKey::hideEmptyMods) == "1");
+    ui->hardLinksCbx->setChecked(config->get(ConfigKey::hardLinks) == "1");
+    // A mount is undone the way it was made: the way cannot change while one is in place.
+    const QString mounted = fromUtf8(config->get(ConfigKey::mounted));
+    ui->hardLinksCbx->setEnabled(mounted.isEmpty());
+    ui->hardLinksCbx->setToolTip(
+        mounted.isEmpty() ? QString()
+                          : tr("Unmount %1 before changing how mods are mounted.").arg(mounted));
     return QDialog::exec();
 }
 
@@ -71,12 +78,16 @@ void Settings::save(QAbstractButton *button)
     }
     const std::string oldGamePath = config->get(ConfigKey::gamePath);
     const std::string oldHideEmpty = config->get(ConfigKey::hideEmptyMods);
+    const std::string oldHardLinks = config->get(ConfigKey::hardLinks);
     config->set(ConfigKey::gamePath, toUtf8(folder));
     config->set(ConfigKey::hideEmptyMods, ui->hideEmptyCbx->isChecked() ? "1" : "0");
+    if (mounted.isEmpty())
+        config->set(ConfigKey::hardLinks, ui->hardLinksCbx->isChecked() ? "1" : std::string());
     if (!config->save()) {
         // Nothing is taken that would be gone at the next start.
         config->set(ConfigKey::gamePath, oldGamePath);
         config->set(ConfigKey::hideEmptyMods, oldHideEmpty);
+        config->set(ConfigKey::hardLinks, oldHardLinks);
         QMessageBox::warning(this, tr("Error"), ResultWording::saveFailure(config->configPath),
                              QMessageBox::Ok, QMessageBox::NoButton);
         return;
