@@ -33,8 +33,8 @@ Creation create(const NativePath &link, const NativePath &target, bool directory
     if (!created)
         return GetLastError() == ERROR_PRIVILEGE_NOT_HELD ? Creation::Refused : Creation::Failed;
     // Only a link that is really there counts: some implementations report success without
-    // making one.
-    return linkExists(link) ? Creation::Created : Creation::Failed;
+    // making one, which is a system without links as far as a mount is concerned.
+    return linkExists(link) ? Creation::Created : Creation::Refused;
 }
 
 const char *refusalText()
