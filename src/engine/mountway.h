@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaType>
+
 // How a mount places the mod's entries in the game folder.
 enum class MountWay { SymbolicLinks, HardLinks };
 
@@ -8,5 +10,9 @@ enum class MountWay { SymbolicLinks, HardLinks };
 enum class LinkRefusal {
     None,
     SymbolicLinks, // the system refuses symbolic links here; hard links might do
-    HardLinks,     // hard links cannot reach the game folder (another drive, a file system without them)
+    HardLinks,     // hard links cannot reach the game folder (another drive, a file system without
+                   // them)
 };
+
+Q_DECLARE_METATYPE(MountWay)
+Q_DECLARE_METATYPE(LinkRefusal)
