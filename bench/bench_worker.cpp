@@ -64,8 +64,10 @@ const Phase phases[] = {
     {"extract", runExtractPhase, false, false},  // creates files from a zip
     {"stow", runStowPhase, true, false},         // creates links
     {"move-add", runMoveAddPhase, false, true}, // renames files, removes the emptied source folders
-    {"unmount", runUnmountPhase, false, true},  // removes links, moves game files back
-    {"delete", runDeletePhase, false, true},    // removes files and folders
+    {"hard-link-mount", runHardLinkMountPhase, false, false}, // hard links and folders
+    {"unmount", runUnmountPhase, false, true}, // removes links, moves game files back
+    {"hard-link-unmount", runHardLinkUnmountPhase, false, true},
+    {"delete", runDeletePhase, false, true}, // removes files and folders
 };
 
 std::vector<size_t> parseSizes(const QString &text)
@@ -108,7 +110,8 @@ Options parseOptions(const QCoreApplication &app)
         QStringLiteral("phases"),
         QStringLiteral(
             "Only these phases, comma-separated, of mount, copy-add, scan, check, extract, stow, "
-            "move-add, unmount, delete (check and unmount need mount)."),
+            "hard-link-mount, move-add, unmount, hard-link-unmount, delete (check and unmount need "
+            "mount, hard-link-unmount needs hard-link-mount)."),
         QStringLiteral("list"));
     parser.addOption(runsOption);
     parser.addOption(phasesOption);
@@ -151,11 +154,12 @@ Needs estimateNeeds(const std::vector<SizeSet> &sets, const Options &options)
     Needs needs;
     for (const SizeSet &set : sets) {
         const Shape &shape = set.shape;
-        // Per run and side: mod, delete copy, move source, copy-add result, game; plus Stow's
-        // game. Each small file takes a 4 KiB block.
+        // Per run and side: mod, delete copy, move source, copy-add result, game, and the mod and
+        // game of the hard-link mount; plus Stow's game. Each small file takes a 4 KiB block.
         const double files =
-            double(runs) * (2.0 * (4.0 * double(set.files) + double(shape.gameFileCount(true))) +
-                            double(shape.gameFileCount(false)));
+            double(runs) *
+            (2.0 * (5.0 * double(set.files) + 2.0 * double(shape.gameFileCount(true))) +
+             double(shape.gameFileCount(false)));
         needs.files += (long long)files;
         needs.bytes += files * 4096.0 * 1.1;
     }
@@ -175,6 +179,8 @@ void prepareTrees(std::vector<SizeSet> &sets, int runs, const std::string &work,
             // The two sides alternate, so that neither gets the fresher part of the disk.
             trees.worker = prepareSide(set.shape, root + "/worker");
             trees.floor = prepareSide(set.shape, root + "/floor");
+            trees.hardWorker = prepareSide(set.shape, root + "/hard-worker", SideTrees::ModAndGame);
+            trees.hardFloor = prepareSide(set.shape, root + "/hard-floor", SideTrees::ModAndGame);
             trees.stowTarget = root + "/stowgame";
             if (withStow)
                 writeGameTree(set.shape, trees.stowTarget, false);

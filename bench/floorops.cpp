@@ -57,8 +57,9 @@ std::unordered_map<std::string, std::string> listByFoldedName(const std::string 
     return names;
 }
 
+// With `hard`, a record line starts with 'F' for a hard link and 'D' for a folder made.
 void mountFolder(const std::string &modFolder, const std::string &gameFolder, int outFd,
-                 int backupFd, MountCounts &counts)
+                 int backupFd, MountCounts &counts, bool hard = false)
 {
     DIR *dir = ::opendir(modFolder.c_str());
     if (!dir) {
@@ -76,9 +77,10 @@ void mountFolder(const std::string &modFolder, const std::string &gameFolder, in
         struct stat info;
         const bool taken = spelt != gameNames.end() && ::lstat(target.c_str(), &info) == 0;
         if (taken && S_ISDIR(info.st_mode)) {
-            mountFolder(source, target, outFd, backupFd, counts);
+            mountFolder(source, target, outFd, backupFd, counts, hard);
             continue;
         }
+        const bool makesFolder = hard && isFolder(entry, source);
         if (taken) {
             std::string backup = name + ".oxdbackup";
             for (int n = 2; gameNames.count(folded(backup.c_str())) > 0; ++n)
@@ -92,12 +94,17 @@ void mountFolder(const std::string &modFolder, const std::string &gameFolder, in
             gameNames.emplace(folded(backup.c_str()), backup);
             ++counts.backups;
         }
-        if (!writeLine(outFd, target) || ::symlink(source.c_str(), target.c_str()) != 0) {
+        const std::string line = hard ? (makesFolder ? 'D' : 'F') + target : target;
+        if (!writeLine(outFd, line) || (makesFolder ? ::mkdir(target.c_str(), 0777)
+                                        : hard      ? ::link(source.c_str(), target.c_str())
+                                               : ::symlink(source.c_str(), target.c_str())) != 0) {
             ++counts.failed;
             continue;
         }
         gameNames.emplace(folded(name.c_str()), name);
         ++counts.links;
+        if (makesFolder)
+            mountFolder(source, target, outFd, backupFd, counts, hard);
     }
     ::closedir(dir);
 }
@@ -170,14 +177,17 @@ bool copyFile(const std::string &source, const std::string &target)
 
 } // namespace
 
-MountCounts mount(const std::string &modFolder, const std::string &gameFolder,
-                  const std::string &outPath, const std::string &backupPath)
+namespace
+{
+
+MountCounts mountWith(const std::string &modFolder, const std::string &gameFolder,
+                      const std::string &outPath, const std::string &backupPath, bool hard)
 {
     MountCounts counts;
     const int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int backupFd = ::open(backupPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (outFd >= 0 && backupFd >= 0)
-        mountFolder(modFolder, gameFolder, outFd, backupFd, counts);
+        mountFolder(modFolder, gameFolder, outFd, backupFd, counts, hard);
     else
         ++counts.failed;
     if (outFd >= 0)
@@ -185,6 +195,34 @@ MountCounts mount(const std::string &modFolder, const std::string &gameFolder,
     if (backupFd >= 0)
         ::close(backupFd);
     return counts;
+}
+
+void restoreBackups(const std::string &backupPath, UnmountCounts &counts)
+{
+    struct stat info;
+    for (const std::string &backup : readLines(backupPath)) {
+        const size_t at = backup.rfind(".oxdbackup");
+        const std::string target = at == std::string::npos ? std::string() : backup.substr(0, at);
+        if (!target.empty() && ::lstat(target.c_str(), &info) != 0 &&
+            ::rename(backup.c_str(), target.c_str()) == 0)
+            ++counts.restored;
+        else
+            ++counts.failed;
+    }
+}
+
+} // namespace
+
+MountCounts mount(const std::string &modFolder, const std::string &gameFolder,
+                  const std::string &outPath, const std::string &backupPath)
+{
+    return mountWith(modFolder, gameFolder, outPath, backupPath, false);
+}
+
+MountCounts hardLinkMount(const std::string &modFolder, const std::string &gameFolder,
+                          const std::string &outPath, const std::string &backupPath)
+{
+    return mountWith(modFolder, gameFolder, outPath, backupPath, true);
 }
 
 UnmountCounts unmount(const std::string &outPath, const std::string &backupPath)
@@ -199,15 +237,34 @@ UnmountCounts unmount(const std::string &outPath, const std::string &backupPath)
         else
             ++counts.failed;
     }
-    for (const std::string &backup : readLines(backupPath)) {
-        const size_t at = backup.rfind(".oxdbackup");
-        const std::string target = at == std::string::npos ? std::string() : backup.substr(0, at);
-        if (!target.empty() && ::lstat(target.c_str(), &info) != 0 &&
-            ::rename(backup.c_str(), target.c_str()) == 0)
-            ++counts.restored;
+    restoreBackups(backupPath, counts);
+    ::truncate(outPath.c_str(), 0);
+    ::truncate(backupPath.c_str(), 0);
+    return counts;
+}
+
+UnmountCounts hardLinkUnmount(const std::string &outPath, const std::string &backupPath)
+{
+    UnmountCounts counts;
+    struct stat info;
+    std::vector<std::string> folders;
+    for (const std::string &line : readLines(outPath)) {
+        const std::string path = line.substr(1);
+        if (line[0] == 'D')
+            folders.push_back(path);
+        else if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                 ::unlink(path.c_str()) == 0)
+            ++counts.removed;
         else
             ++counts.failed;
     }
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        if (::rmdir(folder->c_str()) == 0)
+            ++counts.removed;
+        else
+            ++counts.failed;
+    }
+    restoreBackups(backupPath, counts);
     ::truncate(outPath.c_str(), 0);
     ::truncate(backupPath.c_str(), 0);
     return counts;

@@ -26,6 +26,12 @@ struct UnmountCounts {
 
 UnmountCounts unmount(const std::string &outPath, const std::string &backupPath);
 
+// The same with hard links: a folder made for each mod folder the game lacks, one hard link per
+// file; the unmount removes the links, then the folders, last made first.
+MountCounts hardLinkMount(const std::string &modFolder, const std::string &gameFolder,
+                          const std::string &outPath, const std::string &backupPath);
+UnmountCounts hardLinkUnmount(const std::string &outPath, const std::string &backupPath);
+
 // Returns the number of regular files and sets `bytes` to their total size.
 long scan(const std::string &folder, long long &bytes);
 

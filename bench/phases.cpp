@@ -226,8 +226,8 @@ void deleteWithFloor(SizeSet &set, int r)
     set.samples["floor delete"].push_back({secondsSince(start), removed});
 }
 
-// Each side starts with nothing of the other's left to write back, and the two take turns at
-// going first, so that neither always runs on the warmer caches.
+} // namespace
+
 void bothSides(int run, const std::function<void()> &workerSide,
                const std::function<void()> &floorSide)
 {
@@ -238,8 +238,6 @@ void bothSides(int run, const std::function<void()> &workerSide,
     ::sync();
     second();
 }
-
-} // namespace
 
 void runMountPhase(PhaseContext &context, SizeSet &set, int run)
 {

@@ -23,6 +23,8 @@ const Row rows[] = {
     {"mount", "mount", "floor mount"},
     {"unmount", "unmount", "floor unmount"},
     {"unmount, first pass", "unmount first pass", "floor unmount"},
+    {"hard-link mount", "hard-link mount", "floor hard-link mount"},
+    {"hard-link unmount", "hard-link unmount", "floor hard-link unmount"},
     {"check (x: unmount first pass)", "check", "unmount first pass"},
     {"extract (x: bsdtar -xf)", "extract", "bsdtar extract"},
     {"scan", "scan", "floor scan"},

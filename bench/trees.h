@@ -78,8 +78,10 @@ struct Side {
 };
 
 struct RunTrees {
-    Side worker; // timed with the Worker
-    Side floor;  // timed with the bare system calls
+    Side worker;     // timed with the Worker
+    Side floor;      // timed with the bare system calls
+    Side hardWorker; // mod and game for a hard-link mount by the Worker
+    Side hardFloor;  // and by the bare system calls
     std::string stowTarget;
 };
 

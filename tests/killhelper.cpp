@@ -3,8 +3,9 @@
 //   runemount_killhelper <application folder> <mod name> [mount|unmount|repair] [report]
 // Exit code 0 when the operation reports no failed or missing entry, 1 when it does, 2 on wrong
 // arguments. It prints nothing, so that every counted write is one the operation makes; with
-// "report" it prints, once the operation is over, each failure line ("error: <text>") and the
-// result ("result: <done> <failed> <missing>").
+// "report" it prints, once the operation is over, a refused way ("refused: symbolic links" or
+// "refused: hard links"), each failure line ("error: <text>") and the result ("result: <done>
+// <failed> <missing>").
 
 #include "configstore.h"
 #include "worker.h"
@@ -31,6 +32,10 @@ int main(int argc, char **argv)
     QObject::connect(&worker, &Worker::status, [&printed](const QString &text, bool error) {
         if (error)
             printed += "error: " + text.toUtf8() + '\n';
+    });
+    QObject::connect(&worker, &Worker::mountRefused, [&printed](LinkRefusal why) {
+        printed +=
+            why == LinkRefusal::HardLinks ? "refused: hard links\n" : "refused: symbolic links\n";
     });
     QObject::connect(&worker, &Worker::resultReady,
                      [&](const QString &, int done, int failed, int missing, bool aborted, bool) {

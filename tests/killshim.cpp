@@ -33,9 +33,11 @@ namespace
 
 unsigned long callCount = 0;
 unsigned long killAfter = 0; // 0: never
-// With RUNEMOUNT_REFUSE_LINKS set, every link fails as on a FAT file system, which statfs
-// then reports; the attempts are not counted calls, since they change nothing.
+// With RUNEMOUNT_REFUSE_LINKS set, every symbolic link fails as on a FAT file system, which
+// statfs then reports; set to "hard", every hard link fails instead as across two drives. The
+// attempts are not counted calls, since they change nothing.
 bool refuseLinks = false;
+bool refuseHardLinks = false;
 unsigned long refusedLinks = 0;
 bool configured = false;
 
@@ -47,7 +49,9 @@ void configure()
     const char *value = getenv("RUNEMOUNT_KILL_AFTER");
     if (value && *value)
         killAfter = strtoul(value, nullptr, 10);
-    refuseLinks = getenv("RUNEMOUNT_REFUSE_LINKS") != nullptr;
+    const char *refused = getenv("RUNEMOUNT_REFUSE_LINKS");
+    refuseHardLinks = refused && strcmp(refused, "hard") == 0;
+    refuseLinks = refused && !refuseHardLinks;
 }
 
 // Called right after each counted call has been made.
@@ -82,9 +86,10 @@ __attribute__((destructor)) void finish()
 {
     // Through the real write, so the report is not a call of its own.
     char text[96];
-    const int length = snprintf(text, sizeof text, "\nkillshim-calls: %lu\nkillshim-refused-links: %lu\n",
-                                __atomic_load_n(&callCount, __ATOMIC_SEQ_CST),
-                                __atomic_load_n(&refusedLinks, __ATOMIC_SEQ_CST));
+    const int length =
+        snprintf(text, sizeof text, "\nkillshim-calls: %lu\nkillshim-refused-links: %lu\n",
+                 __atomic_load_n(&callCount, __ATOMIC_SEQ_CST),
+                 __atomic_load_n(&refusedLinks, __ATOMIC_SEQ_CST));
     if (length > 0 && realWrite())
         realWrite()(STDERR_FILENO, text, size_t(length));
 }
@@ -261,13 +266,13 @@ int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned
 namespace
 {
 
-bool linkRefused()
+bool linkRefused(bool hard = false)
 {
     configure();
-    if (!refuseLinks)
+    if (!(hard ? refuseHardLinks : refuseLinks))
         return false;
     __atomic_add_fetch(&refusedLinks, 1, __ATOMIC_SEQ_CST);
-    errno = EPERM;
+    errno = hard ? EXDEV : EPERM;
     return true;
 }
 
@@ -301,12 +306,16 @@ int symlinkat(const char *target, int dir, const char *path) __THROW
 
 int link(const char *from, const char *to) __THROW
 {
+    if (linkRefused(true))
+        return -1;
     static auto function = real<int (*)(const char *, const char *)>("link");
     RUNEMOUNT_COUNTED(int, function(from, to));
 }
 
 int linkat(int fromDir, const char *from, int toDir, const char *to, int flags) __THROW
 {
+    if (linkRefused(true))
+        return -1;
     static auto function = real<int (*)(int, const char *, int, const char *, int)>("linkat");
     RUNEMOUNT_COUNTED(int, function(fromDir, from, toDir, to, flags));
 }

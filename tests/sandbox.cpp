@@ -33,6 +33,12 @@ std::unique_ptr<Worker> Sandbox::worker(const QString &modName)
     return std::make_unique<Worker>(WorkerPaths::of(*config), modName);
 }
 
+void Sandbox::setWay(MountWay way)
+{
+    config->set(ConfigKey::hardLinks, way == MountWay::HardLinks ? "1" : "");
+    config->save();
+}
+
 QByteArray Sandbox::outFiles() const
 {
     return QFileInfo::exists(appDir + "/out_files.txt")

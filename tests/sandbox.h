@@ -23,6 +23,8 @@ public:
     QString modDir(const QString &name) const { return modsDir + "/" + name; }
     QString game(const QString &relative) const { return gameDir + "/" + relative; }
     std::unique_ptr<Worker> worker(const QString &modName);
+    // Mounts from now on take this way, also in a helper process that reads config.cfg.
+    void setWay(MountWay way);
     QByteArray outFiles() const;
     QByteArray backupFiles() const;
     // Game entries named like a backup (anything but a link into the mods folder) that neither

@@ -1,4 +1,7 @@
 #include "backupname.h"
+#include "fileentry.h"
+#include "hardlink.h"
+#include "mountrecords.h"
 #include "randomtree.h"
 #include "sandbox.h"
 #include "testsupport.h"
@@ -37,7 +40,9 @@ QString modNameFor(quint32 seed)
 // What the mount has to do with one pair of trees, worked out from the trees before the mount
 // and independent of the order in which the mount lists entries.
 struct Expected {
-    QMap<QString, QString> links; // game-relative path -> mod path the link points to
+    MountWay way = MountWay::SymbolicLinks;
+    QMap<QString, QString> links; // game-relative path -> mod path the link points to (is)
+    QSet<QString> folders;        // game-relative paths of folders a hard-link mount makes
     QStringList setAside;         // game-relative paths of entries that go to a backup
     QSet<QString> cases;          // kinds of situation the trees hold, for the coverage check
 };
@@ -73,7 +78,13 @@ void expectFolder(const QString &modFolder, const QString &relative, const QStri
             expectFolder(modPath, path, gameDir, gameBefore, expected);
             continue;
         }
-        expected.links.insert(path, modPath);
+        // A hard-link mount makes a folder and places the mod's entries in it one by one.
+        if (expected.way == MountWay::HardLinks && modIsFolder) {
+            expected.folders.insert(path);
+            expectFolder(modPath, path, gameDir, gameBefore, expected);
+        } else {
+            expected.links.insert(path, modPath);
+        }
         if (game.isEmpty()) {
             if (!modIsFolder)
                 expected.cases << "new file";
@@ -140,11 +151,19 @@ QStringList checkMounted(const Sandbox &box, const Expected &expected,
                          const QMap<QString, QString> &before, const QMap<QString, QString> &after)
 {
     QStringList problems;
+    const bool hard = expected.way == MountWay::HardLinks;
     for (auto it = expected.links.begin(); it != expected.links.end(); ++it) {
         const QString found = after.value(it.key(), "nothing");
-        if (found != "link:" + it.value())
+        if (!hard && found != "link:" + it.value())
             problems << "no link " + it.key() + " -> " + it.value() + " (found " + found + ")";
+        if (hard &&
+            !HardLink::sameFile(HardLink::identityOf(FileEntry::nativePath(box.game(it.key()))),
+                                HardLink::identityOf(FileEntry::nativePath(it.value()))))
+            problems << "no hard link " + it.key() + " of " + it.value() + " (found " + found + ")";
     }
+    for (const QString &folder : expected.folders)
+        if (after.value(folder) != "dir")
+            problems << "no folder " + folder + " (found " + after.value(folder, "nothing") + ")";
     QSet<QString> backups;
     QSet<QString> recordedBackups;
     for (const QString &path : expected.setAside) {
@@ -152,8 +171,8 @@ QStringList checkMounted(const Sandbox &box, const Expected &expected,
         QStringList chain;
         for (auto it = after.begin(); it != after.end() && kept.isEmpty(); ++it) {
             if (!before.contains(it.key()) && !expected.links.contains(it.key()) &&
-                !backups.contains(it.key()) && it.value() == before.value(path) &&
-                leadsBackTo(it.key(), path, &chain))
+                !expected.folders.contains(it.key()) && !backups.contains(it.key()) &&
+                it.value() == before.value(path) && leadsBackTo(it.key(), path, &chain))
                 kept = it.key();
         }
         if (kept.isEmpty()) {
@@ -166,7 +185,8 @@ QStringList checkMounted(const Sandbox &box, const Expected &expected,
         }
     }
     for (auto it = after.begin(); it != after.end(); ++it) {
-        if (expected.links.contains(it.key()) || backups.contains(it.key()))
+        if (expected.links.contains(it.key()) || expected.folders.contains(it.key()) ||
+            backups.contains(it.key()))
             continue;
         if (!before.contains(it.key()))
             problems << "extra entry " + it.key() + " (" + it.value() + ")";
@@ -177,18 +197,37 @@ QStringList checkMounted(const Sandbox &box, const Expected &expected,
         if (!after.contains(it.key()))
             problems << "gone " + it.key() + " (" + it.value() + ")";
 
-    const QStringList outLines = recordLines(box.outFiles());
+    // What the record says of each entry, as "link", "hard link" or "folder" and the path.
+    QStringList outLines;
+    const MountRecords records(box.appDir + "/out_files.txt", box.appDir + "/backup_files.txt");
+    for (const MountRecords::Placed &entry : records.readPlaced().entries) {
+        const QString path = QString::fromUtf8(entry.path.c_str());
+        switch (entry.kind) {
+        case MountRecords::PlacedKind::SymbolicLink:
+            outLines << "link " + path;
+            if (!QFileInfo(path).isSymLink())
+                problems << "out_files.txt lists " + path + ", which is not a symbolic link";
+            break;
+        case MountRecords::PlacedKind::HardLink:
+            outLines << "hard link " + path;
+            if (!entry.identity.known)
+                problems << "out_files.txt lacks the identity of " + path;
+            break;
+        case MountRecords::PlacedKind::Folder:
+            outLines << "folder " + path;
+            break;
+        }
+    }
     const QStringList backupLines = recordLines(box.backupFiles());
-    for (const QString &line : outLines)
-        if (!QFileInfo(line).isSymLink())
-            problems << "out_files.txt lists " + line + ", which is not a symbolic link";
     for (const QString &line : backupLines)
         if (!QFileInfo(line).exists() && !QFileInfo(line).isSymLink())
             problems << "backup_files.txt lists " + line + ", which does not exist";
 
     QStringList wantedOut;
     for (auto it = expected.links.begin(); it != expected.links.end(); ++it)
-        wantedOut << box.game(it.key());
+        wantedOut << (hard ? "hard link " : "link ") + box.game(it.key());
+    for (const QString &folder : expected.folders)
+        wantedOut << "folder " + box.game(folder);
     QStringList wantedBackups;
     for (const QString &backup : recordedBackups)
         wantedBackups << box.game(backup);
@@ -308,15 +347,21 @@ void RoundTripTest::treesHoldEveryCase()
 void RoundTripTest::unmountGivesBackTheGame_data()
 {
     QTest::addColumn<quint32>("seed");
+    QTest::addColumn<MountWay>("way");
     for (quint32 seed = 1; seed <= quint32(seedCount); ++seed)
-        QTest::newRow(qPrintable(QString("seed %1").arg(seed))) << seed;
+        QTest::newRow(qPrintable(QString("seed %1").arg(seed))) << seed << MountWay::SymbolicLinks;
+    for (quint32 seed = 1; seed <= quint32(seedCount); ++seed)
+        QTest::newRow(qPrintable(QString("hard links, seed %1").arg(seed)))
+            << seed << MountWay::HardLinks;
 }
 
 void RoundTripTest::unmountGivesBackTheGame()
 {
     QFETCH(quint32, seed);
+    QFETCH(MountWay, way);
     Sandbox box;
     QVERIFY(box.isValid());
+    box.setWay(way);
     const QString modName = modNameFor(seed);
     const QString mod = box.modDir(modName);
     QVERIFY(QDir().mkpath(mod));
@@ -326,7 +371,10 @@ void RoundTripTest::unmountGivesBackTheGame()
     const QMap<QString, QString> before = Tree::snapshot(box.gameDir);
     const QMap<QString, QString> modBefore = Tree::snapshot(mod);
     Expected expected;
+    expected.way = way;
     expectFolder(mod, QString(), box.gameDir, before, expected);
+    // A hard-link mount counts the folders it makes as placed entries.
+    const int placed = expected.links.size() + expected.folders.size();
     const QString trees = QString("seed %1, mod \"%2\"\ngame before:\n%3\nmod:\n%4")
                               .arg(seed)
                               .arg(modName, listing(before), listing(modBefore));
@@ -338,12 +386,12 @@ void RoundTripTest::unmountGivesBackTheGame()
         worker->mountModWorker();
         const WorkerLog::Result mounted = log.last();
         if (log.results.size() != 1 || mounted.failed != 0 || mounted.missing != 0 ||
-            mounted.aborted || mounted.done != expected.links.size())
+            mounted.aborted || mounted.done != placed)
             problems << QString("the mount reported %1 (done/failed/missing)%2 where %3 links "
                                 "were due; errors:\n%4")
                             .arg(log.counts())
                             .arg(mounted.aborted ? ", aborted" : "")
-                            .arg(expected.links.size())
+                            .arg(placed)
                             .arg(log.errors.join('\n'));
         const QStringList wrong = checkMounted(box, expected, before, Tree::snapshot(box.gameDir));
         if (!wrong.isEmpty())

@@ -1,4 +1,7 @@
 #include "entryremoval.h"
+#include "fileentry.h"
+#include "hardlink.h"
+#include "mountrecords.h"
 #include "sandbox.h"
 #include "testsupport.h"
 
@@ -10,18 +13,46 @@
 
 using namespace TestSupport;
 
+namespace
+{
+
+// The mod's entry stands at `gamePath` as a mount of that way placed it: a symbolic link to it;
+// or a hard link of a file, a real folder for a folder.
+bool placedAs(MountWay way, const QString &gamePath, const QString &modPath)
+{
+    if (way == MountWay::SymbolicLinks)
+        return Tree::linkTarget(gamePath) == modPath;
+    const QFileInfo game(gamePath);
+    if (QFileInfo(modPath).isDir())
+        return game.isDir() && !game.isSymLink();
+    return !game.isSymLink() &&
+           HardLink::sameFile(HardLink::identityOf(FileEntry::nativePath(gamePath)),
+                              HardLink::identityOf(FileEntry::nativePath(modPath)));
+}
+
+void addWayRows(const char *name, const QStringList &symbolic, const QStringList &hard)
+{
+    QTest::newRow(name) << MountWay::SymbolicLinks << symbolic;
+    QTest::newRow(qPrintable(QString("hard links, ") + name)) << MountWay::HardLinks << hard;
+}
+
+} // namespace
+
 class UnmountTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // Every case but one mounts, or sets up links.
+    // Every case but one mounts, or sets up links; the rows that mount with hard links and
+    // make links of their own say so themselves.
     void init()
     {
-        if (QByteArray(QTest::currentTestFunction()) != "pruningNeverClimbsAboveTheGameFolder")
+        if (QByteArray(QTest::currentTestFunction()) != "pruningNeverClimbsAboveTheGameFolder" &&
+            !QByteArray(QTest::currentDataTag()).startsWith("hard links"))
             RUNEMOUNT_NEEDS_LINKS();
     }
 
+    void cleanUnmountRestoresEverything_data();
     void cleanUnmountRestoresEverything();
     void problemsStayOnRecordUnlessForced();
     void linkToAVanishedModFileIsStillRemoved();
@@ -29,8 +60,11 @@ private slots:
     void abortKeepsTheLinesNotYetVisited();
     void newerGameEntriesAreNeverOverwritten_data();
     void newerGameEntriesAreNeverOverwritten();
+    void checkTellsEveryDifferenceAndChangesNothing_data();
     void checkTellsEveryDifferenceAndChangesNothing();
+    void repairMakesTheGameAFreshMountAgain_data();
     void repairMakesTheGameAFreshMountAgain();
+    void hardLinksGoOnlyWhileTheyAreTheModsFiles();
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
     void onlyPathsAMountCanHaveWrittenAreUndone();
@@ -39,10 +73,22 @@ private slots:
     void workerNeedsNoStoreOnceMade();
 };
 
+// Counts of the mount and the unmount after it, for each way: a hard-link mount makes the
+// folder Scripts and places its file in it.
+void UnmountTest::cleanUnmountRestoresEverything_data()
+{
+    QTest::addColumn<MountWay>("way");
+    QTest::addColumn<QStringList>("counts");
+    addWayRows("mount", {"3/0/0", "4/0/0"}, {"4/0/0", "5/0/0"});
+}
+
 void UnmountTest::cleanUnmountRestoresEverything()
 {
+    QFETCH(MountWay, way);
+    QFETCH(QStringList, counts);
     Sandbox box;
     QVERIFY(box.isValid());
+    box.setWay(way);
     QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
     QVERIFY(Tree::folder(box.game("Maps")));
     QVERIFY(Tree::file(box.modDir("Foo") + "/war3.mpq"));
@@ -53,12 +99,12 @@ void UnmountTest::cleanUnmountRestoresEverything()
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->mountModWorker();
-    QCOMPARE(log.counts(), QString("3/0/0"));
+    QCOMPARE(log.counts(), counts[0]);
     log.clear();
 
     worker->unmountModWorker(false);
     QCOMPARE(log.results.size(), 1);
-    QCOMPARE(log.counts(), QString("4/0/0"));
+    QCOMPARE(log.counts(), counts[1]);
     QVERIFY(!log.last().aborted);
     QVERIFY(!log.last().forced);
     QCOMPARE(log.actions, (QStringList{"restoring backups...", ""}));
@@ -215,18 +261,24 @@ void UnmountTest::newerGameEntriesAreNeverOverwritten_data()
 {
     QTest::addColumn<QString>("occupant"); // what the game puts where our link was
     QTest::addColumn<bool>("force");
-    QTest::newRow("a newer file") << "file" << false;
-    QTest::newRow("a newer folder") << "folder" << false;
-    QTest::newRow("a newer file, forced") << "file" << true;
-    QTest::newRow("our link only removed") << "nothing" << false;
+    QTest::addColumn<MountWay>("way");
+    for (const MountWay way : {MountWay::SymbolicLinks, MountWay::HardLinks}) {
+        const QString prefix = way == MountWay::HardLinks ? "hard links, " : "";
+        QTest::newRow(qPrintable(prefix + "a newer file")) << "file" << false << way;
+        QTest::newRow(qPrintable(prefix + "a newer folder")) << "folder" << false << way;
+        QTest::newRow(qPrintable(prefix + "a newer file, forced")) << "file" << true << way;
+        QTest::newRow(qPrintable(prefix + "our link only removed")) << "nothing" << false << way;
+    }
 }
 
 void UnmountTest::newerGameEntriesAreNeverOverwritten()
 {
     QFETCH(QString, occupant);
     QFETCH(bool, force);
+    QFETCH(MountWay, way);
     Sandbox box;
     QVERIFY(box.isValid());
+    box.setWay(way);
     QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "1.26"));
     QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
     QVERIFY(Tree::file(box.modDir("Foo") + "/Units/UnitData.slk", "mod"));
@@ -258,7 +310,9 @@ void UnmountTest::newerGameEntriesAreNeverOverwritten()
     // The newer entry stands, untouched; the earlier one stays under its recorded name.
     const QString kept =
         "Kept the newer game entry: " + path + " (the earlier one stays as " + backup + ")";
-    QCOMPARE(log.errors, (QStringList{"Not a symbolic link: " + path, kept}));
+    const QString notOurs =
+        way == MountWay::HardLinks ? "Not a hard link of the mod: " : "Not a symbolic link: ";
+    QCOMPARE(log.errors, (QStringList{notOurs + path, kept}));
     QCOMPARE(log.counts(), QString("2/2/0"));
     QCOMPARE(readFile(backup), QByteArray("1.26"));
     QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
@@ -281,10 +335,24 @@ void UnmountTest::newerGameEntriesAreNeverOverwritten()
     }
 }
 
+// Counts of the mount, of the check after it and of the check after the world changed. With
+// hard links, Scripts is a folder the mount made, its file placed in it.
+void UnmountTest::checkTellsEveryDifferenceAndChangesNothing_data()
+{
+    QTest::addColumn<MountWay>("way");
+    QTest::addColumn<QStringList>("counts");
+    addWayRows("check", {"5/0/0", "7/0/0", "2/4/2"}, {"6/0/0", "8/0/0", "3/5/2"});
+}
+
 void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
 {
+    QFETCH(MountWay, way);
+    QFETCH(QStringList, counts);
+    // The world changes with a link of its own.
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
+    box.setWay(way);
     QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
     QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "game units"));
     QVERIFY(Tree::folder(box.game("Maps")));
@@ -295,11 +363,11 @@ void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->mountModWorker();
-    QCOMPARE(log.counts(), QString("5/0/0"));
+    QCOMPARE(log.counts(), counts[0]);
 
     log.clear();
     worker->checkModWorker();
-    QCOMPARE(log.counts(), QString("7/0/0")); // five links, two backups
+    QCOMPARE(log.counts(), counts[1]); // every placed entry, two backups
     QCOMPARE(log.errors, QStringList());
     QCOMPARE(log.results.size(), 1);
 
@@ -312,22 +380,26 @@ void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
     QVERIFY(QFile::remove(mod + "/war3.mpq"));
     QVERIFY(QFile::remove(box.game("Units/UnitData.slk.oxdbackup")));
     QVERIFY(Tree::file(mod + "/Maps/added.w3x"));
-    QVERIFY(Tree::file(mod + "/Scripts/more.j")); // inside a folder linked whole: in place
+    // Inside a folder linked whole it is in place; in a folder the mount made it is not.
+    QVERIFY(Tree::file(mod + "/Scripts/more.j"));
     QVERIFY(Tree::file(mod + "/.added"));
     const auto gameBefore = Tree::snapshot(box.gameDir);
     const auto appBefore = Tree::snapshot(box.appDir);
 
     log.clear();
     worker->checkModWorker();
-    QCOMPARE(log.counts(), QString("2/4/2"));
+    QCOMPARE(log.counts(), counts[2]);
     QStringList errors = log.errors;
     errors.sort();
-    QCOMPARE(errors, (QStringList{"Missing file: " + box.game("Units/UnitData.slk.oxdbackup"),
-                                  "Missing file: " + box.game("readme.txt"),
-                                  "Missing from the mod: " + box.game("war3.mpq"),
-                                  "Not mounted: " + mod + "/Maps/added.w3x",
-                                  "Replaced by another entry: " + box.game("Maps/new.w3x"),
-                                  "Replaced by another entry: " + box.game("Units/UnitData.slk")}));
+    QStringList expected{"Missing file: " + box.game("Units/UnitData.slk.oxdbackup"),
+                         "Missing file: " + box.game("readme.txt"),
+                         "Missing from the mod: " + box.game("war3.mpq"),
+                         "Not mounted: " + mod + "/Maps/added.w3x",
+                         "Replaced by another entry: " + box.game("Maps/new.w3x"),
+                         "Replaced by another entry: " + box.game("Units/UnitData.slk")};
+    if (way == MountWay::HardLinks)
+        expected.insert(4, "Not mounted: " + mod + "/Scripts/more.j");
+    QCOMPARE(errors, expected);
     QVERIFY(!log.last().aborted);
     QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(box.gameDir)), QString());
     QCOMPARE(Tree::difference(appBefore, Tree::snapshot(box.appDir)), QString());
@@ -340,10 +412,25 @@ void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
     QVERIFY(log.last().aborted);
 }
 
+// Counts of the mount, the repair, the check and the second repair. With hard links, Scripts and
+// Extra are folders the mount made, each with its file placed in it.
+void UnmountTest::repairMakesTheGameAFreshMountAgain_data()
+{
+    QTest::addColumn<MountWay>("way");
+    QTest::addColumn<QStringList>("counts");
+    addWayRows("repair", {"6/0/0", "8/0/0", "11/0/0", "7/0/0"},
+               {"7/0/0", "10/0/0", "13/0/0", "9/0/0"});
+}
+
 void UnmountTest::repairMakesTheGameAFreshMountAgain()
 {
+    QFETCH(MountWay, way);
+    QFETCH(QStringList, counts);
+    // The world changes with a link of its own.
+    RUNEMOUNT_NEEDS_LINKS();
     Sandbox box;
     QVERIFY(box.isValid());
+    box.setWay(way);
     QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
     QVERIFY(Tree::file(box.game("Units/UnitData.slk"), "1.26"));
     QVERIFY(Tree::file(box.game("gone.txt"), "game gone"));
@@ -356,7 +443,7 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
     auto worker = box.worker("Foo");
     WorkerLog log(worker.get());
     worker->mountModWorker();
-    QCOMPARE(log.counts(), QString("6/0/0"));
+    QCOMPARE(log.counts(), counts[0]);
 
     // The world changes under the mount: a game update, a link lost, a link made elsewhere,
     // the mod edited.
@@ -372,13 +459,13 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
     log.clear();
     worker->repairModWorker();
     QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
-    QCOMPARE(log.counts(), QString("8/0/0")); // six lines on record, two new entries
+    QCOMPARE(log.counts(), counts[1]); // the lines on record, the new entries
     // What a fresh mount would give, with the game's replacing entries kept under backup names.
-    for (const char *entry :
-         {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "readme.txt", "Maps/added.w3x"})
-        QCOMPARE(Tree::linkTarget(box.game(entry)), mod + "/" + entry);
-    QCOMPARE(Tree::linkTarget(box.game("Scripts")), mod + "/Scripts");
-    QCOMPARE(Tree::linkTarget(box.game("Extra")), mod + "/Extra");
+    for (const char *entry : {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "readme.txt",
+                              "Maps/added.w3x", "Scripts", "Extra"})
+        QVERIFY2(placedAs(way, box.game(entry), mod + "/" + entry), entry);
+    if (way == MountWay::HardLinks)
+        QVERIFY(placedAs(way, box.game("Extra/x.txt"), mod + "/Extra/x.txt"));
     QCOMPARE(readFile(box.game("gone.txt")), QByteArray("game gone"));
     QCOMPARE(readFile(box.game("Units/UnitData.slk.oxdbackup2")), QByteArray("1.27"));
     QCOMPARE(Tree::linkTarget(box.game("Maps/new.w3x.oxdbackup")), box.root + "/elsewhere.w3x");
@@ -389,12 +476,12 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
     // The records are exact: the check finds nothing, and a second repair touches nothing.
     log.clear();
     worker->checkModWorker();
-    QCOMPARE(log.counts(), QString("11/0/0")); // seven links, four backups
+    QCOMPARE(log.counts(), counts[2]); // every placed entry, four backups
     const auto repaired = Tree::snapshot(box.gameDir);
     const QByteArray outRepaired = box.outFiles();
     log.clear();
     worker->repairModWorker();
-    QCOMPARE(log.counts(), QString("7/0/0"));
+    QCOMPARE(log.counts(), counts[3]);
     QCOMPARE(Tree::difference(repaired, Tree::snapshot(box.gameDir)), QString());
     QCOMPARE(box.outFiles(), outRepaired);
 
@@ -411,6 +498,61 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
     QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
     QCOMPARE(box.unrecordedBackups(before), QStringList());
     QCOMPARE(box.outFiles(), QByteArray());
+}
+
+// A hard link goes only while it is the mod's file: by its recorded identity, or, where that
+// never reached the record (a kill right after the link was made), by the mod's file read now.
+// A folder the mount made goes once empty; one holding anything else stays on record.
+void UnmountTest::hardLinksGoOnlyWhileTheyAreTheModsFiles()
+{
+    Sandbox box;
+    QVERIFY(box.isValid());
+    box.setWay(MountWay::HardLinks);
+    const QString mod = box.modDir("Foo");
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(mod + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(mod + "/other.txt", "mod other"));
+    QVERIFY(Tree::file(mod + "/Scripts/a.j", "mod script"));
+    QVERIFY(Tree::link(mod + "/link", mod + "/war3.mpq"));
+    const auto modBefore = Tree::snapshot(mod);
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    // A link of the mod has no file to give a second name.
+    QCOMPARE(log.counts(), QString("4/1/0"));
+    QCOMPARE(log.errors, QStringList{"Failed to create hard link to file: " + mod + "/link"});
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("mod mpq"));
+
+    // Neither identity reached the record; the game replaced other.txt by a file of its own and
+    // put one into the folder the mount made.
+    MountRecords records(box.appDir + "/out_files.txt", box.appDir + "/backup_files.txt");
+    std::vector<MountRecords::Placed> entries = records.readPlaced().entries;
+    for (MountRecords::Placed &entry : entries)
+        if (!QString::fromUtf8(entry.path.c_str()).endsWith("a.j"))
+            entry.identity = HardLink::Identity();
+    QVERIFY(records.keepOnlyPlaced(entries));
+    QVERIFY(QFile::remove(box.game("other.txt")));
+    QVERIFY(Tree::file(box.game("other.txt"), "game other"));
+    QVERIFY(Tree::file(box.game("Scripts/user.txt"), "user"));
+    log.clear();
+    worker->unmountModWorker(false);
+    QCOMPARE(log.errors,
+             (QStringList{"Not a hard link of the mod: " + box.game("other.txt"),
+                          "Kept a folder that holds other entries: " + box.game("Scripts")}));
+    QCOMPARE(log.counts(), QString("3/2/0")); // war3.mpq, Scripts/a.j and the backup
+    QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
+    QCOMPARE(readFile(box.game("other.txt")), QByteArray("game other"));
+    QCOMPARE(entryNames(box.game("Scripts")), QStringList{"user.txt"});
+    QCOMPARE(Tree::difference(modBefore, Tree::snapshot(mod)), QString());
+    QCOMPARE(records.readPlaced().entries.size(), size_t(2));
+
+    // Once the folder is empty, the next unmount takes it.
+    QVERIFY(QFile::remove(box.game("Scripts/user.txt")));
+    log.clear();
+    worker->unmountModWorker(false);
+    QCOMPARE(log.counts(), QString("1/1/0"));
+    QVERIFY(!QFileInfo::exists(box.game("Scripts")));
+    QCOMPARE(Tree::difference(modBefore, Tree::snapshot(mod)), QString());
 }
 
 void UnmountTest::gameFoldersStayWhereTheyWere()

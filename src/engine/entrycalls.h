@@ -2,8 +2,8 @@
 
 // The entry calls the file operations need in one system call, with the outcome told apart,
 // where Qt and the standard library need several or tell only success: renaming without ever
-// replacing what is in the way, and removing a folder. Plain standard types only, so that the
-// Windows file compiles and can be checked on its own.
+// replacing what is in the way, and making and removing a folder. Plain standard types only, so
+// that the Windows file compiles and can be checked on its own.
 
 #include <atomic>
 #include <filesystem>
@@ -45,6 +45,15 @@ enum class Copy {
 // to disk: a mod of many files would crawl. `aborted` is looked at between blocks, so that a
 // file of gigabytes does not hold up an abort.
 Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bool> &aborted);
+
+enum class MakeFolder {
+    Done,
+    TargetTaken, // something stands at the path; it was left alone
+    Failed,      // also a missing parent folder
+};
+
+// Makes one folder; never its parents.
+MakeFolder makeFolder(const NativePath &folder);
 
 enum class RemoveFolder { Done, NotEmpty, NotFound, Failed };
 

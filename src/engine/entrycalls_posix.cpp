@@ -117,6 +117,13 @@ Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bo
     return copied == Copy::Done ? Copy::Failed : copied;
 }
 
+MakeFolder makeFolder(const NativePath &folder)
+{
+    if (::mkdir(folder.c_str(), 0777) == 0)
+        return MakeFolder::Done;
+    return errno == EEXIST ? MakeFolder::TargetTaken : MakeFolder::Failed;
+}
+
 RemoveFolder removeFolder(const NativePath &folder)
 {
     if (::rmdir(folder.c_str()) == 0)

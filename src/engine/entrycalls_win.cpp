@@ -86,6 +86,13 @@ Copy copyFile(const NativePath &from, const NativePath &to, const std::atomic<bo
     }
 }
 
+MakeFolder makeFolder(const NativePath &folder)
+{
+    if (CreateDirectoryW(folder.c_str(), nullptr))
+        return MakeFolder::Done;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? MakeFolder::TargetTaken : MakeFolder::Failed;
+}
+
 RemoveFolder removeFolder(const NativePath &folder)
 {
     // A directory link is a reparse point: it is removed as a link elsewhere, never here.

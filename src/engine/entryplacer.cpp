@@ -2,6 +2,7 @@
 
 #include "backupname.h"
 #include "entrycalls.h"
+#include "hardlink.h"
 #include "symboliclink.h"
 
 #include <QDir>
@@ -28,6 +29,8 @@ QString verbFor(TransferMode mode)
         return QStringLiteral("copy");
     case TransferMode::Link:
         return QStringLiteral("create symbolic link to");
+    case TransferMode::HardLink:
+        return QStringLiteral("create hard link to");
     }
     return QStringLiteral("process");
 }
@@ -35,8 +38,9 @@ QString verbFor(TransferMode mode)
 } // namespace
 
 EntryPlacer::EntryPlacer(Report reportTo, const std::atomic<bool> &abortFlag,
-                         MountRecords *mountRecords)
-    : report(std::move(reportTo)), aborted(abortFlag), records(mountRecords)
+                         MountRecords *mountRecords, MountWay way)
+    : report(std::move(reportTo)), aborted(abortFlag), records(mountRecords),
+      linking(way == MountWay::HardLinks ? TransferMode::HardLink : TransferMode::Link)
 {
 }
 
@@ -66,7 +70,9 @@ EntryPlacer::SourceEntry EntryPlacer::sourceAt(const QString &path)
 
 bool EntryPlacer::checkPlaceable(const SourceEntry &source, TransferMode mode)
 {
-    if (source.kind == Kind::Link || source.kind == Kind::File ||
+    // A hard link is a second name of one file: a link of the mod has none to give.
+    if (source.kind == Kind::File ||
+        (source.kind == Kind::Link && mode != TransferMode::HardLink) ||
         (mode == TransferMode::Link && source.isFolder))
         return true;
     if (!source.path.isEmpty() && source.kind == Kind::None)
@@ -95,7 +101,7 @@ bool EntryPlacer::setAside(const QString &target, const QString &source, bool re
         BackupName::forTarget(target, [this](const QString &folder, const QString &name) {
             return names.taken(folder, name);
         });
-    if (recorded && !records->append(MountRecords::Record::Backups, candidate)) {
+    if (recorded && !records->appendBackup(candidate)) {
         reportUnrecordable(MountRecords::Record::Backups, source);
         return false;
     }
@@ -113,28 +119,43 @@ bool EntryPlacer::setAside(const QString &target, const QString &source, bool re
     return true;
 }
 
+bool EntryPlacer::recordPlaced(MountRecords::PlacedKind kind, const QString &target,
+                               const QString &source, const QString &backupPath)
+{
+    if (records->appendPlaced(kind, target))
+        return true;
+    reportUnrecordable(MountRecords::Record::Placed, source);
+    undoBackup(backupPath, target, true);
+    return false;
+}
+
 FileOutcome EntryPlacer::placeKnown(const SourceEntry &source, const QString &target,
                                     Kind targetKind, LinkLine line)
 {
     Q_ASSERT(records);
-    const TransferMode mode = TransferMode::Link;
+    const TransferMode mode = linking;
     if (!checkPlaceable(source, mode))
         return refused(source);
-    // No folder is made: the targets lie in the game folder or in a folder of the game that the
-    // walk descended into.
+    // No folder is made here: the targets lie in the game folder or in a folder of the game
+    // that the walk descended into.
     QString backupPath;
     if (targetKind != Kind::None && !setAside(target, source.path, true, &backupPath))
         return Failed;
 
-    const bool writesLine = line == LinkLine::Write;
-    if (writesLine && !records->append(MountRecords::Record::Placed, target)) {
-        reportUnrecordable(MountRecords::Record::Placed, source.path);
-        undoBackup(backupPath, target, true);
+    const bool hardLink = mode == TransferMode::HardLink;
+    // A hard link placed again has a new identity, unknown until it is made.
+    const bool writesLine = line == LinkLine::Write || hardLink;
+    const auto kind =
+        hardLink ? MountRecords::PlacedKind::HardLink : MountRecords::PlacedKind::SymbolicLink;
+    if (writesLine && !recordPlaced(kind, target, source.path, backupPath))
         return Failed;
-    }
     const Transfer attempt = transfer(source, target, mode);
-    if (attempt == Transfer::Done)
+    if (attempt == Transfer::Done) {
+        // Without it the unmount still knows the link, by comparing it with the mod's file.
+        if (hardLink)
+            records->appendIdentity(target, HardLink::identityOf(nativePath(target)));
         return Done;
+    }
     if (writesLine)
         records->takeBack(MountRecords::Record::Placed);
     if (attempt == Transfer::Refused) {
@@ -145,6 +166,23 @@ FileOutcome EntryPlacer::placeKnown(const SourceEntry &source, const QString &ta
         report(failedText(source.path, mode), true);
     }
     // Nothing took the backed-up entry's place, so it goes straight back under its own name.
+    undoBackup(backupPath, target, true);
+    return Failed;
+}
+
+FileOutcome EntryPlacer::makeFolder(const SourceEntry &source, const QString &target,
+                                    Kind targetKind)
+{
+    Q_ASSERT(records);
+    QString backupPath;
+    if (targetKind != Kind::None && !setAside(target, source.path, true, &backupPath))
+        return Failed;
+    if (!recordPlaced(MountRecords::PlacedKind::Folder, target, source.path, backupPath))
+        return Failed;
+    if (EntryCalls::makeFolder(nativePath(target)) == EntryCalls::MakeFolder::Done)
+        return Done;
+    records->takeBack(MountRecords::Record::Placed);
+    report(QStringLiteral("Failed to create folder: ") + target, true);
     undoBackup(backupPath, target, true);
     return Failed;
 }
@@ -189,6 +227,18 @@ EntryPlacer::Transfer EntryPlacer::transfer(const SourceEntry &source, const QSt
     switch (mode) {
     case TransferMode::Copy:
         return copyEntry(source.path, target);
+    case TransferMode::HardLink:
+        switch (HardLink::create(nativePath(target), nativePath(source.path))) {
+        case HardLink::Creation::Created:
+            return Transfer::Done;
+        case HardLink::Creation::TargetTaken:
+            return Transfer::TargetTaken;
+        case HardLink::Creation::OtherDevice:
+        case HardLink::Creation::NotSupported:
+        case HardLink::Creation::Failed:
+            break;
+        }
+        return Transfer::Failed;
     case TransferMode::Link:
         switch (
             SymbolicLink::create(nativePath(target), nativePath(source.path), source.isFolder)) {

@@ -1,6 +1,7 @@
 #include "entryremoval.h"
 
 #include "entrycalls.h"
+#include "hardlink.h"
 #include "pathnames.h"
 #include "symboliclink.h"
 
@@ -37,6 +38,32 @@ FileOutcome EntryRemoval::removeKnown(const QString &path, Kind kind)
         return Failed;
     }
     return Done;
+}
+
+FileOutcome EntryRemoval::removeHardLink(const QString &path)
+{
+    if (HardLink::remove(nativePath(path)))
+        return Done;
+    report(QStringLiteral("Failed to delete file: ") + path, true);
+    return Failed;
+}
+
+FileOutcome EntryRemoval::removeMadeFolder(const QString &path)
+{
+    switch (EntryCalls::removeFolder(nativePath(path))) {
+    case EntryCalls::RemoveFolder::Done:
+        return Done;
+    case EntryCalls::RemoveFolder::NotEmpty:
+        report(QStringLiteral("Kept a folder that holds other entries: ") + path, true);
+        return Failed;
+    case EntryCalls::RemoveFolder::NotFound:
+        report(QStringLiteral("Missing file: ") + path, true);
+        return Missing;
+    case EntryCalls::RemoveFolder::Failed:
+        break;
+    }
+    report(QStringLiteral("Failed to delete empty folder: ") + path, true);
+    return Failed;
 }
 
 void EntryRemoval::deleteEmptyFolders(const QString &folder, const QString &stopFolder)

@@ -16,6 +16,11 @@ public:
 
     // Removes a file or a link (never its target), whose kind was looked at just before.
     FileOutcome removeKnown(const QString &path, FileEntry::Kind kind);
+    // Removes one name of a file; the file stays under its other names (the mod's own).
+    FileOutcome removeHardLink(const QString &path);
+    // Removes a folder a mount made, once it is empty; one that holds anything is kept and
+    // said so.
+    FileOutcome removeMadeFolder(const QString &path);
     // False when the folder is still there (an entry the listing hides is reported).
     bool removeFolder(const QString &path);
     // Removes `folder` and the folders above it while they are empty: never `stopFolder`, the

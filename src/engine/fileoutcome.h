@@ -32,4 +32,4 @@ struct OutcomeCounts {
     bool hasProblems() const { return failed + missing > 0; }
 };
 
-enum class TransferMode { Move, Copy, Link };
+enum class TransferMode { Move, Copy, Link, HardLink };

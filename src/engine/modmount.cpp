@@ -7,7 +7,9 @@
 ModMount::ModMount(EntryPlacer &entryPlacer, const QString &modFolder, WorkerParts::Report reportTo,
                    const std::atomic<bool> &aborted)
     : placer(entryPlacer), report(std::move(reportTo)),
-      walk(modFolder, entryPlacer.gameNames(), *this, aborted)
+      walk(modFolder, entryPlacer.gameNames(), *this, aborted,
+           entryPlacer.linkMode() == TransferMode::HardLink ? MountWay::HardLinks
+                                                            : MountWay::SymbolicLinks)
 {
 }
 
@@ -29,7 +31,7 @@ void ModMount::refuse(const ModWalk::Entry &entry, ModWalk::Refusal why)
 {
     switch (why) {
     case ModWalk::Refusal::Unrecordable:
-        report(EntryPlacer::failedText(entry.source.filePath(), TransferMode::Link), true);
+        report(EntryPlacer::failedText(entry.source.filePath(), placer.linkMode()), true);
         break;
     case ModWalk::Refusal::SameNameAsPlaced:
         report(QStringLiteral("Another entry of the mod has the same name: ") +
@@ -37,4 +39,9 @@ void ModMount::refuse(const ModWalk::Entry &entry, ModWalk::Refusal why)
                true);
         break;
     }
+}
+
+FileOutcome ModMount::makeFolder(const ModWalk::Entry &entry, FileEntry::Kind targetKind)
+{
+    return placer.makeFolder(EntryPlacer::sourceFrom(entry.source), entry.target, targetKind);
 }

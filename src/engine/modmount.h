@@ -10,12 +10,13 @@
 
 class EntryPlacer;
 
-// Mounts a mod: links each entry the walk of the mod hands it at its place in the game folder,
-// every link and backup on record before it is made.
+// Mounts a mod: links each entry the walk of the mod hands it at its place in the game folder
+// the placer's way (for hard links, in folders it makes where the game has none), every entry
+// and backup on record before it is made.
 class ModMount : private ModWalk::Visitor
 {
 public:
-    // `placer` holds the mount's records.
+    // `placer` holds the mount's records and the way it links.
     ModMount(EntryPlacer &placer, const QString &modFolder, WorkerParts::Report report,
              const std::atomic<bool> &aborted);
 
@@ -31,6 +32,7 @@ private:
     void reached(const ModWalk::Entry &entry) override;
     FileOutcome place(const ModWalk::Entry &entry, FileEntry::Kind targetKind) override;
     void refuse(const ModWalk::Entry &entry, ModWalk::Refusal why) override;
+    FileOutcome makeFolder(const ModWalk::Entry &entry, FileEntry::Kind targetKind) override;
 
     EntryPlacer &placer;
     WorkerParts::Report report;

@@ -9,9 +9,9 @@
 using FileEntry::Kind;
 
 ModWalk::ModWalk(const QString &modFolder, GameNames &gameNames, Visitor &entryVisitor,
-                 const std::atomic<bool> &abortFlag)
+                 const std::atomic<bool> &abortFlag, MountWay way)
     : modRoot(modFolder + QLatin1Char('/')), names(gameNames), visitor(entryVisitor),
-      aborted(abortFlag)
+      aborted(abortFlag), makesFolders(way == MountWay::HardLinks)
 {
 }
 
@@ -47,12 +47,18 @@ OutcomeCounts ModWalk::walk(const QString &folder, const QString &gameFolder)
             counts += walk(sourcePath, entry.target);
             continue;
         }
-        const FileOutcome outcome = visitor.place(entry, targetKind);
+        // Only a real folder: a link of the mod is placed (or refused) as it is.
+        const bool madeFolder =
+            makesFolders && entry.source.isDir() && !FileEntry::isLink(entry.source);
+        const FileOutcome outcome =
+            madeFolder ? visitor.makeFolder(entry, targetKind) : visitor.place(entry, targetKind);
         if (outcome == Done) {
             placedNow.insert(targetKey);
             names.add(gameFolder, targetName);
         }
         counts.add(outcome);
+        if (madeFolder && outcome == Done)
+            counts += walk(sourcePath, entry.target);
     }
     return counts;
 }

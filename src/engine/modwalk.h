@@ -2,6 +2,7 @@
 
 #include "fileentry.h"
 #include "fileoutcome.h"
+#include "mountway.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -13,7 +14,8 @@ class GameNames;
 
 // Walks a mod as a mount places it, so that whoever looks at a mount sees it by the same rules:
 // each entry goes to the same place in the game folder under the game's own spelling, a real
-// game folder is walked into so that the mod's entries are placed one by one inside it, hidden
+// game folder is walked into so that the mod's entries are placed one by one inside it (for a
+// hard-link mount, also one the visitor makes where the game has no folder), hidden
 // entries are never placed, and neither is an entry whose path no record line can hold or one
 // the game sees under the same name as an entry placed before it. What happens to each entry is
 // up to the visitor: a mount places it, a check compares.
@@ -38,11 +40,18 @@ public:
         virtual FileOutcome place(const Entry &entry, FileEntry::Kind targetKind) = 0;
         // An entry a mount never places; it counts as failed.
         virtual void refuse(const Entry &entry, Refusal why) = 0;
+        // A real folder of the mod at `entry.target`, where the game has no real folder, in a
+        // walk that makes folders. Done when a folder now stands there for the walk to walk into.
+        virtual FileOutcome makeFolder(const Entry &entry, FileEntry::Kind targetKind)
+        {
+            return place(entry, targetKind);
+        }
     };
 
-    // `gameNames` spells the game's folders, and learns what the visitor placed in them.
+    // `gameNames` spells the game's folders, and learns what the visitor placed in them. A walk
+    // for hard links has the visitor make the mod's folders and walks into them.
     ModWalk(const QString &modFolder, GameNames &gameNames, Visitor &visitor,
-            const std::atomic<bool> &aborted);
+            const std::atomic<bool> &aborted, MountWay way = MountWay::SymbolicLinks);
 
     // `folder` is the mod's folder, or one inside it; `gameFolder` its place in the game.
     OutcomeCounts walk(const QString &folder, const QString &gameFolder);
@@ -55,6 +64,7 @@ private:
     GameNames &names;
     Visitor &visitor;
     const std::atomic<bool> &aborted;
+    const bool makesFolders;
     // Case-folded, as the game compares names.
     QSet<QString> alreadyPlaced;
     QSet<QString> placedNow; // by this walk

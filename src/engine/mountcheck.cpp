@@ -24,15 +24,15 @@ OutcomeCounts MountCheck::run(const MountRecords &records)
 {
     OutcomeCounts counts;
     RecordedPathCheck trusted(gameFolder);
-    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
-    for (const std::string &line : placed.paths) {
+    for (const MountRecords::Placed &entry : records.readPlaced().entries) {
         if (aborted)
             break;
-        const QString path = fromUtf8(line);
-        walk.passBy(path);
-        counts.add(checkPlaced(trusted, path));
+        // The walk goes into a folder the mount made, to find mod files not placed in it.
+        if (entry.kind != MountRecords::PlacedKind::Folder)
+            walk.passBy(fromUtf8(entry.path));
+        counts.add(checkPlaced(trusted, entry));
     }
-    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
+    const MountRecords::Lines backups = records.readBackups();
     for (const std::string &line : backups.paths) {
         if (aborted)
             break;
@@ -43,8 +43,9 @@ OutcomeCounts MountCheck::run(const MountRecords &records)
     return counts;
 }
 
-FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &path)
+FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const MountRecords::Placed &entry)
 {
+    const QString path = fromUtf8(entry.path);
     report(path, false);
     if (!trusted.accepts(path)) {
         report(WorkerParts::untrustedText(path), true);
@@ -56,11 +57,14 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const QString &p
         return Missing;
     }
     const QString modEntry = PlacedLink::modEntry(path, gameFolder, modFolder, modNames);
-    if (kind != Kind::Link || !PlacedLink::leadsTo(path, modEntry)) {
+    // A link to the mod's entry stays one when the entry goes; a hard link of it cannot be told.
+    const bool modHasIt = kindOf(modEntry) != Kind::None;
+    if ((modHasIt || entry.kind == MountRecords::PlacedKind::SymbolicLink) &&
+        !PlacedLink::standsFor(entry.kind, path, modEntry)) {
         report(QStringLiteral("Replaced by another entry: ") + path, true);
         return Failed;
     }
-    if (kindOf(modEntry) == Kind::None) {
+    if (!modHasIt) {
         report(QStringLiteral("Missing from the mod: ") + path, true);
         return Failed;
     }

@@ -3,18 +3,19 @@
 #include "fileoutcome.h"
 #include "gamenames.h"
 #include "modwalk.h"
+#include "mountrecords.h"
 #include "workerparts.h"
 
 #include <QString>
 
 #include <atomic>
 
-class MountRecords;
 class RecordedPathCheck;
 
 // Compares the game folder with the records of the mounted mod and with the mod itself, and
-// changes nothing: each placed link should still lead to the mod's entry at its path, each
-// backup should still be there, and every entry of the mod should be placed.
+// changes nothing: each placed entry should still stand for the mod's entry at its path (a link
+// to it, a hard link of it, a folder), each backup should still be there, and every entry of
+// the mod should be placed.
 class MountCheck : private ModWalk::Visitor
 {
 public:
@@ -24,7 +25,7 @@ public:
     OutcomeCounts run(const MountRecords &records);
 
 private:
-    FileOutcome checkPlaced(RecordedPathCheck &trusted, const QString &path);
+    FileOutcome checkPlaced(RecordedPathCheck &trusted, const MountRecords::Placed &entry);
     FileOutcome checkBackup(RecordedPathCheck &trusted, const QString &path);
     // The walk of the mod meets only entries a mount would place and the records do not list.
     void reached(const ModWalk::Entry &) override {}

@@ -1,20 +1,19 @@
 #include "mountrepair.h"
 
 #include "backupname.h"
-#include "entryplacer.h"
 #include "entryremoval.h"
 #include "gamenames.h"
 #include "modmount.h"
 #include "placedlink.h"
 #include "recordedpathcheck.h"
 
-#include <QHash>
-
 #include <utility>
+#include <vector>
 
 using namespace WorkerParts;
 using FileEntry::Kind;
 using FileEntry::kindOf;
+using PlacedKind = MountRecords::PlacedKind;
 
 MountRepair::MountRepair(const QString &game, const QString &mod, MountRecords &mountRecords,
                          EntryPlacer &entryPlacer, EntryRemoval &entryRemoval, ModMount &modMount,
@@ -27,72 +26,110 @@ MountRepair::MountRepair(const QString &game, const QString &mod, MountRecords &
 OutcomeCounts MountRepair::run()
 {
     records.appendToExisting();
-    OutcomeCounts counts = repairRecordedLinks();
+    OutcomeCounts counts = repairRecordedEntries();
     // Then what the mod holds that is not placed yet, as a mount would place it.
     if (!aborted)
         counts += mount.mountFolder(modFolder, gameFolder);
     return counts;
 }
 
-OutcomeCounts MountRepair::repairRecordedLinks()
+OutcomeCounts MountRepair::repairRecordedEntries()
 {
     OutcomeCounts counts;
     RecordedPathCheck trusted(gameFolder);
-    GameNames modNames; // a link's name has the game's spelling, its mod entry the mod's
-    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
-    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
-    const QSet<QString> placedPaths = asPaths(placed.paths);
-    // The entry each path had before the mount, where the mount set one aside (the last one
-    // set aside from a path is the one that left it).
-    QHash<QString, QString> setAsideFrom;
-    for (const std::string &line : backups.paths) {
+    GameNames modNames; // a placed entry's name has the game's spelling, its mod entry the mod's
+    const MountRecords::PlacedEntries placed = records.readPlaced();
+    QSet<QString> placedPaths;
+    for (const MountRecords::Placed &entry : placed.entries)
+        placedPaths.insert(fromUtf8(entry.path));
+    // The last one set aside from a path is the one that left it.
+    for (const std::string &line : records.readBackups().paths) {
         const QString backup = fromUtf8(line);
         if (!placedPaths.contains(backup))
             setAsideFrom.insert(BackupName::restorePath(backup), backup);
     }
 
-    QSet<QString> droppedLinks;
-    QSet<QString> droppedBackups;
-    for (const std::string &line : placed.paths) {
+    // Folders of mod folders now gone go after what was placed in them, the last made first.
+    std::vector<const MountRecords::Placed *> goneFolders;
+    for (const MountRecords::Placed &entry : placed.entries) {
         if (aborted)
             break;
-        const QString path = fromUtf8(line);
+        const QString path = fromUtf8(entry.path);
         report(path, false);
         if (!trusted.accepts(path)) {
             report(untrustedText(path), true);
             counts.add(Failed);
             continue;
         }
-        mount.passBy(path);
+        // The walk goes into a folder the mount made, to find mod entries not placed in it.
+        if (entry.kind != PlacedKind::Folder)
+            mount.passBy(path);
         const EntryPlacer::SourceEntry source =
             EntryPlacer::sourceAt(PlacedLink::modEntry(path, gameFolder, modFolder, modNames));
-        const bool ours = PlacedLink::leadsTo(path, source.path);
         if (source.kind == Kind::None) {
-            // Gone from the mod: its link goes, then its line, and the game's own entry comes
-            // back as a fresh mount would leave it.
-            if (ours && removal.removeKnown(path, Kind::Link) != Done) {
-                counts.add(Failed);
-                continue;
-            }
-            droppedLinks.insert(path);
-            const QString backup = setAsideFrom.value(path);
-            if (!backup.isEmpty() && restoreSetAside(path, backup))
-                droppedBackups.insert(backup);
-            counts.add(Done);
+            // Gone from the mod: it goes as a fresh mount would leave its place.
+            if (entry.kind == PlacedKind::Folder)
+                goneFolders.push_back(&entry);
+            else if (entry.kind == PlacedKind::HardLink)
+                counts.add(drop(entry, PlacedLink::isRecordedFile(entry, path), path) ? Done
+                                                                                      : Failed);
+            else
+                counts.add(drop(entry, PlacedLink::leadsTo(path, source.path), path) ? Done
+                                                                                     : Failed);
             continue;
         }
-        if (ours) {
+        if (PlacedLink::standsFor(entry.kind, path, source.path)) {
             counts.add(Done);
             continue;
         }
         // Missing, or taken by another entry (a game update): whatever stands there is set
-        // aside first, kept and on record, and the link placed again.
-        counts.add(placer.placeKnown(source, path, kindOf(path), EntryPlacer::LinkLine::OnRecord));
+        // aside first, kept and on record, and the entry placed again.
+        counts.add(placeAgain(entry, source, path));
     }
-    if (!dropFromRecord(MountRecords::Record::Placed, droppedLinks) ||
-        !dropFromRecord(MountRecords::Record::Backups, droppedBackups))
+    for (auto folder = goneFolders.rbegin(); folder != goneFolders.rend(); ++folder) {
+        const QString path = fromUtf8((*folder)->path);
+        counts.add(drop(**folder, kindOf(path) == Kind::Folder, path) ? Done : Failed);
+    }
+    if (!dropFromRecords())
         counts.add(Failed);
     return counts;
+}
+
+FileOutcome MountRepair::placeAgain(const MountRecords::Placed &entry,
+                                    const EntryPlacer::SourceEntry &source, const QString &path)
+{
+    if (placer.linkMode() == TransferMode::HardLink && source.kind == Kind::Folder)
+        return placer.makeFolder(source, path, kindOf(path));
+    // A symbolic link's line says all there is; any other kind of line is said anew.
+    const bool onRecord = entry.kind == PlacedKind::SymbolicLink;
+    return placer.placeKnown(source, path, kindOf(path),
+                             onRecord ? EntryPlacer::LinkLine::OnRecord
+                                      : EntryPlacer::LinkLine::Write);
+}
+
+bool MountRepair::drop(const MountRecords::Placed &entry, bool ours, const QString &path)
+{
+    if (ours) {
+        FileOutcome removed = Failed;
+        switch (entry.kind) {
+        case PlacedKind::SymbolicLink:
+            removed = removal.removeKnown(path, Kind::Link);
+            break;
+        case PlacedKind::HardLink:
+            removed = removal.removeHardLink(path);
+            break;
+        case PlacedKind::Folder:
+            removed = removal.removeMadeFolder(path);
+            break;
+        }
+        if (removed != Done)
+            return false;
+    }
+    droppedEntries.insert(entry.path);
+    const QString backup = setAsideFrom.value(path);
+    if (!backup.isEmpty() && restoreSetAside(path, backup))
+        droppedBackups.insert(toUtf8(backup));
+    return true;
 }
 
 bool MountRepair::restoreSetAside(const QString &path, const QString &backupPath)
@@ -103,19 +140,33 @@ bool MountRepair::restoreSetAside(const QString &path, const QString &backupPath
            Done;
 }
 
-bool MountRepair::dropFromRecord(MountRecords::Record record, const QSet<QString> &dropped)
+bool MountRepair::dropFromRecords()
 {
-    if (dropped.isEmpty())
-        return true;
-    // Paths this run added come after the ones read at its start: read the record again.
-    MountRecords::Lines now = records.read(record);
-    std::vector<std::string> kept;
-    for (std::string &line : now.paths) {
-        if (!dropped.contains(fromUtf8(line)))
-            kept.push_back(std::move(line));
+    // Lines this run added come after the ones read at its start: read the records again.
+    bool written = true;
+    if (!droppedEntries.empty()) {
+        std::vector<MountRecords::Placed> kept;
+        for (MountRecords::Placed &entry : records.readPlaced().entries)
+            if (droppedEntries.count(entry.path) == 0)
+                kept.push_back(std::move(entry));
+        if (!records.keepOnlyPlaced(kept)) {
+            report(QStringLiteral("Failed to write record file: ") +
+                       records.fileName(MountRecords::Record::Placed),
+                   true);
+            written = false;
+        }
     }
-    if (records.keepOnly(record, kept))
-        return true;
-    report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
-    return false;
+    if (!droppedBackups.empty()) {
+        std::vector<std::string> kept;
+        for (std::string &line : records.readBackups().paths)
+            if (droppedBackups.count(line) == 0)
+                kept.push_back(std::move(line));
+        if (!records.keepOnlyBackups(kept)) {
+            report(QStringLiteral("Failed to write record file: ") +
+                       records.fileName(MountRecords::Record::Backups),
+                   true);
+            written = false;
+        }
+    }
+    return written;
 }

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "entryplacer.h"
 #include "fileoutcome.h"
 #include "mountrecords.h"
 #include "workerparts.h"
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 
 #include <atomic>
+#include <string>
+#include <unordered_set>
 
-class EntryPlacer;
 class EntryRemoval;
 class ModMount;
 
 // Makes the game folder what a fresh mount of the mod would make it, with every change on
-// record before it is made, as in the mount: recorded links that went missing or were replaced
-// are placed again, links of mod entries now gone are removed with their lines (and the game's
+// record before it is made, as in the mount: recorded entries that went missing or were replaced
+// are placed again, entries of mod entries now gone are removed with their lines (and the game's
 // entry they had set aside put back), and what the mod holds that is not placed yet is mounted.
 class MountRepair
 {
@@ -28,11 +30,16 @@ public:
     OutcomeCounts run();
 
 private:
-    OutcomeCounts repairRecordedLinks();
-    // Puts back the game's entry that a link of a mod entry now gone had set aside; true when
+    OutcomeCounts repairRecordedEntries();
+    FileOutcome placeAgain(const MountRecords::Placed &entry,
+                           const EntryPlacer::SourceEntry &source, const QString &path);
+    // The entry of a mod entry now gone goes if it is still ours, then its line, and the game's
+    // entry it had set aside comes back. False when it could not be removed.
+    bool drop(const MountRecords::Placed &entry, bool ours, const QString &path);
+    // Puts back the game's entry that an entry of a mod entry now gone had set aside; true when
     // it went back.
     bool restoreSetAside(const QString &path, const QString &backupPath);
-    bool dropFromRecord(MountRecords::Record record, const QSet<QString> &dropped);
+    bool dropFromRecords();
 
     const QString gameFolder;
     const QString modFolder;
@@ -42,4 +49,8 @@ private:
     ModMount &mount;
     WorkerParts::Report report;
     const std::atomic<bool> &aborted;
+    // The entry each path had before the mount, where the mount set one aside.
+    QHash<QString, QString> setAsideFrom;
+    std::unordered_set<std::string> droppedEntries;
+    std::unordered_set<std::string> droppedBackups;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaType>
+
 // How a mount places the mod's entries in the game folder.
 enum class MountWay { SymbolicLinks, HardLinks };
 
@@ -11,3 +13,6 @@ enum class LinkRefusal {
     HardLinks,     // hard links cannot reach the game folder (another drive, a file system without
                    // them)
 };
+
+Q_DECLARE_METATYPE(MountWay)
+Q_DECLARE_METATYPE(LinkRefusal)

@@ -2,6 +2,7 @@
 
 #include "fileentry.h"
 #include "gamenames.h"
+#include "hardlink.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -25,6 +26,27 @@ bool leadsTo(const QString &path, const QString &target)
 {
     return FileEntry::kindOf(path) == FileEntry::Kind::Link &&
            QFileInfo(path).symLinkTarget().compare(target, Qt::CaseInsensitive) == 0;
+}
+
+bool standsFor(MountRecords::PlacedKind kind, const QString &path, const QString &modEntry)
+{
+    switch (kind) {
+    case MountRecords::PlacedKind::SymbolicLink:
+        return leadsTo(path, modEntry);
+    case MountRecords::PlacedKind::HardLink:
+        return FileEntry::kindOf(path) == FileEntry::Kind::File &&
+               HardLink::sameFile(HardLink::identityOf(FileEntry::nativePath(path)),
+                                  HardLink::identityOf(FileEntry::nativePath(modEntry)));
+    case MountRecords::PlacedKind::Folder:
+        return FileEntry::kindOf(path) == FileEntry::Kind::Folder;
+    }
+    return false;
+}
+
+bool isRecordedFile(const MountRecords::Placed &entry, const QString &path)
+{
+    return entry.identity.known && FileEntry::kindOf(path) == FileEntry::Kind::File &&
+           HardLink::sameFile(HardLink::identityOf(FileEntry::nativePath(path)), entry.identity);
 }
 
 } // namespace PlacedLink

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "mountrecords.h"
+
 #include <QString>
 
 class GameNames;
 
-// A link that a mount placed in the game folder, and the mod entry it stands for.
+// An entry that a mount placed in the game folder, and the mod entry it stands for.
 namespace PlacedLink
 {
 
@@ -16,5 +18,10 @@ QString modEntry(const QString &placedPath, const QString &gameFolder, const QSt
 // `path` is a symbolic link to `target` (also when `target` is gone), names compared as the
 // game compares them: regardless of case.
 bool leadsTo(const QString &path, const QString &target);
+// What stands at `path` is still what the mount placed there of `modEntry`, both read now: a
+// symbolic link to it, a hard link of it (one file), a folder.
+bool standsFor(MountRecords::PlacedKind kind, const QString &path, const QString &modEntry);
+// A hard link at `path` is still the file whose identity the record holds, read now.
+bool isRecordedFile(const MountRecords::Placed &entry, const QString &path);
 
 } // namespace PlacedLink

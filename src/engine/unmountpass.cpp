@@ -3,6 +3,7 @@
 #include "backupname.h"
 #include "entryplacer.h"
 #include "entryremoval.h"
+#include "placedlink.h"
 #include "workerpaths.h"
 
 #include <QFileInfo>
@@ -20,13 +21,16 @@ const size_t journalBatch = 64;
 using namespace WorkerParts;
 using FileEntry::Kind;
 using FileEntry::kindOf;
+using PlacedKind = MountRecords::PlacedKind;
 
-UnmountPass::UnmountPass(const WorkerPaths &paths, bool forced, MountRecords &mountRecords,
-                         EntryPlacer &entryPlacer, EntryRemoval &entryRemoval, Report reportTo,
-                         Announce announceTo, const std::atomic<bool> &abortFlag)
-    : records(mountRecords), force(forced), placer(entryPlacer), removal(entryRemoval),
-      report(std::move(reportTo)), announce(std::move(announceTo)), aborted(abortFlag),
-      check(paths.game), journal(paths.unmountProgress)
+UnmountPass::UnmountPass(const WorkerPaths &paths, const QString &mod, bool forced,
+                         MountRecords &mountRecords, EntryPlacer &entryPlacer,
+                         EntryRemoval &entryRemoval, Report reportTo, Announce announceTo,
+                         const std::atomic<bool> &abortFlag)
+    : gameFolder(paths.game), modFolder(mod), records(mountRecords), force(forced),
+      placer(entryPlacer), removal(entryRemoval), report(std::move(reportTo)),
+      announce(std::move(announceTo)), aborted(abortFlag), check(paths.game),
+      journal(paths.unmountProgress)
 {
 }
 
@@ -34,10 +38,10 @@ OutcomeCounts UnmountPass::run()
 {
     OutcomeCounts counts;
     // Read once each: the first pass also needs to know the backups on record.
-    const MountRecords::Lines placed = records.read(MountRecords::Record::Placed);
-    const MountRecords::Lines backups = records.read(MountRecords::Record::Backups);
+    const MountRecords::PlacedEntries placed = records.readPlaced();
+    const MountRecords::Lines backups = records.readBackups();
     counts += unmountPlacedEntries(placed, backups);
-    // While the record of placed links still lists links already removed, a game entry put
+    // While the record of placed entries still lists entries already removed, a game entry put
     // back at such a path would later be taken for one of ours.
     if (!aborted && rewritten)
         counts += restoreBackups(backups);
@@ -46,132 +50,189 @@ OutcomeCounts UnmountPass::run()
     return counts;
 }
 
-OutcomeCounts
-UnmountPass::workThroughRecord(MountRecords::Record record, const MountRecords::Lines &recorded,
-                               UnmountJournal::Step step, RecordOrder order,
-                               const std::function<Handled(const std::string &)> &handle)
+std::vector<bool> UnmountPass::workThrough(const std::vector<const std::string *> &paths,
+                                           const std::vector<size_t> &order,
+                                           UnmountJournal::Step step,
+                                           const std::function<Handled(size_t)> &handle,
+                                           OutcomeCounts &counts)
 {
-    const std::vector<std::string> &lines = recorded.paths;
-    auto indexAt = [&lines, order](size_t n) {
-        return order == RecordOrder::Forward ? n : lines.size() - 1 - n;
-    };
-
-    OutcomeCounts counts;
-    // Lines not visited (after an abort) still describe changes that a later unmount has to
-    // undo, so they are kept like the ones that failed.
-    std::vector<bool> keep(lines.size(), true);
+    std::vector<bool> keep(paths.size(), true);
     size_t noted = 0;
-    for (size_t n = 0; n < lines.size(); ++n) {
+    for (size_t n = 0; n < order.size(); ++n) {
         if (n == noted) {
             std::vector<const std::string *> batch;
-            for (; noted < lines.size() && batch.size() < journalBatch; ++noted)
-                batch.push_back(&lines[indexAt(noted)]);
+            for (; noted < order.size() && batch.size() < journalBatch; ++noted)
+                batch.push_back(paths[order[noted]]);
             journal.note(step, batch);
         }
-        const size_t i = indexAt(n);
-        const Handled handled = handle(lines[i]);
+        const Handled handled = handle(order[n]);
         counts.add(handled.outcome);
-        keep[i] = !force && handled.stillToUndo;
+        keep[order[n]] = !force && handled.stillToUndo;
         if (aborted)
             break;
     }
-
-    std::vector<std::string> kept;
-    for (size_t i = 0; i < lines.size(); ++i)
-        if (keep[i])
-            kept.push_back(lines[i]);
-    if (!records.keepOnly(record, kept)) {
-        // The record still lists what this pass undid; the journal tells the next unmount.
-        rewritten = false;
-        report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
-        counts.add(Failed);
-    }
-    return counts;
+    return keep;
 }
 
-OutcomeCounts UnmountPass::unmountPlacedEntries(const MountRecords::Lines &placed,
+void UnmountPass::noteRewritten(bool written, MountRecords::Record record, OutcomeCounts &counts)
+{
+    if (written)
+        return;
+    // The record still lists what this pass undid; the journal tells the next unmount.
+    rewritten = false;
+    report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
+    counts.add(Failed);
+}
+
+OutcomeCounts UnmountPass::unmountPlacedEntries(const MountRecords::PlacedEntries &placed,
                                                 const MountRecords::Lines &backups)
 {
+    OutcomeCounts counts;
     if (!placed.readable)
-        return OutcomeCounts();
-    // A recorded link that is not there while a backup is to go back to its path was never
-    // made (the mount stopped between its record and the link): the restore takes care of
-    // that path, and keeping the line would later take the game's own entry for our link.
+        return counts;
+    // A recorded entry that is not there while a backup is to go back to its path was never
+    // made (the mount stopped between its record and the entry): the restore takes care of
+    // that path, and keeping the line would later take the game's own entry for ours.
     QSet<QString> restorePaths;
     for (const std::string &line : backups.paths)
         restorePaths.insert(BackupName::restorePath(fromUtf8(line)));
-    return workThroughRecord(
-        MountRecords::Record::Placed, placed, UnmountJournal::Remove, RecordOrder::Forward,
-        [this, &restorePaths](const std::string &line) -> Handled {
-            const QString path = fromUtf8(line);
-            report(path, false);
-            if (!check.accepts(path)) {
-                report(untrustedText(path), true);
-                return {Failed, true};
-            }
-            const Kind kind = kindOf(path);
-            if (kind == Kind::Link) {
-                const FileOutcome outcome = removal.removeKnown(path, kind);
-                if (outcome != Done)
-                    linksLeft.insert(path);
-                return {outcome, outcome != Done};
-            }
-            if (kind != Kind::None) {
-                report(QStringLiteral("Not a symbolic link: ") + path, true);
-                return {Failed, true};
-            }
-            if (journal.wasStarted(UnmountJournal::Remove, line))
-                return {Done, false}; // removed by an unmount that was interrupted
-            report(QStringLiteral("Missing file: ") + path, true);
-            return {Missing, !restorePaths.contains(path)};
-        });
+    const std::vector<MountRecords::Placed> &entries = placed.entries;
+    // Folders the mount made go once what it placed in them is gone: the last made first.
+    std::vector<size_t> order;
+    std::vector<const std::string *> paths;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        paths.push_back(&entries[i].path);
+        if (entries[i].kind != PlacedKind::Folder)
+            order.push_back(i);
+    }
+    for (size_t i = entries.size(); i-- > 0;)
+        if (entries[i].kind == PlacedKind::Folder)
+            order.push_back(i);
+    const std::vector<bool> keep = workThrough(
+        paths, order, UnmountJournal::Remove,
+        [&](size_t i) { return undoPlaced(entries[i], restorePaths); }, counts);
+
+    std::vector<MountRecords::Placed> kept;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (keep[i])
+            kept.push_back(entries[i]);
+    noteRewritten(records.keepOnlyPlaced(kept), MountRecords::Record::Placed, counts);
+    return counts;
+}
+
+UnmountPass::Handled UnmountPass::undoPlaced(const MountRecords::Placed &entry,
+                                             const QSet<QString> &restorePaths)
+{
+    const QString path = fromUtf8(entry.path);
+    report(path, false);
+    if (!check.accepts(path)) {
+        report(untrustedText(path), true);
+        return {Failed, true};
+    }
+    const Kind kind = kindOf(path);
+    if (kind == Kind::None) {
+        if (journal.wasStarted(UnmountJournal::Remove, entry.path))
+            return {Done, false}; // removed by an unmount that was interrupted
+        report(QStringLiteral("Missing file: ") + path, true);
+        return {Missing, !restorePaths.contains(path)};
+    }
+    FileOutcome outcome = Failed;
+    switch (entry.kind) {
+    case PlacedKind::SymbolicLink:
+        if (kind != Kind::Link) {
+            report(QStringLiteral("Not a symbolic link: ") + path, true);
+            return {Failed, true};
+        }
+        outcome = removal.removeKnown(path, kind);
+        break;
+    case PlacedKind::HardLink:
+        if (kind != Kind::File || !isPlacedHardLink(entry, path)) {
+            report(QStringLiteral("Not a hard link of the mod: ") + path, true);
+            return {Failed, true};
+        }
+        outcome = removal.removeHardLink(path);
+        break;
+    case PlacedKind::Folder:
+        if (kind != Kind::Folder) {
+            report(QStringLiteral("Not a folder: ") + path, true);
+            return {Failed, true};
+        }
+        return {removal.removeMadeFolder(path), kindOf(path) != Kind::None};
+    }
+    if (outcome != Done)
+        linksLeft.insert(path);
+    return {outcome, outcome != Done};
+}
+
+bool UnmountPass::isPlacedHardLink(const MountRecords::Placed &entry, const QString &path)
+{
+    if (entry.identity.known)
+        return PlacedLink::isRecordedFile(entry, path);
+    // Made, but killed before its identity was on record: still the mod's file, read now.
+    return PlacedLink::standsFor(PlacedKind::HardLink, path,
+                                 PlacedLink::modEntry(path, gameFolder, modFolder, modNames));
 }
 
 OutcomeCounts UnmountPass::restoreBackups(const MountRecords::Lines &backups)
 {
+    OutcomeCounts counts;
     if (!backups.readable)
-        return OutcomeCounts();
+        return counts;
     announce(QStringLiteral("restoring backups..."));
     const QSet<QString> backupPaths = asPaths(backups.paths);
     // Last set aside, first put back: a backup may itself have been set aside again when the
     // mod brings an entry named like it.
-    const OutcomeCounts counts = workThroughRecord(
-        MountRecords::Record::Backups, backups, UnmountJournal::Restore, RecordOrder::Backward,
-        [this, &backupPaths](const std::string &line) -> Handled {
-            const QString backupPath = fromUtf8(line);
-            report(QFileInfo(backupPath).fileName(), false);
-            if (!check.accepts(backupPath)) {
-                report(untrustedText(backupPath), true);
-                return {Failed, true};
-            }
-            const QString target = BackupName::restorePath(backupPath);
-            if (target.isEmpty()) {
-                report(QStringLiteral("Failed to move file: ") + backupPath, true);
-                return {Failed, true};
-            }
-            if (!check.accepts(target)) {
-                report(untrustedText(backupPath), true);
-                return {Failed, true};
-            }
-            const EntryPlacer::SourceEntry backup = EntryPlacer::sourceAt(backupPath);
-            // Put back by an unmount that was interrupted (a rename leaves no state between),
-            // and maybe put back further since, when its path is itself a backup on record.
-            if (backup.kind == Kind::None && journal.wasStarted(UnmountJournal::Restore, line) &&
-                (kindOf(target) != Kind::None || backupPaths.contains(target)))
-                return {Done, false};
-            // Something else took the path while the mod was mounted (a game update, the
-            // user): that is the newer version, and the earlier one stays on record beside it.
-            if (backup.kind != Kind::None && !linksLeft.contains(target) &&
-                kindOf(target) != Kind::None) {
-                report(QStringLiteral("Kept the newer game entry: ") + target +
-                           QStringLiteral(" (the earlier one stays as ") + backupPath +
-                           QLatin1Char(')'),
-                       true);
-                return {Failed, true};
-            }
-            const FileOutcome outcome = placer.placeByTrying(backup, target, TransferMode::Move);
-            return {outcome, outcome != Done};
-        });
+    std::vector<const std::string *> paths;
+    std::vector<size_t> order;
+    for (size_t i = 0; i < backups.paths.size(); ++i) {
+        paths.push_back(&backups.paths[i]);
+        order.push_back(backups.paths.size() - 1 - i);
+    }
+    const std::vector<bool> keep = workThrough(
+        paths, order, UnmountJournal::Restore,
+        [&](size_t i) { return restoreBackup(backups.paths[i], backupPaths); }, counts);
+
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < backups.paths.size(); ++i)
+        if (keep[i])
+            kept.push_back(backups.paths[i]);
+    noteRewritten(records.keepOnlyBackups(kept), MountRecords::Record::Backups, counts);
     announce(QString());
     return counts;
+}
+
+UnmountPass::Handled UnmountPass::restoreBackup(const std::string &line,
+                                                const QSet<QString> &backupPaths)
+{
+    const QString backupPath = fromUtf8(line);
+    report(QFileInfo(backupPath).fileName(), false);
+    if (!check.accepts(backupPath)) {
+        report(untrustedText(backupPath), true);
+        return {Failed, true};
+    }
+    const QString target = BackupName::restorePath(backupPath);
+    if (target.isEmpty()) {
+        report(QStringLiteral("Failed to move file: ") + backupPath, true);
+        return {Failed, true};
+    }
+    if (!check.accepts(target)) {
+        report(untrustedText(backupPath), true);
+        return {Failed, true};
+    }
+    const EntryPlacer::SourceEntry backup = EntryPlacer::sourceAt(backupPath);
+    // Put back by an unmount that was interrupted (a rename leaves no state between), and maybe
+    // put back further since, when its path is itself a backup on record.
+    if (backup.kind == Kind::None && journal.wasStarted(UnmountJournal::Restore, line) &&
+        (kindOf(target) != Kind::None || backupPaths.contains(target)))
+        return {Done, false};
+    // Something else took the path while the mod was mounted (a game update, the user): that
+    // is the newer version, and the earlier one stays on record beside it.
+    if (backup.kind != Kind::None && !linksLeft.contains(target) && kindOf(target) != Kind::None) {
+        report(QStringLiteral("Kept the newer game entry: ") + target +
+                   QStringLiteral(" (the earlier one stays as ") + backupPath + QLatin1Char(')'),
+               true);
+        return {Failed, true};
+    }
+    const FileOutcome outcome = placer.placeByTrying(backup, target, TransferMode::Move);
+    return {outcome, outcome != Done};
 }

@@ -1,6 +1,7 @@
 #include "worker.h"
 
 #include "entryplacer.h"
+#include "linkprobe.h"
 #include "modmount.h"
 #include "mountcheck.h"
 #include "mountrecords.h"
@@ -12,6 +13,7 @@
 Worker::Worker(const WorkerPaths &workerPaths, QString mod)
     : paths(workerPaths), modName(std::move(mod)), removal(paths.game, paths.mods, reporter())
 {
+    qRegisterMetaType<LinkRefusal>();
 }
 
 Worker::~Worker() = default;
@@ -26,10 +28,27 @@ QString Worker::modFolder() const
     return paths.mods + QLatin1Char('/') + modName;
 }
 
+MountWay Worker::way() const
+{
+    return paths.hardLinks ? MountWay::HardLinks : MountWay::SymbolicLinks;
+}
+
+bool Worker::refusesWay()
+{
+    const LinkRefusal why = LinkProbe(paths.game, paths.linkProbe).run(way(), modFolder());
+    if (why == LinkRefusal::None)
+        return false;
+    emit mountRefused(why);
+    emit resultReady(modName, 0, 0, 0, false, false);
+    return true;
+}
+
 void Worker::mountModWorker()
 {
+    if (refusesWay())
+        return;
     MountRecords records(paths.outFiles, paths.backupFiles);
-    EntryPlacer placer(reporter(), aborted, &records);
+    EntryPlacer placer(reporter(), aborted, &records, way());
     ModMount mount(placer, modFolder(), reporter(), aborted);
     const OutcomeCounts counts = mount.mountFolder(modFolder(), paths.game);
     records.close();
@@ -40,11 +59,13 @@ void Worker::unmountModWorker(bool force)
 {
     OutcomeCounts counts;
     if (!aborted) {
+        // A link a mount made to try its way, left by a process killed right then.
+        LinkProbe(paths.game, paths.linkProbe).clearLeftover();
         MountRecords records(paths.outFiles, paths.backupFiles);
         // Backups go back unrecorded: the pass rewrites the records itself.
         EntryPlacer placer(reporter(), aborted);
         UnmountPass pass(
-            paths, force, records, placer, removal, reporter(),
+            paths, modFolder(), force, records, placer, removal, reporter(),
             [this](const QString &text) { emit appendAction(text); }, aborted);
         counts = pass.run();
     }
@@ -62,8 +83,10 @@ void Worker::repairModWorker()
 {
     OutcomeCounts counts;
     if (!aborted) {
+        if (refusesWay())
+            return;
         MountRecords records(paths.outFiles, paths.backupFiles);
-        EntryPlacer placer(reporter(), aborted, &records);
+        EntryPlacer placer(reporter(), aborted, &records, way());
         ModMount mount(placer, modFolder(), reporter(), aborted);
         MountRepair repair(paths.game, modFolder(), records, placer, removal, mount, reporter(),
                            aborted);

@@ -42,6 +42,9 @@ public slots:
     void extractArchiveWorker(const QString &archivePath, const QString &target);
 
 signals:
+    // A mount or a repair found its way of linking impossible here and changed nothing; its
+    // result follows.
+    void mountRefused(LinkRefusal why);
     // The bytes and files of the mod found so far.
     void scanModUpdate(int row, qint64 bytes, qint64 files);
     // Before the result of a mount or repair that changed nothing, because the way it was to
@@ -59,6 +62,10 @@ private:
     // The parts report through the status signal.
     WorkerParts::Report reporter();
     QString modFolder() const;
+    MountWay way() const;
+    // Tries the way before anything is placed; when it cannot work, says so with an empty
+    // result and gives true.
+    bool refusesWay();
 
     const WorkerPaths paths;
     const QString modName;

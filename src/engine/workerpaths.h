@@ -13,6 +13,8 @@ struct WorkerPaths {
     QString outFiles;
     QString backupFiles;
     QString unmountProgress;
+    // Notes the path of a link a mount makes to try its way, until that link is gone again.
+    QString linkProbe;
     // A mount places hard links and makes folders, instead of symbolic links.
     bool hardLinks = false;
 

@@ -15,9 +15,15 @@ mkdir -p "$work_dir"
     "$source_dir/src/core/gameregistry_win.cpp" \
     "$source_dir/src/engine/symboliclink_win.cpp" \
     "$source_dir/src/engine/entrycalls_win.cpp" \
+    "$source_dir/src/engine/hardlink_win.cpp" \
     -o "$work_dir/seamcheck.exe" || exit 1
 
 prefix=$(mktemp -d)
-trap 'WINEPREFIX="$prefix" "$server" -k 2>/dev/null; rm -rf "$prefix"' EXIT
-WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    "$wine" "$work_dir/seamcheck.exe"
+# Drive Y: is another Linux file system (a tmpfs), for a hard link that cannot reach it.
+other=$(mktemp -d /dev/shm/runemount-seamcheck.XXXXXX)
+trap 'WINEPREFIX="$prefix" "$server" -k 2>/dev/null; rm -rf "$prefix" "$other"' EXIT
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+"$wine" "$work_dir/seamcheck.exe" || exit 1
+# Drive Y: once the prefix is made: a hard link across drives, which has to fail.
+ln -s "$other" "$prefix/dosdevices/y:"
+RUNEMOUNT_OTHER_DRIVE='Y:' "$wine" "$work_dir/seamcheck.exe"

@@ -1,14 +1,16 @@
-// Checks the Windows seams (registry access, symbolic links) on a real Windows API: built with
-// MinGW and run under Wine by check-under-wine.sh, or on Windows itself. Plain C++ and Win32;
+// Checks the Windows seams (registry access, symbolic and hard links) on a real Windows API: built
+// with MinGW and run under Wine by check-under-wine.sh, or on Windows itself. Plain C++ and Win32;
 // prints one line per case and exits non-zero if any case failed.
 
 #include "entrycalls.h"
 #include "gameregistry.h"
+#include "hardlink.h"
 #include "symboliclink.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -325,6 +327,47 @@ void checkEntryCalls()
            "a folder that is gone says so");
 }
 
+void checkHardLinks()
+{
+    using HardLink::Creation;
+    const std::wstring folder = tempFolder() + L"\\hard";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring mod = folder + L"\\mod.mpq";
+    const std::wstring other = folder + L"\\other.mpq";
+    const std::wstring link = folder + L"\\war3.mpq";
+    writeText(mod, "mod");
+    writeText(other, "other");
+
+    report(HardLink::create(link, mod) == Creation::Created && readThrough(link) == "mod",
+           "a hard link is created and reads as the file");
+    // Identities are compared as the program compares them: each read through its own path.
+    const HardLink::Identity throughLink = HardLink::identityOf(link);
+    report(HardLink::sameFile(throughLink, HardLink::identityOf(mod)),
+           "both names of the file have one identity");
+    report(throughLink.known && !HardLink::sameFile(throughLink, HardLink::identityOf(other)),
+           "another file has another identity");
+    report(!HardLink::identityOf(folder + L"\\absent").known, "nothing has no identity");
+    report(HardLink::create(link, other) == Creation::TargetTaken && readThrough(link) == "mod",
+           "a hard link onto an existing name says the target is taken and leaves it");
+    report(HardLink::create(folder + L"\\no folder\\x.mpq", mod) == Creation::Failed,
+           "a hard link into a missing folder fails");
+    report(HardLink::remove(link) && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES &&
+               readThrough(mod) == "mod",
+           "removing the hard link leaves the other name and the content");
+
+    // Another drive: a letter mapped to another Linux file system under Wine.
+    const wchar_t *otherDrive = _wgetenv(L"RUNEMOUNT_OTHER_DRIVE");
+    if (!otherDrive || !*otherDrive) {
+        skip("a hard link to another drive", "no RUNEMOUNT_OTHER_DRIVE given");
+        return;
+    }
+    const std::wstring across = std::wstring(otherDrive) + L"\\runemount-seamcheck-" +
+                                std::to_wstring(GetCurrentProcessId()) + L".mpq";
+    report(HardLink::create(across, mod) == Creation::OtherDevice &&
+               GetFileAttributesW(across.c_str()) == INVALID_FILE_ATTRIBUTES,
+           "a hard link to another drive says so and makes nothing");
+}
+
 } // namespace
 
 int main()
@@ -333,6 +376,7 @@ int main()
     checkRegistry();
     checkLinks();
     checkEntryCalls();
+    checkHardLinks();
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }
