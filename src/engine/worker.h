@@ -47,9 +47,6 @@ signals:
     void mountRefused(LinkRefusal why);
     // The bytes and files of the mod found so far.
     void scanModUpdate(int row, qint64 bytes, qint64 files);
-    // Before the result of a mount or repair that changed nothing, because the way it was to
-    // take cannot work between the mods folder and the game folder.
-    void mountRefused(LinkRefusal why);
     void resultReady(const QString &modName, int done, int failed, int missing, bool aborted,
                      bool forced = false);
     void status(const QString &text, bool error = false);
