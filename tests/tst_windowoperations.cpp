@@ -1,6 +1,7 @@
 #include "filestatus.h"
 #include "gamestandin.h"
 #include "modalanswerer.h"
+#include "mountrecords.h"
 #include "windowfixture.h"
 #include "workergate.h"
 
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QtTest>
 
 #include <memory>
@@ -36,6 +38,8 @@ private slots:
     void recordsOfAnUnsavedMountAreNeverForgotten();
     void checkAndRepairOneMountOperationAtATime();
     void mountCommandsWaitForTheGameToClose();
+    void aWayOfLinkingThatCannotWorkIsAskedOrExplained_data();
+    void aWayOfLinkingThatCannotWorkIsAskedOrExplained();
 
 private:
     static QAction *listMountAction(Window &w)
@@ -49,7 +53,6 @@ private:
 
 void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
 {
-    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
@@ -97,7 +100,7 @@ void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
     QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
     QVERIFY(w.toggle->isEnabled());
     QVERIFY(game->isEnabled());
-    QVERIFY(QFileInfo(app.box.game("Maps/new.w3x")).isSymLink());
+    QVERIFY(isPlaced(app.box.game("Maps/new.w3x"), app.box.modDir("Foo") + "/Maps/new.w3x"));
     QTest::mouseClick(w.toggle, Qt::LeftButton);
     QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
     QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
@@ -107,7 +110,6 @@ void WindowOperationsTest::nothingStartsASecondMountWhileOneRuns()
 
 void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
 {
-    RUNEMOUNT_NEEDS_LINKS();
     // A mount whose links went away outside the program: the unmount finds only missing files.
     AppFolder app("Mounted=Foo\nMountedCount=1 files\nMountedSize=0 MB\n");
     QVERIFY(Tree::folder(app.box.modDir("Foo")));
@@ -145,7 +147,6 @@ void WindowOperationsTest::finishedDialogAndForcedPassStillCountAsRunning()
 
 void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
 {
-    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     // Files only, so that the entry held is one that gets placed.
     for (int i = 0; i < 5; ++i)
@@ -185,7 +186,7 @@ void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
 
     // What it did is on record (one link, and a backup if the game had that file): the next
     // run unmounts it whole.
-    QCOMPARE(app.box.outFiles().count('\n'), 1);
+    QCOMPARE(MountRecords::placedFrom(app.box.outFiles()).size(), size_t(1));
     const int recorded = 1 + app.box.backupFiles().count('\n');
     ConfigStore config(utf8(app.box.appDir));
     Worker unmounter(WorkerPaths::of(config), "Foo");
@@ -371,7 +372,6 @@ void WindowOperationsTest::recordsOfAnUnsavedMountAreNeverForgotten()
 
 void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
 {
-    RUNEMOUNT_NEEDS_LINKS();
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/Maps/new.w3x", "mod map"));
@@ -432,8 +432,7 @@ void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
     w.window.configStore()->set("MountedError", "Mounting failed: 1 files mounted");
     repair->trigger();
     QTRY_COMPARE(w.status->text(), QString("Foo repaired."));
-    QCOMPARE(Tree::linkTarget(app.box.game("Maps/new.w3x")),
-             app.box.modDir("Foo") + "/Maps/new.w3x");
+    QVERIFY(isPlaced(app.box.game("Maps/new.w3x"), app.box.modDir("Foo") + "/Maps/new.w3x"));
     QVERIFY(!app.config().contains("MountedError"));
     QVERIFY(app.config().contains("Mounted=Foo\n"));
     QTRY_VERIFY(check->isEnabled());
@@ -465,7 +464,6 @@ void WindowOperationsTest::mountCommandsWaitForTheGameToClose()
     }
 
     // Once it is closed the mount goes ahead.
-    RUNEMOUNT_NEEDS_LINKS();
     QTest::mouseClick(w.toggle, Qt::LeftButton);
     QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
     QTRY_VERIFY(w.toggle->isEnabled());
@@ -488,6 +486,68 @@ void WindowOperationsTest::mountCommandsWaitForTheGameToClose()
     }
     QTest::mouseClick(w.toggle, Qt::LeftButton);
     QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+}
+
+void WindowOperationsTest::aWayOfLinkingThatCannotWorkIsAskedOrExplained_data()
+{
+    QTest::addColumn<bool>("hardLinks"); // chosen in Settings before the mount
+    QTest::newRow("symbolic links refused") << false;
+    QTest::newRow("hard links from another drive") << true;
+}
+
+void WindowOperationsTest::aWayOfLinkingThatCannotWorkIsAskedOrExplained()
+{
+    QFETCH(bool, hardLinks);
+    // A game folder on another drive than the mods folder, where one is at hand.
+    QTemporaryDir otherDrive(QStringLiteral("/dev/shm/runemount-XXXXXX"));
+    AppFolder app(hardLinks ? "HardLinks=1\n" : "");
+    if (hardLinks) {
+        if (!otherDrive.isValid() ||
+            QStorageInfo(otherDrive.path()).device() == QStorageInfo(app.box.modsDir).device())
+            QSKIP("no folder on another drive than the mods folder here");
+        QVERIFY(writeFile(app.box.appDir + "/config.cfg",
+                          "GamePath=" + otherDrive.path().toUtf8() + "\nHardLinks=1\n"));
+    } else if (linksUnavailableReason().isEmpty()) {
+        QSKIP("symbolic links can be made here");
+    } else {
+        QVERIFY(writeFile(app.box.appDir + "/config.cfg",
+                          "GamePath=" + app.box.gameDir.toUtf8() + "\n"));
+    }
+    const QString game = hardLinks ? otherDrive.path() : app.box.gameDir;
+    QVERIFY(Tree::file(game + "/war3.mpq", "game mpq"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/war3.mpq", "mod mpq"));
+    const auto before = Tree::snapshot(game);
+    Window w(app);
+    QTRY_VERIFY(w.shown("Foo"));
+    w.select("Foo");
+
+    ModalAnswerer answers;
+    if (hardLinks) {
+        // Both ways out are named; nothing is copied instead, nothing changed.
+        answers.pressInMessageBox("OK");
+        QTest::mouseClick(w.toggle, Qt::LeftButton);
+        QTRY_VERIFY(answers.done());
+        QCOMPARE(answers.seenTitles, QStringList{"Error"});
+        QVERIFY(answers.seenTexts.first().startsWith("Hard links cannot reach the game folder"));
+        QCOMPARE(Tree::difference(before, Tree::snapshot(game)), QString());
+        QVERIFY(!app.config().contains("Mounted"));
+        QTRY_VERIFY(w.toggle->isEnabled());
+        return;
+    }
+    // Asked before anything changes, Yes by default; the answer is kept for later mounts.
+    answers.pressEnterInMessageBox();
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_VERIFY(answers.done());
+    QCOMPARE(answers.seenTexts,
+             QStringList{"Symbolic links are not allowed here. Mount with hard links instead?"});
+    QCOMPARE(answers.seenDefaults, QStringList{"Yes"});
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QVERIFY(app.config().contains("HardLinks=1\n"));
+    QCOMPARE(readFile(game + "/war3.mpq"), QByteArray("mod mpq"));
+    QTRY_VERIFY(w.toggle->isEnabled());
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo unmounted."));
+    QCOMPARE(Tree::difference(before, Tree::snapshot(game)), QString());
 }
 
 QTEST_MAIN(WindowOperationsTest)

@@ -2,7 +2,9 @@
 
 // A main window on a throw-away application folder, and what a test needs to drive it.
 
+#include "fileentry.h"
 #include "gameregistrystandin.h"
+#include "hardlink.h"
 #include "mainwindow.h"
 #include "sandbox.h"
 #include "testsupport.h"
@@ -20,14 +22,32 @@ inline void installGameKey()
     GameRegistryStandIn::setGameDword(L"Preferred Game Version", 0);
 }
 
+// Where this system makes no symbolic links (Wine), the window mounts with hard links.
+inline bool mountsWithHardLinks()
+{
+    return !TestSupport::linksUnavailableReason().isEmpty();
+}
+
+// The game's entry is the mod's entry, by the way the window mounts here.
+inline bool isPlaced(const QString &gamePath, const QString &modPath)
+{
+    if (!mountsWithHardLinks())
+        return Tree::linkTarget(gamePath) == modPath;
+    const HardLink::Identity game = HardLink::identityOf(FileEntry::nativePath(gamePath));
+    return game.known &&
+           HardLink::sameFile(game, HardLink::identityOf(FileEntry::nativePath(modPath)));
+}
+
 // An application folder with a mods folder, a game folder with real files, and config.cfg.
 struct AppFolder {
     Sandbox box;
 
     explicit AppFolder(const QByteArray &extraConfig = QByteArray())
     {
+        const QByteArray way = mountsWithHardLinks() ? "HardLinks=1\n" : "";
         TestSupport::writeFile(box.appDir + "/config.cfg", "GamePath=" + box.gameDir.toUtf8() +
-                                                               "\nhideEmptyMods=1\n" + extraConfig);
+                                                               "\n" + way + "hideEmptyMods=1\n" +
+                                                               extraConfig);
         Tree::file(box.game("war3.mpq"), "game mpq");
         Tree::file(box.game("Maps/keep.w3x"), "game map");
     }
