@@ -128,13 +128,14 @@ bool MountRecords::appendLine(Record which, const QByteArray &line)
     if (!record.file.isOpen() && !open(record))
         return false;
     const qint64 start = record.file.pos();
-    const QByteArray written = line + '\n';
+    const QByteArray written = record.pending + line + '\n';
     if (record.file.write(written) != written.size()) {
         record.file.resize(start);
         record.file.seek(start);
         return false;
     }
-    record.lastLineStart = start;
+    record.lastLineStart = start + record.pending.size();
+    record.pending.clear();
     return true;
 }
 
@@ -158,9 +159,10 @@ bool MountRecords::appendPlaced(PlacedKind kind, const QString &path)
 
 bool MountRecords::appendIdentity(const QString &path, const HardLink::Identity &identity)
 {
-    return identity.known &&
-           appendLine(Record::Placed,
-                      bytes(identityWord + identityText(identity)) + '\t' + path.toUtf8());
+    if (!identity.known || !placed.file.isOpen())
+        return false;
+    placed.pending += bytes(identityWord + identityText(identity)) + '\t' + path.toUtf8() + '\n';
+    return true;
 }
 
 bool MountRecords::takeBack(Record which)
@@ -186,9 +188,18 @@ bool MountRecords::takeBack(Record which)
 
 void MountRecords::closeStream(Stream &record)
 {
+    // What waited for a next line is lost only with the process.
+    if (record.file.isOpen() && !record.pending.isEmpty())
+        record.file.write(record.pending);
+    record.pending.clear();
     record.file.close();
     record.contentBefore.clear();
     record.lastLineStart = -1;
+}
+
+MountRecords::~MountRecords()
+{
+    close();
 }
 
 void MountRecords::close()

@@ -39,6 +39,8 @@ public:
 
     MountRecords(const QString &placedPath, const QString &backupsPath);
 
+    // Closes the records, writing what still waited.
+    ~MountRecords();
     MountRecords(const MountRecords &) = delete;
     MountRecords &operator=(const MountRecords &) = delete;
 
@@ -51,6 +53,9 @@ public:
     // Also for an entry on record already: a hard link placed again has no known identity until
     // its identity follows.
     bool appendPlaced(PlacedKind kind, const QString &path);
+    // Goes out with the next line of the record, or when it is closed: the link is on record
+    // already, so its identity may come late, and one write per file less keeps a mount of many
+    // files close to the system's own speed.
     bool appendIdentity(const QString &path, const HardLink::Identity &identity);
     // Removes the line that the last successful append to this record wrote. Only one can be
     // taken back.
@@ -88,6 +93,7 @@ private:
         QByteArray contentBefore; // what it held before this run truncated it
         bool existedBefore = false;
         qint64 lastLineStart = -1;
+        QByteArray pending; // lines that go out with the next one
     };
     class Reading;
     Stream &stream(Record record) { return record == Record::Placed ? placed : backups; }
