@@ -124,7 +124,8 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     QCOMPARE(w.cell("Gone", 1), QString("9 MB"));
     QCOMPARE(w.cell("Gone", 2), QString("9 files"));
     QTableWidgetItem *name = w.list->item(w.row("Gone"), 0);
-    QCOMPARE(name->toolTip(), QString("Mounted with symbolic links.\nWarning:\n(1) a\n(3) b"));
+    QCOMPARE(name->toolTip(),
+             ResultWording::mountedWay(mountsWithHardLinks()) + "\nWarning:\n(1) a\n(3) b");
     QVERIFY(!name->icon().pixmap(16, 16, QIcon::Disabled).isNull());
     QCOMPARE(w.list->currentRow(), w.row("Gone"));
     QCOMPARE(w.toggle->text(), QString("Un&mount"));
@@ -133,7 +134,8 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     // Separators only: no warning at all.
     w.window.configStore()->set("MountedError", ";;");
     QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
-    QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(), QString("Mounted with symbolic links."));
+    QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(),
+             ResultWording::mountedWay(mountsWithHardLinks()));
     QVERIFY(w.list->item(w.row("Gone"), 0)->icon().isNull());
 }
 
@@ -448,6 +450,9 @@ void MainWindowTest::deleteAsksFirst()
 void MainWindowTest::settingsApplyOrRefuse()
 {
     AppFolder app;
+    // As a player has it who never chose a way of mounting.
+    QVERIFY(writeFile(app.box.appDir + "/config.cfg",
+                      "GamePath=" + app.box.gameDir.toUtf8() + "\nhideEmptyMods=1\n"));
     Window w(app);
     const QString newGame = app.box.root + "/other game";
     QVERIFY(Tree::folder(newGame));
@@ -566,7 +571,7 @@ void MainWindowTest::settingsKeepTheGameFolderWhileAModIsMounted()
     QCOMPARE(w.status->text(), QString("Settings saved."));
     QVERIFY(app.config().contains("hideEmptyMods=0\n"));
     QVERIFY(app.config().contains("Mounted=Foo\n"));
-    QVERIFY(!app.config().contains("HardLinks"));
+    QCOMPARE(app.config().contains("HardLinks=1\n"), mountsWithHardLinks());
 }
 
 void MainWindowTest::staleScanReportsLeaveTheNewListAlone()
