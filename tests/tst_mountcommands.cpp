@@ -118,7 +118,7 @@ void MountCommandsTest::mountRefusals()
     QCOMPARE(heard.last(), said.startsWith("list") ? said : QString("changed"));
     QCOMPARE(gate.workersMade(), 0);
     QVERIFY(!commands.isBusy());
-    const QByteArray config = readFile(box.appDir + "/config.cfg");
+    const QByteArray config = readText(box.appDir + "/config.cfg");
     QCOMPARE(config.contains("Mounted="), !mountedAfter.isEmpty());
     QVERIFY(config.contains(mountedAfter));
     QCOMPARE(box.outFiles(), QByteArray("<absent>"));
