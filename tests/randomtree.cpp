@@ -44,8 +44,8 @@ QString join(const QString &folder, const QString &name)
 class Builder
 {
 public:
-    Builder(std::uint32_t seed, const QString &gameDir, const QString &modDir)
-        : rng(seed), gameRoot(gameDir), modRoot(modDir)
+    Builder(std::uint32_t seed, const QString &gameDir, const QString &modDir, bool links)
+        : rng(seed), gameRoot(gameDir), modRoot(modDir), gameLinks(links)
     {
     }
 
@@ -161,7 +161,10 @@ private:
         }
         if (chance(50))
             target = QDir(QFileInfo(path).absolutePath()).relativeFilePath(target);
-        check(Tree::link(path, target), path);
+        if (gameLinks)
+            check(Tree::link(path, target), path);
+        else
+            makeFile(Game, path);
     }
 
     // Entries of one tree only, below `folder` (which exists) at `depth`.
@@ -332,13 +335,15 @@ private:
     QStringList gameFolders; // link targets
     int entries = 0;
     int serial = 0;
+    const bool gameLinks;
 };
 
 } // namespace
 
-bool build(std::uint32_t seed, const QString &gameDir, const QString &modDir, QString *error)
+bool build(std::uint32_t seed, const QString &gameDir, const QString &modDir, QString *error,
+           bool gameLinks)
 {
-    Builder builder(seed, gameDir, modDir);
+    Builder builder(seed, gameDir, modDir, gameLinks);
     const bool ok = builder.run();
     if (error)
         *error = builder.error;

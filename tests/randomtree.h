@@ -16,8 +16,9 @@ namespace RandomTree
 // Fills the existing folders `gameDir` and `modDir` from `seed`. The same seed always makes
 // the same entries in the same order (nothing is read back from the disk while building), so a
 // failing seed can be built again. False, with the path that could not be made in `error`, if
-// an entry could not be created.
+// an entry could not be created. Without `gameLinks` (a system that makes no symbolic links)
+// each game link is a game file instead, and the rest of the trees stays the same.
 bool build(std::uint32_t seed, const QString &gameDir, const QString &modDir,
-           QString *error = nullptr);
+           QString *error = nullptr, bool gameLinks = true);
 
 } // namespace RandomTree

@@ -267,8 +267,13 @@ class RoundTripTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Every case here mounts, or sets up links.
-    void init() { RUNEMOUNT_NEEDS_LINKS(); }
+    // Every case here mounts, or sets up links; a mount with hard links builds its game without
+    // links where the system makes none.
+    void init()
+    {
+        if (!QByteArray(QTest::currentDataTag()).startsWith("hard links"))
+            RUNEMOUNT_NEEDS_LINKS();
+    }
 
     void treesHoldEveryCase();
     void unmountGivesBackTheGame_data();
@@ -366,7 +371,8 @@ void RoundTripTest::unmountGivesBackTheGame()
     const QString mod = box.modDir(modName);
     QVERIFY(QDir().mkpath(mod));
     QString error;
-    QVERIFY2(RandomTree::build(seed, box.gameDir, mod, &error),
+    QVERIFY2(RandomTree::build(seed, box.gameDir, mod, &error,
+                               TestSupport::linksUnavailableReason().isEmpty()),
              qPrintable("could not make " + error));
     const QMap<QString, QString> before = Tree::snapshot(box.gameDir);
     const QMap<QString, QString> modBefore = Tree::snapshot(mod);
