@@ -216,9 +216,7 @@ FileOutcome EntryPlacer::placeByTrying(const SourceEntry &source, const QString 
 
 void EntryPlacer::reportUnrecordable(MountRecords::Record record, const QString &source)
 {
-    report(QStringLiteral("Failed to write record file: ") + records->fileName(record) +
-               QStringLiteral("\n-->Skipping file: ") + source,
-           true);
+    report(records->writeFailure(record) + QStringLiteral("\n-->Skipping file: ") + source, true);
 }
 
 EntryPlacer::Transfer EntryPlacer::transfer(const SourceEntry &source, const QString &target,

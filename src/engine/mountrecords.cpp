@@ -110,6 +110,11 @@ QString MountRecords::fileName(Record record) const
     return stream(record).file.fileName();
 }
 
+QString MountRecords::writeFailure(Record record) const
+{
+    return QStringLiteral("Failed to write record file: ") + fileName(record);
+}
+
 bool MountRecords::open(Stream &record)
 {
     QFile previous(record.file.fileName());

@@ -66,6 +66,8 @@ public:
     void close();
     // The record's file, for messages.
     QString fileName(Record record) const;
+    // The failure line for a record that could not be written.
+    QString writeFailure(Record record) const;
 
     // What the records hold now.
     PlacedEntries readPlaced() const;

@@ -150,9 +150,7 @@ bool MountRepair::dropFromRecords()
             if (droppedEntries.count(entry.path) == 0)
                 kept.push_back(std::move(entry));
         if (!records.keepOnlyPlaced(kept)) {
-            report(QStringLiteral("Failed to write record file: ") +
-                       records.fileName(MountRecords::Record::Placed),
-                   true);
+            report(records.writeFailure(MountRecords::Record::Placed), true);
             written = false;
         }
     }
@@ -162,9 +160,7 @@ bool MountRepair::dropFromRecords()
             if (droppedBackups.count(line) == 0)
                 kept.push_back(std::move(line));
         if (!records.keepOnlyBackups(kept)) {
-            report(QStringLiteral("Failed to write record file: ") +
-                       records.fileName(MountRecords::Record::Backups),
-                   true);
+            report(records.writeFailure(MountRecords::Record::Backups), true);
             written = false;
         }
     }

@@ -80,7 +80,7 @@ void UnmountPass::noteRewritten(bool written, MountRecords::Record record, Outco
         return;
     // The record still lists what this pass undid; the journal tells the next unmount.
     rewritten = false;
-    report(QStringLiteral("Failed to write record file: ") + records.fileName(record), true);
+    report(records.writeFailure(record), true);
     counts.add(Failed);
 }
 
