@@ -57,8 +57,16 @@ std::unordered_map<std::string, std::string> listByFoldedName(const std::string 
     return names;
 }
 
-// With `hard`, a record line starts with 'F' for a hard link and 'D' for a folder made.
-void mountFolder(const std::string &modFolder, const std::string &gameFolder, int outFd,
+// The record of placed entries. A hard link's identity, read right after the link is made, goes
+// out with the next line, as the records of a hard-link mount hold it.
+struct OutRecord {
+    int fd;
+    std::string identity;
+};
+
+// With `hard`, a record line starts with 'F' for a hard link, 'I' for its identity and 'D' for a
+// folder made.
+void mountFolder(const std::string &modFolder, const std::string &gameFolder, OutRecord &out,
                  int backupFd, MountCounts &counts, bool hard = false)
 {
     DIR *dir = ::opendir(modFolder.c_str());
@@ -77,7 +85,7 @@ void mountFolder(const std::string &modFolder, const std::string &gameFolder, in
         struct stat info;
         const bool taken = spelt != gameNames.end() && ::lstat(target.c_str(), &info) == 0;
         if (taken && S_ISDIR(info.st_mode)) {
-            mountFolder(source, target, outFd, backupFd, counts, hard);
+            mountFolder(source, target, out, backupFd, counts, hard);
             continue;
         }
         const bool makesFolder = hard && isFolder(entry, source);
@@ -95,16 +103,21 @@ void mountFolder(const std::string &modFolder, const std::string &gameFolder, in
             ++counts.backups;
         }
         const std::string line = hard ? (makesFolder ? 'D' : 'F') + target : target;
-        if (!writeLine(outFd, line) || (makesFolder ? ::mkdir(target.c_str(), 0777)
-                                        : hard      ? ::link(source.c_str(), target.c_str())
-                                               : ::symlink(source.c_str(), target.c_str())) != 0) {
+        const bool written = writeLine(out.fd, out.identity + line);
+        out.identity.clear();
+        if (!written || (makesFolder ? ::mkdir(target.c_str(), 0777)
+                         : hard      ? ::link(source.c_str(), target.c_str())
+                                     : ::symlink(source.c_str(), target.c_str())) != 0) {
             ++counts.failed;
             continue;
         }
+        if (hard && !makesFolder && ::lstat(target.c_str(), &info) == 0)
+            out.identity = 'I' + std::to_string(info.st_dev) + ':' + std::to_string(info.st_ino) +
+                           '\t' + target + '\n';
         gameNames.emplace(folded(name.c_str()), name);
         ++counts.links;
         if (makesFolder)
-            mountFolder(source, target, outFd, backupFd, counts, hard);
+            mountFolder(source, target, out, backupFd, counts, hard);
     }
     ::closedir(dir);
 }
@@ -186,9 +199,12 @@ MountCounts mountWith(const std::string &modFolder, const std::string &gameFolde
     MountCounts counts;
     const int outFd = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int backupFd = ::open(backupPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    OutRecord out{outFd, {}};
     if (outFd >= 0 && backupFd >= 0)
-        mountFolder(modFolder, gameFolder, outFd, backupFd, counts, hard);
+        mountFolder(modFolder, gameFolder, out, backupFd, counts, hard);
     else
+        ++counts.failed;
+    if (!out.identity.empty() && ::write(outFd, out.identity.data(), out.identity.size()) < 0)
         ++counts.failed;
     if (outFd >= 0)
         ::close(outFd);
@@ -250,6 +266,8 @@ UnmountCounts hardLinkUnmount(const std::string &outPath, const std::string &bac
     std::vector<std::string> folders;
     for (const std::string &line : readLines(outPath)) {
         const std::string path = line.substr(1);
+        if (line[0] == 'I')
+            continue;
         if (line[0] == 'D')
             folders.push_back(path);
         else if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&

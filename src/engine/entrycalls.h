@@ -19,6 +19,10 @@ enum class Kind { None, File, Folder, Link, Other };
 // What stands at the path itself, in one look: a link is a Link, wherever it points and
 // whether or not its target is there.
 Kind kindOf(const NativePath &path);
+#ifndef _WIN32
+// The kind a POSIX `st_mode` of lstat tells.
+Kind kindOfMode(unsigned mode);
+#endif
 
 enum class Rename {
     Done,

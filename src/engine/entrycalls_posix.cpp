@@ -34,11 +34,16 @@ Kind kindOf(const NativePath &path)
     struct stat info;
     if (path.empty() || ::lstat(path.c_str(), &info) != 0)
         return Kind::None;
-    if (S_ISLNK(info.st_mode))
+    return kindOfMode(info.st_mode);
+}
+
+Kind kindOfMode(unsigned mode)
+{
+    if (S_ISLNK(mode))
         return Kind::Link;
-    if (S_ISDIR(info.st_mode))
+    if (S_ISDIR(mode))
         return Kind::Folder;
-    return S_ISREG(info.st_mode) ? Kind::File : Kind::Other;
+    return S_ISREG(mode) ? Kind::File : Kind::Other;
 }
 
 Rename renameWithoutReplacing(const NativePath &from, const NativePath &to)

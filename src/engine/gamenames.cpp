@@ -41,6 +41,14 @@ bool GameNames::taken(const QString &folder, const QString &name)
     return listing(folder).byFoldedName.contains(name.toCaseFolded());
 }
 
+FileEntry::Kind GameNames::kindOf(const QString &folder, const QString &name)
+{
+    // Something made there since the listing makes the placing fail, which never replaces.
+    if (listFolders && !listing(folder).names.contains(name))
+        return FileEntry::Kind::None;
+    return FileEntry::kindOf(folder + QLatin1Char('/') + name);
+}
+
 void GameNames::add(const QString &folder, const QString &name)
 {
     if (!listFolders)
@@ -48,4 +56,10 @@ void GameNames::add(const QString &folder, const QString &name)
     Listing &entries = listing(folder);
     entries.names.insert(name);
     entries.byFoldedName.insert(name.toCaseFolded(), name);
+}
+
+void GameNames::addMadeFolder(const QString &folder)
+{
+    if (listFolders)
+        folders.insert(folder, Listing());
 }

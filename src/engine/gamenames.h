@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileentry.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -18,8 +20,12 @@ public:
     QString spelling(const QString &folder, const QString &name);
     // Something in `folder` has this name, regardless of case.
     bool taken(const QString &folder, const QString &name);
+    // What stands at `name` in `folder`; a name the listing does not hold is not looked up.
+    FileEntry::Kind kindOf(const QString &folder, const QString &name);
     // The operation made an entry of this name in `folder`.
     void add(const QString &folder, const QString &name);
+    // The operation made this folder: it starts empty, with nothing to list.
+    void addMadeFolder(const QString &folder);
 
 private:
     struct Listing {

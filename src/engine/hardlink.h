@@ -43,6 +43,15 @@ inline bool sameFile(const Identity &a, const Identity &b)
     return a.known && b.known && a.volume == b.volume && a.file == b.file;
 }
 
+// What stands at a path (a symbolic link is not followed) and, for a file, its identity.
+struct Look {
+    EntryCalls::Kind kind = EntryCalls::Kind::None;
+    Identity identity;
+};
+
+// One look where the system gives both at once: an unmount reads this for every file.
+Look lookAt(const NativePath &path);
+
 // Removes this one name of the file; its other names and its content stay.
 bool remove(const NativePath &link);
 

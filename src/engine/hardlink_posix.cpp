@@ -37,6 +37,18 @@ Identity identityOf(const NativePath &path)
     return identity;
 }
 
+Look lookAt(const NativePath &path)
+{
+    struct stat info;
+    Look look;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+        return look;
+    look.kind = EntryCalls::kindOfMode(info.st_mode);
+    if (look.kind == EntryCalls::Kind::File)
+        look.identity = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
+    return look;
+}
+
 bool remove(const NativePath &link)
 {
     return ::unlink(link.c_str()) == 0;

@@ -45,6 +45,15 @@ Identity identityOf(const NativePath &path)
     return identity;
 }
 
+Look lookAt(const NativePath &path)
+{
+    Look look;
+    look.kind = EntryCalls::kindOf(path);
+    if (look.kind == EntryCalls::Kind::File)
+        look.identity = identityOf(path);
+    return look;
+}
+
 bool remove(const NativePath &link)
 {
     return DeleteFileW(link.c_str()) != 0;

@@ -41,7 +41,7 @@ OutcomeCounts ModWalk::walk(const QString &folder, const QString &gameFolder)
             counts.add(Failed);
             continue;
         }
-        const Kind targetKind = FileEntry::kindOf(entry.target);
+        const Kind targetKind = names.kindOf(gameFolder, targetName);
         if (targetKind == Kind::Folder) {
             // The game has a real folder here: the mod's entries go one by one inside it.
             counts += walk(sourcePath, entry.target);
@@ -57,8 +57,10 @@ OutcomeCounts ModWalk::walk(const QString &folder, const QString &gameFolder)
             names.add(gameFolder, targetName);
         }
         counts.add(outcome);
-        if (madeFolder && outcome == Done)
+        if (madeFolder && outcome == Done) {
+            names.addMadeFolder(entry.target);
             counts += walk(sourcePath, entry.target);
+        }
     }
     return counts;
 }

@@ -45,8 +45,12 @@ bool standsFor(MountRecords::PlacedKind kind, const QString &path, const QString
 
 bool isRecordedFile(const MountRecords::Placed &entry, const QString &path)
 {
-    return entry.identity.known && FileEntry::kindOf(path) == FileEntry::Kind::File &&
-           HardLink::sameFile(HardLink::identityOf(FileEntry::nativePath(path)), entry.identity);
+    return isRecordedFile(entry, HardLink::lookAt(FileEntry::nativePath(path)));
+}
+
+bool isRecordedFile(const MountRecords::Placed &entry, const HardLink::Look &look)
+{
+    return look.kind == FileEntry::Kind::File && HardLink::sameFile(look.identity, entry.identity);
 }
 
 } // namespace PlacedLink

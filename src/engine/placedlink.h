@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hardlink.h"
 #include "mountrecords.h"
 
 #include <QString>
@@ -23,5 +24,7 @@ bool leadsTo(const QString &path, const QString &target);
 bool standsFor(MountRecords::PlacedKind kind, const QString &path, const QString &modEntry);
 // A hard link at `path` is still the file whose identity the record holds, read now.
 bool isRecordedFile(const MountRecords::Placed &entry, const QString &path);
+// The same, for what a look at its path saw.
+bool isRecordedFile(const MountRecords::Placed &entry, const HardLink::Look &look);
 
 } // namespace PlacedLink

@@ -129,7 +129,11 @@ UnmountPass::Handled UnmountPass::undoPlaced(const MountRecords::Placed &entry,
         report(untrustedText(path), true);
         return {Failed, true};
     }
-    const Kind kind = kindOf(path);
+    // A hard link's identity comes with the look at what stands there.
+    const HardLink::Look look = entry.kind == PlacedKind::HardLink
+                                    ? HardLink::lookAt(FileEntry::nativePath(path))
+                                    : HardLink::Look{kindOf(path), {}};
+    const Kind kind = look.kind;
     if (kind == Kind::None) {
         if (journal.wasStarted(UnmountJournal::Remove, entry.path))
             return {Done, false}; // removed by an unmount that was interrupted
@@ -146,7 +150,7 @@ UnmountPass::Handled UnmountPass::undoPlaced(const MountRecords::Placed &entry,
         outcome = removal.removeKnown(path, kind);
         break;
     case PlacedKind::HardLink:
-        if (kind != Kind::File || !isPlacedHardLink(entry, path)) {
+        if (kind != Kind::File || !isPlacedHardLink(entry, path, look)) {
             report(QStringLiteral("Not a hard link of the mod: ") + path, true);
             return {Failed, true};
         }
@@ -164,10 +168,11 @@ UnmountPass::Handled UnmountPass::undoPlaced(const MountRecords::Placed &entry,
     return {outcome, outcome != Done};
 }
 
-bool UnmountPass::isPlacedHardLink(const MountRecords::Placed &entry, const QString &path)
+bool UnmountPass::isPlacedHardLink(const MountRecords::Placed &entry, const QString &path,
+                                   const HardLink::Look &look)
 {
     if (entry.identity.known)
-        return PlacedLink::isRecordedFile(entry, path);
+        return PlacedLink::isRecordedFile(entry, look);
     // Made, but killed before its identity was on record: still the mod's file, read now.
     return PlacedLink::standsFor(PlacedKind::HardLink, path,
                                  PlacedLink::modEntry(path, gameFolder, modFolder, modNames));

@@ -47,7 +47,8 @@ private:
     OutcomeCounts unmountPlacedEntries(const MountRecords::PlacedEntries &placed,
                                        const MountRecords::Lines &backups);
     Handled undoPlaced(const MountRecords::Placed &entry, const QSet<QString> &restorePaths);
-    bool isPlacedHardLink(const MountRecords::Placed &entry, const QString &path);
+    bool isPlacedHardLink(const MountRecords::Placed &entry, const QString &path,
+                          const HardLink::Look &look);
     OutcomeCounts restoreBackups(const MountRecords::Lines &backups);
     Handled restoreBackup(const std::string &line, const QSet<QString> &backupPaths);
     // Visits the record's entries in `order`, each noted in the journal before it is handled.
