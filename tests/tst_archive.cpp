@@ -158,7 +158,9 @@ void ArchiveTest::refusesWhatCouldLandElsewhereOrBreakWindows_data()
                                                "b")
                                        << name + "a\x01"
                                                  "b";
-    QTest::newRow("case only") << file("UNITS/other.txt") << name + "UNITS/other.txt";
+    QTest::newRow("case only") << file("UNITS/other.txt")
+                               << "Refused name in archive (same as another entry but for letter "
+                                  "case): UNITS/other.txt";
 }
 
 void ArchiveTest::refusesWhatCouldLandElsewhereOrBreakWindows()

@@ -4,8 +4,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <utility>
+
+namespace
+{
+
+// Leaves room below the system's path limits for the mod's own entries.
+const int maxNameLength = 200;
+
+} // namespace
 
 ModFolders::ModFolders(QString modsFolder) : modsPath(std::move(modsFolder)) {}
 
@@ -29,34 +38,51 @@ QString ModFolders::badNameText()
     return tr("Mod names cannot start with a dot or contain a slash or backslash.");
 }
 
-QString ModFolders::takenRefusal(const QString &modName) const
+QString ModFolders::nameRefusal(const QString &modName)
+{
+    // Windows players share mods: a name their system cannot hold is refused on every platform.
+    if (modName.trimmed().isEmpty())
+        return tr("Mod names cannot be empty.");
+    if (modName.size() > maxNameLength)
+        return tr("Mod names cannot be longer than %1 characters.").arg(maxNameLength);
+    // A hidden folder would drop out of the list; a slash would leave the mods folder.
+    if (modName.startsWith(QLatin1Char('.')) || !PathNames::isPlainFolderName(modName))
+        return badNameText();
+    if (PathNames::hasCharacterWindowsRefuses(modName) || !PathNames::fitsOnOneLine(modName))
+        return tr("Mod names cannot contain < > : \" | ? * or control characters.");
+    if (PathNames::isNameWindowsReserves(modName))
+        return tr("Mod names cannot be a name Windows reserves or end with a dot or space.");
+    return QString();
+}
+
+QString ModFolders::takenRefusal(const QString &modName, const QString &renamed) const
 {
     // Any entry counts, not only a folder: a file of that name would block the new folder.
-    if (QFileInfo::exists(pathOf(modName)))
-        return tr("A mod with that name already exists.");
+    const QString taken = tr("A mod with that name already exists.");
+    if (QFileInfo::exists(pathOf(modName)) &&
+        !PathNames::samePath(pathOf(modName), pathOf(renamed)))
+        return taken;
+    // Windows would see one folder under both names.
+    if (PathNames::pathCase == Qt::CaseSensitive) {
+        const QStringList names = QDir(modsPath).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+        for (const QString &name : names)
+            if (name != renamed && name.compare(modName, Qt::CaseInsensitive) == 0)
+                return taken;
+    }
     return QString();
 }
 
 QString ModFolders::newNameRefusal(const QString &modName) const
 {
-    if (!PathNames::isStorableModName(modName) || modName.startsWith(QLatin1Char('.')))
-        return badNameText();
-    return takenRefusal(modName);
+    const QString refusal = nameRefusal(modName);
+    return refusal.isEmpty() ? takenRefusal(modName) : refusal;
 }
 
 QString ModFolders::renameRefusal(const QString &oldName, const QString &newName) const
 {
-    // A hidden folder would drop out of the list; a slash would leave the mods folder.
-    if (newName.startsWith(QLatin1Char('.')) || newName.contains(QLatin1Char('/')) ||
-        newName.contains(QLatin1Char('\\')))
-        return badNameText();
-    // A name that could not be mounted later is refused now.
-    if (!PathNames::isStorableModName(newName))
-        return tr("Failed to rename mod.");
-    // Only a change of letter case may name the same folder again.
-    if (PathNames::samePath(pathOf(oldName), pathOf(newName)))
-        return QString();
-    return takenRefusal(newName);
+    const QString refusal = nameRefusal(newName);
+    return refusal.isEmpty() ? takenRefusal(newName, oldName) : refusal;
 }
 
 bool ModFolders::rename(const QString &oldName, const QString &newName) const

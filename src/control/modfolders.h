@@ -17,7 +17,9 @@ public:
     // The mods folder must not end up inside itself, nor be moved away, and the game folder
     // (with the mount's links and backups) never becomes a mod.
     QString addRefusal(const QString &chosen, const QString &gameFolder) const;
-    // A name a mod made from an archive cannot take; anything already there with the name.
+    // Why no mod can have this name, whatever the mods folder holds.
+    static QString nameRefusal(const QString &modName);
+    // Why a new mod cannot take this name: the name itself, or anything already there with it.
     QString newNameRefusal(const QString &modName) const;
     // Why a mod cannot be renamed to `newName`.
     QString renameRefusal(const QString &oldName, const QString &newName) const;
@@ -25,7 +27,8 @@ public:
 
 private:
     static QString badNameText();
-    QString takenRefusal(const QString &modName) const;
+    // Anything there with the name, regardless of letter case; `renamed` does not count.
+    QString takenRefusal(const QString &modName, const QString &renamed = QString()) const;
 
     const QString modsPath;
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace PathNames
 {
@@ -63,6 +64,28 @@ bool fitsOnOneLine(const QString &text)
 bool isStorableModName(const QString &name)
 {
     return isPlainFolderName(name) && fitsOnOneLine(name);
+}
+
+bool isNameWindowsReserves(const QString &name)
+{
+    static const QRegularExpression reserved(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')) ||
+           reserved.match(name).hasMatch();
+}
+
+bool hasCharacterWindowsRefuses(const QString &name)
+{
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || QStringLiteral("<>:\"|?*").contains(c))
+            return true;
+    return false;
+}
+
+bool windowsCannotHold(const QString &name)
+{
+    return hasCharacterWindowsRefuses(name) || isNameWindowsReserves(name);
 }
 
 } // namespace PathNames

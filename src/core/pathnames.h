@@ -31,4 +31,12 @@ bool fitsOnOneLine(const QString &text);
 // A name a mod can be mounted under and stored with: a plain folder name on one line.
 bool isStorableModName(const QString &name);
 
+// A name Windows keeps for a device (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an
+// extension), or one ending in a dot or a space, which Windows drops.
+bool isNameWindowsReserves(const QString &name);
+// A character Windows refuses in a name: < > : " | ? * or a control character.
+bool hasCharacterWindowsRefuses(const QString &name);
+// Either: no file on Windows can have this name.
+bool windowsCannotHold(const QString &name);
+
 } // namespace PathNames

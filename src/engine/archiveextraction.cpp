@@ -168,7 +168,8 @@ ArchiveExtraction::Step ArchiveExtraction::extractEntry(archive *reader, archive
     if (relative.isEmpty())
         return Step::Next; // the archive's own top, "./"
     if (clashes(relative))
-        return refuse(QStringLiteral("Refused name in archive: "));
+        return refuse(QStringLiteral(
+            "Refused name in archive (same as another entry but for letter case): "));
 
     const QString target = folder + QLatin1Char('/') + relative;
     if (type == AE_IFDIR) {

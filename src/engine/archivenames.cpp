@@ -1,6 +1,7 @@
 #include "archivenames.h"
 
-#include <QRegularExpression>
+#include "pathnames.h"
+
 #include <QStringList>
 #include <QTextCodec>
 
@@ -36,23 +37,6 @@ QString fromCp437(const QByteArray &raw)
     return text;
 }
 
-bool isReservedDeviceName(const QString &component)
-{
-    static const QRegularExpression reserved(
-        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return reserved.match(component).hasMatch();
-}
-
-bool windowsCannotHold(const QString &component)
-{
-    for (const QChar c : component)
-        if (c.unicode() < 0x20 || QStringLiteral("<>:\"|?*").contains(c))
-            return true;
-    return component.endsWith(QLatin1Char('.')) || component.endsWith(QLatin1Char(' ')) ||
-           isReservedDeviceName(component);
-}
-
 } // namespace
 
 QString decode(const QByteArray &raw)
@@ -75,7 +59,8 @@ Verdict judge(const QString &name)
         if (component == QLatin1String(".."))
             return Verdict::Unsafe;
     for (const QString &component : components)
-        if (!component.isEmpty() && component != QLatin1String(".") && windowsCannotHold(component))
+        if (!component.isEmpty() && component != QLatin1String(".") &&
+            PathNames::windowsCannotHold(component))
             return Verdict::BadName;
     return Verdict::Fine;
 }
