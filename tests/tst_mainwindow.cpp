@@ -361,16 +361,20 @@ void MainWindowTest::renameInPlace()
     Window w(app);
     QTRY_VERIFY(w.shown("Old") && w.shown("Taken"));
 
-    auto rename = [&](const QString &from, const QString &to) {
-        // A scan report landing in the list would end the rename ("Saving wrong item."), so
-        // every scan of the last refresh has to be over first.
+    // Every scan of the last refresh over first: its rows may move.
+    auto startEditing = [&](const QString &name) -> QLineEdit * {
         if (!QTest::qWaitFor([&] { return liveThreadCount() <= threadsBefore; }, 20000))
-            return false;
-        const QRect cell = w.list->visualItemRect(w.list->item(w.row(from), 0));
-        // A double click is a press, a release and then the double click itself.
+            return nullptr;
+        const QRect cell = w.list->visualItemRect(w.list->item(w.row(name), 0));
         QTest::mouseClick(w.list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         QTest::mouseDClick(w.list->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-        auto *editor = w.list->viewport()->findChild<QLineEdit *>();
+        for (QLineEdit *editor : w.list->viewport()->findChildren<QLineEdit *>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    };
+    auto rename = [&](const QString &from, const QString &to) {
+        QLineEdit *editor = startEditing(from);
         if (!editor)
             return false;
         editor->selectAll();
@@ -384,7 +388,21 @@ void MainWindowTest::renameInPlace()
     QVERIFY(QFileInfo(app.box.modDir("New") + "/a").isFile());
     QCOMPARE(w.list->currentRow(), w.row("New"));
 
+    // Escape ends the rename quietly, and a later change of a cell is not taken for one; a
+    // cell that changes while a name is edited does not end the rename either.
     w.status->clear();
+    QLineEdit *nameEditor = startEditing("New");
+    QVERIFY(nameEditor);
+    QTest::keyClick(nameEditor, Qt::Key_Escape);
+    w.list->item(w.row("Taken"), 1)->setText("1 MB");
+    nameEditor = startEditing("New");
+    QVERIFY(nameEditor);
+    w.list->item(w.row("Taken"), 2)->setText("7");
+    QTest::keyClick(nameEditor, Qt::Key_Return); // unchanged
+    QCoreApplication::processEvents(); // a rename's result is said once the editor is done
+    QCOMPARE(w.status->text(), QString());
+    QCOMPARE(entryNames(app.box.modsDir), (QStringList{"New", "Taken"}));
+
     QVERIFY(rename("New", "Taken"));
     QTRY_COMPARE(w.status->text(), QString("A mod with that name already exists."));
     QCOMPARE(w.list->currentRow(), w.row("New"));

@@ -96,6 +96,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
     connect(ui->addModBtn, &QPushButton::clicked, this, &MainWindow::addMod);
     connect(ui->refreshBtn, &QPushButton::clicked, this, [this] { refresh(); });
     connect(ui->modList, &QTableWidget::itemDoubleClicked, this, &MainWindow::renameModStart);
+    connect(ui->modList->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            &MainWindow::renameModEnd);
     ui->modList->addAction(mountAction);
     connect(mountAction, &QAction::triggered, this, &MainWindow::mountMod);
     ui->modList->addAction(ui->actionOpen);

@@ -79,6 +79,7 @@ private slots:
     void renameModAction();
     void renameModStart(QTableWidgetItem *item);
     void renameModSave(QTableWidgetItem *item);
+    void renameModEnd();
     void deleteMod();
     void deleteModReady(const OperationResult &result);
     void checkMod();

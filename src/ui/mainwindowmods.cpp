@@ -90,13 +90,14 @@ void MainWindow::renameModAction()
 
 void MainWindow::renameModSave(QTableWidgetItem *item)
 {
+    // A scan report landing in another cell while the name is edited.
+    if (item != renameItem)
+        return;
     disconnect(ui->modList, &QTableWidget::itemChanged, this, &MainWindow::renameModSave);
     QString result;
     QString select = renameFrom;
     const ModFolders mods(modsPath());
-    if (item != renameItem) {
-        result = tr("Saving wrong item.");
-    } else if (!QFileInfo(mods.pathOf(renameFrom)).isDir()) {
+    if (!QFileInfo(mods.pathOf(renameFrom)).isDir()) {
         result = tr("Mod not found.");
     } else {
         const QString newName = item->text();
@@ -116,6 +117,17 @@ void MainWindow::renameModSave(QTableWidgetItem *item)
     // would leave it stuck in its editing state, refusing every later rename.
     QMetaObject::invokeMethod(
         this, [this, result, select] { refresh(result, select, true); }, Qt::QueuedConnection);
+}
+
+void MainWindow::renameModEnd()
+{
+    // Escape, or the name left as it was: the editor closed and no change came. A change that
+    // did come was saved before the editor closed.
+    if (!renameItem)
+        return;
+    disconnect(ui->modList, &QTableWidget::itemChanged, this, &MainWindow::renameModSave);
+    renameFrom.clear();
+    renameItem = nullptr;
 }
 
 void MainWindow::deleteMod()
