@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -433,6 +434,19 @@ void MainWindowTest::renameInPlace()
     QTRY_COMPARE(w.status->text(), QString("New renamed to NEW."));
     QCOMPARE(entryNames(app.box.modsDir), (QStringList{"NEW", "Taken"}));
     QCOMPARE(w.list->currentRow(), w.row("NEW"));
+
+    // The longest name a mod may have: its status never widens the window past the screen.
+    const QString longest(200, QLatin1Char('W'));
+    const int screenWidth = w.window.screen()->availableGeometry().width();
+    QVERIFY(rename("NEW", longest));
+    const QString said = "NEW renamed to " + longest + ".";
+    QTRY_COMPARE(w.status->text(), said);
+    QCOMPARE(w.status->toolTip(), said);
+    QVERIFY(w.status->fontMetrics().horizontalAdvance(said) > screenWidth);
+    // What the window asks for when it is laid out again (shown anew, restored).
+    QCoreApplication::processEvents();
+    QVERIFY(w.window.sizeHint().width() <= screenWidth);
+    QVERIFY(w.window.frameGeometry().width() <= screenWidth);
 }
 
 void MainWindowTest::deleteAsksFirst()

@@ -141,6 +141,7 @@ QString MainWindow::modsPath() const
 void MainWindow::setStatus(const QString &text, bool error)
 {
     ui->statusBarLbl->setText(text);
+    ui->statusBarLbl->setToolTip(text);
     if (error)
         QMessageBox::warning(this, tr("Error"), text, QMessageBox::Ok, QMessageBox::NoButton);
 }
