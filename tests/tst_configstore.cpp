@@ -11,7 +11,14 @@ using namespace TestSupport;
 namespace
 {
 
-const QByteArray defaultGamePathLine = "GamePath=C:/Program Files (x86)/Warcraft III\n";
+#ifdef Q_OS_WIN
+const char defaultGamePath[] = "C:/Program Files (x86)/Warcraft III";
+const QByteArray defaultGamePathLine = QByteArray("GamePath=") + defaultGamePath + "\n";
+#else
+// Without a Wine prefix no default names a folder here: the user chooses one.
+const char defaultGamePath[] = "";
+const QByteArray defaultGamePathLine;
+#endif
 const QByteArray defaultHideLine = "hideEmptyMods=1\n";
 
 } // namespace
@@ -134,7 +141,7 @@ void ConfigStoreTest::firstStartWritesTheDefaultsAndNothingElse()
     ConfigStore store(utf8(dir.path()), &GameRegistryStandIn::registry());
 
     QCOMPARE(readText(dir.filePath("config.cfg")), defaultGamePathLine + defaultHideLine);
-    QCOMPARE(store.get("GamePath"), std::string("C:/Program Files (x86)/Warcraft III"));
+    QCOMPARE(store.get("GamePath"), std::string(defaultGamePath));
     QCOMPARE(store.get("hideEmptyMods"), std::string("1"));
     // No mods folder and no record files: those come with the first add and the first mount.
     QCOMPARE(entryNames(dir.path()), QStringList{"config.cfg"});
@@ -211,7 +218,7 @@ void ConfigStoreTest::gameFolderDefaultTakesTheFirstRegistrySource()
 
     GameRegistryStandIn::removeGameKey();
     GameRegistryStandIn::setProgramFilesX86(u"");
-    QCOMPARE(gamePathAfterStart(), std::string("C:/Program Files (x86)/Warcraft III"));
+    QCOMPARE(gamePathAfterStart(), std::string(defaultGamePath));
 
     // Never the program's own folder or one inside it: the next source is taken.
     QTemporaryDir own;

@@ -1,6 +1,7 @@
 #include "filestatus.h"
 #include "gameregistrystandin.h"
 #include "mainwindow.h"
+#include "memorygameregistry.h"
 #include "modalanswerer.h"
 #include "resultwording.h"
 #include "scanqueue.h"
@@ -142,6 +143,18 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
 
 void MainWindowTest::mountRefusals()
 {
+    {
+        // A start that found no game folder anywhere says where to choose one.
+        AppFolder fresh;
+        QVERIFY(TestSupport::writeFile(fresh.box.appDir + "/config.cfg", "hideEmptyMods=1\n"));
+        const MemoryGameRegistry nothingInstalled;
+        Window w(fresh, nothingInstalled);
+#ifdef Q_OS_WIN
+        QCOMPARE(w.status->text(), QString("Ready.")); // the usual place is taken
+#else
+        QCOMPARE(w.status->text(), QString("Choose the Warcraft III folder in Settings."));
+#endif
+    }
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "a"));
     Window w(app);

@@ -12,12 +12,14 @@
 #include <algorithm>
 #include <vector>
 
+#ifdef Q_OS_WIN
 namespace
 {
 
 const char fallbackGamePath[] = "C:/Program Files (x86)/Warcraft III";
 
 } // namespace
+#endif
 
 std::string ConfigStore::defaultGamePath(const GameRegistry *registry) const
 {
@@ -30,9 +32,11 @@ std::string ConfigStore::defaultGamePath(const GameRegistry *registry) const
                       registry->readGameValue(noFolder, L"InstallPath", GameValueKind::Text),
                       programFiles.empty() ? std::string() : programFiles + "/Warcraft III"};
     }
+#ifdef Q_OS_WIN
+    // Off Windows a drive letter names no folder: without a Wine prefix the user chooses it.
     candidates.push_back(fallbackGamePath);
-    // The first source that names a folder other than this program's own wins. Off Windows the
-    // fixed fallback is no absolute path, so it names no folder here at all.
+#endif
+    // The first source that names a folder other than this program's own wins.
     for (const std::string &path : candidates)
         if (!path.empty() && !(QDir::isAbsolutePath(fromUtf8(path)) && isOwnFolder(path)))
             return path;

@@ -107,7 +107,10 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
     ui->modList->addAction(ui->actionDelete);
     connect(ui->actionDelete, &QAction::triggered, this, &MainWindow::deleteMod);
 
-    setStatus(tr("Ready."), false);
+    if (config->get(ConfigKey::gamePath).empty())
+        setStatus(tr("Choose the Warcraft III folder in Settings."), false);
+    else
+        setStatus(tr("Ready."), false);
     if (config->defaultsUnsaved() || mountCommands->startUnsaved()) {
         // Once the window is on screen.
         QMetaObject::invokeMethod(
