@@ -32,6 +32,7 @@ private slots:
     void finishedDialogAndForcedPassStillCountAsRunning();
     void closingWhileAMountRunsAbortsItAfterAsking();
     void closingWhileADeleteRunsStopsItAfterAsking();
+    void anOperationThatEndsWhileAskedLetsTheWindowGo();
     void closingWhileIdleQuitsAndJoinsEveryScan();
     void commandsActOnlyOnAHighlightedRow();
     void aSettingsFileThatCannotBeSavedStopsTheCommand();
@@ -194,6 +195,35 @@ void WindowOperationsTest::closingWhileAMountRunsAbortsItAfterAsking()
     unmounter.unmountModWorker(false);
     QCOMPARE(log.counts(), QString("%1/0/0").arg(recorded));
     QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+}
+
+void WindowOperationsTest::anOperationThatEndsWhileAskedLetsTheWindowGo()
+{
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a.w3x", "mod"));
+    const int threadsBefore = liveThreadCount();
+    auto w = std::make_unique<Window>(app);
+    QTRY_COMPARE(w->cell("Foo", 2), QString("1 files"));
+    w->select("Foo");
+    auto gate = std::make_unique<WorkerGate>();
+    QTest::mouseClick(w->toggle, Qt::LeftButton);
+    QVERIFY(gate->waitUntilHeld());
+
+    // A close (a termination request closes too) asks; the mount ends while the question is
+    // open: nothing is left to abort, so the question goes by itself and so does the window.
+    ModalAnswerer answers;
+    QString asked;
+    answers.act("QMessageBox", [&](QWidget *box) {
+        asked = box->windowTitle();
+        gate.reset();
+    });
+    QVERIFY(w->window.close());
+    QCOMPARE(asked, QString("Quit?"));
+    QVERIFY(!w->window.isVisible());
+    QVERIFY(app.config().contains("Mounted=Foo\n"));
+    QVERIFY(!app.config().contains("MountedError"));
+    w.reset();
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
 }
 
 void WindowOperationsTest::closingWhileADeleteRunsStopsItAfterAsking()

@@ -195,9 +195,15 @@ void MainWindow::openAbout()
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!quitting && hasRunningOperation()) {
-        const auto answer = QMessageBox::question(
-            this, tr("Quit?"), tr("An operation is still running. Abort it and quit?"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (quitQuestion)
+            return event->ignore(); // asked already (a termination request while asking)
+        QMessageBox question(QMessageBox::Question, tr("Quit?"),
+                             tr("An operation is still running. Abort it and quit?"),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setDefaultButton(QMessageBox::No);
+        quitQuestion = &question;
+        const int answer = question.exec();
+        quitQuestion = nullptr;
         if (answer != QMessageBox::Yes) {
             event->ignore();
             return;
@@ -237,6 +243,13 @@ void MainWindow::abortRunningOperations()
             operation->abort();
     mountCommands->abortRunning();
     scans->startNewList();
+}
+
+void MainWindow::answerQuitQuestionIfDone()
+{
+    // Nothing is left to abort: the question has lost its point, and the answer is to quit.
+    if (quitQuestion && !hasRunningOperation())
+        quitQuestion->done(QMessageBox::Yes);
 }
 
 bool MainWindow::closeIfQuitting()

@@ -24,6 +24,7 @@ class ScanQueue;
 struct ModChoice;
 class QAction;
 class QDialog;
+class QMessageBox;
 class QTableWidgetItem;
 class QThread;
 class Settings;
@@ -140,6 +141,7 @@ private:
     bool hasRunningOperation() const;
     void abortRunningOperations();
     bool closeIfQuitting();
+    void answerQuitQuestionIfDone();
     void releaseOperations();
     QString setting(const char *key) const;
     QString modsPath() const;
@@ -166,4 +168,5 @@ private:
     int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
     QAction *mountAction = nullptr; // the list's "Mount"
     bool quitting = false;
+    QMessageBox *quitQuestion = nullptr; // while the user is asked whether to quit
 };

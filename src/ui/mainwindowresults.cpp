@@ -24,5 +24,7 @@ void MainWindow::showResult(const OperationResult &result, const QString &select
 {
     if (closeIfQuitting())
         return;
+    // Once the operation's own slots have returned, it no longer counts as running.
+    QMetaObject::invokeMethod(this, &MainWindow::answerQuitQuestionIfDone, Qt::QueuedConnection);
     refresh(ResultWording::statusSummary(result), select, rescan);
 }
