@@ -128,7 +128,7 @@ void WorkerDriver::connectTo(Worker *worker)
                      });
     QObject::connect(
         worker, &Worker::resultReady, context,
-        [r, carrier](const QString &, int done, int failed, int missing, bool aborted, bool) {
+        [r, carrier](const QString &, int done, int failed, int missing, int, bool aborted, bool) {
             carrier->deliver(); // as the Controller does: the reports come before the result
             std::lock_guard<std::mutex> lock(r->mutex);
             r->reportsTaken = carrier->taken();

@@ -37,13 +37,13 @@ int main(int argc, char **argv)
         printed +=
             why == LinkRefusal::HardLinks ? "refused: hard links\n" : "refused: symbolic links\n";
     });
-    QObject::connect(&worker, &Worker::resultReady,
-                     [&](const QString &, int done, int failed, int missing, bool aborted, bool) {
-                         clean = failed == 0 && missing == 0 && !aborted;
-                         printed += QByteArray("result: ") + QByteArray::number(done) + ' ' +
-                                    QByteArray::number(failed) + ' ' + QByteArray::number(missing) +
-                                    '\n';
-                     });
+    QObject::connect(
+        &worker, &Worker::resultReady,
+        [&](const QString &, int done, int failed, int missing, int, bool aborted, bool) {
+            clean = failed == 0 && missing == 0 && !aborted;
+            printed += QByteArray("result: ") + QByteArray::number(done) + ' ' +
+                       QByteArray::number(failed) + ' ' + QByteArray::number(missing) + '\n';
+        });
     if (operation == QLatin1String("mount"))
         worker.mountModWorker();
     else if (operation == QLatin1String("repair"))

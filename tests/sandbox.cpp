@@ -53,9 +53,16 @@ QByteArray Sandbox::backupFiles() const
                : QByteArray("<absent>");
 }
 
+QByteArray Sandbox::keptBackups() const
+{
+    return QFileInfo::exists(appDir + "/kept_backups.txt")
+               ? TestSupport::readText(appDir + "/kept_backups.txt")
+               : QByteArray("<absent>");
+}
+
 QStringList Sandbox::unrecordedBackups(const QMap<QString, QString> &before) const
 {
-    const QList<QByteArray> recorded = backupFiles().split('\n');
+    const QList<QByteArray> recorded = backupFiles().split('\n') + keptBackups().split('\n');
     QStringList hidden;
     const auto now = Tree::snapshot(gameDir);
     for (auto it = now.begin(); it != now.end(); ++it) {
@@ -143,16 +150,18 @@ WorkerLog::WorkerLog(Worker *worker)
         amounts << Amount{files, done, total};
     });
     connect(worker, &Worker::resultReady, this,
-            [this](const QString &modName, int done, int failed, int missing, bool aborted,
-                   bool forced) {
-                results << Result{modName, done, failed, missing, aborted, forced};
+            [this](const QString &modName, int done, int failed, int missing, int kept,
+                   bool aborted, bool forced) {
+                results << Result{modName, done, failed, missing, kept, aborted, forced};
             });
 }
 
 QString WorkerLog::counts() const
 {
     const Result result = last();
-    return QString("%1/%2/%3").arg(result.done).arg(result.failed).arg(result.missing);
+    const QString counted =
+        QString("%1/%2/%3").arg(result.done).arg(result.failed).arg(result.missing);
+    return result.kept > 0 ? counted + QString("/%1").arg(result.kept) : counted;
 }
 
 void WorkerLog::clear()

@@ -27,9 +27,10 @@ public:
     void setWay(MountWay way);
     QByteArray outFiles() const;
     QByteArray backupFiles() const;
+    QByteArray keptBackups() const;
     // Game entries named like a backup (anything but a link into the mods folder) that neither
-    // backup_files.txt lists nor `before` (a snapshot of the game folder) held: a game file
-    // hidden for good. Relative paths.
+    // backup_files.txt nor kept_backups.txt lists nor `before` (a snapshot of the game folder)
+    // held: a game file hidden for good. Relative paths.
     QStringList unrecordedBackups(const QMap<QString, QString> &before) const;
 
     QTemporaryDir dir;
@@ -66,7 +67,7 @@ public:
 
     struct Result {
         QString modName;
-        int done = -1, failed = -1, missing = -1;
+        int done = -1, failed = -1, missing = -1, kept = -1;
         bool aborted = false, forced = false;
     };
 
@@ -81,6 +82,7 @@ public:
     QList<Amount> amounts; // amountDone
 
     Result last() const { return results.isEmpty() ? Result() : results.last(); }
-    QString counts() const; // "done/failed/missing" of the last result
+    // "done/failed/missing" of the last result, and "/kept" when it kept any.
+    QString counts() const;
     void clear();
 };

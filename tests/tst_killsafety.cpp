@@ -265,7 +265,7 @@ QString changeTheWorld(Case &mounted, QString *error)
 
 // After a repair killed anywhere and a plain unmount: no link of the mod stays, no game entry is
 // lost or hidden under a name no record holds, and the game's newer entry stands where it put it,
-// the earlier one under a recorded backup name.
+// the earlier one under a backup name listed as kept.
 QStringList judgeAfterRepair(const Case &killed, const QString &replaced, const QString &at)
 {
     QStringList found;
@@ -286,7 +286,7 @@ QStringList judgeAfterRepair(const Case &killed, const QString &replaced, const 
             found << at + "lost or changed: " + it.key() + " (" + it.value() + " -> " +
                          after.value(it.key(), "gone") + ")";
     if (killed.gameBefore.contains(replaced)) {
-        const QByteArray backups = killed.box.backupFiles();
+        const QByteArray backups = killed.box.keptBackups();
         bool kept = false;
         for (auto it = after.begin(); it != after.end(); ++it)
             kept = kept || (it.key().startsWith(replaced + ".oxdbackup") &&

@@ -1,5 +1,8 @@
+#include "keptbackups.h"
 #include "mountrecords.h"
+#include "testsupport.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace
@@ -33,6 +36,8 @@ class MountRecordsTest : public QObject
 private slots:
     void placedLinesSayHowEachEntryWasPlaced_data();
     void placedLinesSayHowEachEntryWasPlaced();
+    void keptBackupsAreOnlyAddedTo_data();
+    void keptBackupsAreOnlyAddedTo();
 };
 
 void MountRecordsTest::placedLinesSayHowEachEntryWasPlaced_data()
@@ -80,6 +85,38 @@ void MountRecordsTest::placedLinesSayHowEachEntryWasPlaced()
     QCOMPARE(described(read), entries);
     // What a rewrite keeps reads back the same.
     QCOMPARE(described(MountRecords::placedFrom(MountRecords::placedText(read))), entries);
+}
+
+void MountRecordsTest::keptBackupsAreOnlyAddedTo_data()
+{
+    QTest::addColumn<QByteArray>("before"); // "<absent>": no list yet
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("the first kept entry")
+        << QByteArray("<absent>") << QByteArray("/g/a.oxdbackup\n");
+    QTest::newRow("after earlier ones")
+        << QByteArray("/g/b.oxdbackup\n") << QByteArray("/g/b.oxdbackup\n/g/a.oxdbackup\n");
+    QTest::newRow("after a last line the user left without its end")
+        << QByteArray("/g/b.oxdbackup") << QByteArray("/g/b.oxdbackup\n/g/a.oxdbackup\n");
+}
+
+void MountRecordsTest::keptBackupsAreOnlyAddedTo()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/kept_backups.txt";
+    if (before != "<absent>")
+        QVERIFY(TestSupport::writeFile(path, before));
+    KeptBackups kept(path);
+    QVERIFY(kept.append("/g/a.oxdbackup"));
+    QCOMPARE(TestSupport::readFile(path), after);
+
+    // A list that cannot be written says so, and nothing is made.
+    KeptBackups nowhere(dir.path() + "/missing/kept_backups.txt");
+    QVERIFY(!nowhere.append("/g/a.oxdbackup"));
+    QCOMPARE(nowhere.writeFailure(),
+             "Failed to write record file: " + dir.path() + "/missing/kept_backups.txt");
+    QVERIFY(!QFileInfo::exists(dir.path() + "/missing"));
 }
 
 QTEST_GUILESS_MAIN(MountRecordsTest)

@@ -109,25 +109,28 @@ void MountStateTest::unmountFinished_data()
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("failed");
     QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("kept");
     QTest::addColumn<bool>("aborted");
     QTest::addColumn<bool>("forced");
     QTest::addColumn<bool>("staysMounted");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("clean") << 10 << 0 << 0 << false << false << false << "";
-    QTest::newRow("nothing on record") << 0 << 0 << 0 << false << false << false << "";
+    QTest::newRow("clean") << 10 << 0 << 0 << 0 << false << false << false << "";
+    QTest::newRow("nothing on record") << 0 << 0 << 0 << 0 << false << false << false << "";
+    QTest::newRow("game entries kept end it all the same")
+        << 3 << 0 << 0 << 2 << false << false << false << "";
     QTest::newRow("failures are added to the mount's record")
-        << 5 << 1 << 0 << false << false << true
+        << 5 << 1 << 0 << 0 << false << false << true
         << "Mounted: 9 files mounted, 1 files failed;"
            "Unmounting failed: 5 files unmounted, 1 files failed";
     QTest::newRow("aborted without problems")
-        << 2 << 0 << 0 << true << false << true
+        << 2 << 0 << 0 << 0 << true << false << true
         << "Mounted: 9 files mounted, 1 files failed;Unmounting aborted: 2 files unmounted";
     QTest::newRow("forced clears whatever its counts")
-        << 0 << 2 << 3 << false << true << false << "";
+        << 0 << 2 << 3 << 0 << false << true << false << "";
     // What an aborted forced pass did not reach is still on record.
     QTest::newRow("forced but aborted")
-        << 1 << 0 << 0 << true << true << true
+        << 1 << 0 << 0 << 0 << true << true << true
         << "Mounted: 9 files mounted, 1 files failed;Unmounting aborted: 1 files unmounted";
 }
 
@@ -136,14 +139,16 @@ void MountStateTest::unmountFinished()
     QFETCH(int, done);
     QFETCH(int, failed);
     QFETCH(int, missing);
+    QFETCH(int, kept);
     QFETCH(bool, aborted);
     QFETCH(bool, forced);
     QFETCH(bool, staysMounted);
     QFETCH(QString, error);
 
     beginMount("Mounted: 9 files mounted, 1 files failed");
-    const bool rescan = MountState(store.get())
-                            .unmountFinished(OutcomeCounts{done, failed, missing}, aborted, forced);
+    const bool rescan =
+        MountState(store.get())
+            .unmountFinished(OutcomeCounts{done, failed, missing, kept}, aborted, forced);
     // The list is scanned again exactly when the mod became an ordinary row.
     QCOMPARE(rescan, !staysMounted);
 

@@ -21,44 +21,62 @@ void ResultWordingTest::statusSummary_data()
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("failed");
     QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("kept");
     QTest::addColumn<bool>("aborted");
     QTest::addColumn<bool>("forced");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("clean mount") << Operation::Mount << 10 << 0 << 0 << false << false
+    QTest::newRow("clean mount") << Operation::Mount << 10 << 0 << 0 << 0 << false << false
                                  << "Foo mounted.";
-    QTest::newRow("mount with failures") << Operation::Mount << 10 << 2 << 0 << false << false
+    QTest::newRow("mount with failures") << Operation::Mount << 10 << 2 << 0 << 0 << false << false
                                          << "Foo mounted. [10 files mounted, 2 files failed]";
     QTest::newRow("nothing to mount")
-        << Operation::Mount << 0 << 0 << 0 << false << false << "No files to mount.";
-    QTest::newRow("mount failed") << Operation::Mount << 0 << 3 << 0 << false << false
+        << Operation::Mount << 0 << 0 << 0 << 0 << false << false << "No files to mount.";
+    QTest::newRow("mount failed") << Operation::Mount << 0 << 3 << 0 << 0 << false << false
                                   << "Failed to mount Foo. [0 files mounted, 3 files failed]";
-    QTest::newRow("mount aborted") << Operation::Mount << 4 << 0 << 0 << true << false
+    QTest::newRow("mount aborted") << Operation::Mount << 4 << 0 << 0 << 0 << true << false
                                    << "Mounting Foo: aborted. [4 files mounted]";
     QTest::newRow("unmount with a failure")
-        << Operation::Unmount << 5 << 1 << 0 << false << false
+        << Operation::Unmount << 5 << 1 << 0 << 0 << false << false
         << "Failed to unmount Foo. [5 files unmounted, 1 files failed]";
-    QTest::newRow("forced unmount") << Operation::Unmount << 0 << 0 << 3 << false << true
+    QTest::newRow("forced unmount") << Operation::Unmount << 0 << 0 << 3 << 0 << false << true
                                     << "Foo unmounted. [0 files unmounted, 3 files missing]";
     QTest::newRow("clean unmount")
-        << Operation::Unmount << 3 << 0 << 0 << false << false << "Foo unmounted.";
-    QTest::newRow("add") << Operation::Add << 7 << 0 << 0 << false << false << "Foo added.";
-    QTest::newRow("delete aborted") << Operation::Delete << 2 << 0 << 0 << true << false
+        << Operation::Unmount << 3 << 0 << 0 << 0 << false << false << "Foo unmounted.";
+    QTest::newRow("unmount that kept newer game entries")
+        << Operation::Unmount << 6 << 0 << 0 << 1 << false << false
+        << "Foo unmounted. [6 files unmounted, 1 earlier game files kept]";
+    QTest::newRow("unmount that kept all it found")
+        << Operation::Unmount << 0 << 0 << 0 << 2 << false << false
+        << "Foo unmounted. [0 files unmounted, 2 earlier game files kept]";
+    QTest::newRow("unmount with nothing left to undo")
+        << Operation::Unmount << 0 << 0 << 0 << 0 << false << false << "Foo unmounted.";
+    QTest::newRow("unmount failed beside a kept entry")
+        << Operation::Unmount << 5 << 1 << 0 << 1 << false << false
+        << "Failed to unmount Foo. [5 files unmounted, 1 files failed, 1 earlier game files kept]";
+    QTest::newRow("add") << Operation::Add << 7 << 0 << 0 << 0 << false << false << "Foo added.";
+    QTest::newRow("delete aborted") << Operation::Delete << 2 << 0 << 0 << 0 << true << false
                                     << "Deleting Foo: aborted. [2 files deleted]";
-    QTest::newRow("everything counted") << Operation::Add << 1 << 2 << 3 << false << false
+    QTest::newRow("everything counted") << Operation::Add << 1 << 2 << 3 << 0 << false << false
                                         << "Foo added. [1 files added, 2 files failed, "
                                            "3 files missing]";
-    QTest::newRow("clean repair") << Operation::Repair << 5 << 0 << 0 << false << false
+    QTest::newRow("clean repair") << Operation::Repair << 5 << 0 << 0 << 0 << false << false
                                   << "Foo repaired.";
-    QTest::newRow("repair with a failure") << Operation::Repair << 5 << 1 << 0 << false << false
-                                           << "Foo repaired. [5 files repaired, 1 files failed]";
-    QTest::newRow("check clean") << Operation::Check << 7 << 0 << 0 << false << false
+    QTest::newRow("repair with a failure")
+        << Operation::Repair << 5 << 1 << 0 << 0 << false << false
+        << "Foo repaired. [5 files repaired, 1 files failed]";
+    QTest::newRow("repair that set game files aside")
+        << Operation::Repair << 2 << 0 << 0 << 1 << false << false
+        << "Foo repaired. [2 files repaired, 1 game files set aside]";
+    QTest::newRow("nothing to repair")
+        << Operation::Repair << 0 << 0 << 0 << 0 << false << false << "No files to repair.";
+    QTest::newRow("check clean") << Operation::Check << 7 << 0 << 0 << 0 << false << false
                                  << "Foo matches its records.";
     QTest::newRow("check with differences")
-        << Operation::Check << 2 << 4 << 2 << false << false
+        << Operation::Check << 2 << 4 << 2 << 0 << false << false
         << "Foo differs from its records. [2 files as mounted, 4 files changed, 2 files missing]";
     QTest::newRow("check aborted")
-        << Operation::Check << 2 << 0 << 0 << true << false << "Checking Foo: aborted.";
+        << Operation::Check << 2 << 0 << 0 << 0 << true << false << "Checking Foo: aborted.";
 }
 
 void ResultWordingTest::statusSummary()
@@ -67,11 +85,12 @@ void ResultWordingTest::statusSummary()
     QFETCH(int, done);
     QFETCH(int, failed);
     QFETCH(int, missing);
+    QFETCH(int, kept);
     QFETCH(bool, aborted);
     QFETCH(bool, forced);
     QFETCH(QString, text);
     QCOMPARE(ResultWording::statusSummary(OperationResult{
-                 operation, "Foo", OutcomeCounts{done, failed, missing}, aborted, forced}),
+                 operation, "Foo", OutcomeCounts{done, failed, missing, kept}, aborted, forced}),
              text);
 }
 
@@ -81,20 +100,27 @@ void ResultWordingTest::errorRecord_data()
     QTest::addColumn<int>("done");
     QTest::addColumn<int>("failed");
     QTest::addColumn<int>("missing");
+    QTest::addColumn<int>("kept");
     QTest::addColumn<bool>("aborted");
     QTest::addColumn<QString>("record");
 
-    QTest::newRow("mount with failures")
-        << Operation::Mount << 10 << 2 << 0 << false << "Mounted: 10 files mounted, 2 files failed";
+    QTest::newRow("mount with failures") << Operation::Mount << 10 << 2 << 0 << 0 << false
+                                         << "Mounted: 10 files mounted, 2 files failed";
     QTest::newRow("mount aborted")
-        << Operation::Mount << 4 << 0 << 0 << true << "Mounting aborted: 4 files mounted";
-    QTest::newRow("unmount failed") << Operation::Unmount << 0 << 0 << 3 << false
+        << Operation::Mount << 4 << 0 << 0 << 0 << true << "Mounting aborted: 4 files mounted";
+    QTest::newRow("unmount failed") << Operation::Unmount << 0 << 0 << 3 << 0 << false
                                     << "Unmounting failed: 0 files unmounted, 3 files missing";
     QTest::newRow("unmount partly failed")
-        << Operation::Unmount << 2 << 1 << 0 << false
+        << Operation::Unmount << 2 << 1 << 0 << 0 << false
         << "Unmounting failed: 2 files unmounted, 1 files failed";
-    QTest::newRow("unmount aborted")
-        << Operation::Unmount << 2 << 0 << 0 << true << "Unmounting aborted: 2 files unmounted";
+    QTest::newRow("unmount aborted") << Operation::Unmount << 2 << 0 << 0 << 0 << true
+                                     << "Unmounting aborted: 2 files unmounted";
+    QTest::newRow("unmount failed, an entry kept")
+        << Operation::Unmount << 2 << 1 << 0 << 1 << false
+        << "Unmounting failed: 2 files unmounted, 1 files failed, 1 earlier game files kept";
+    QTest::newRow("repair failed, an entry set aside")
+        << Operation::Repair << 0 << 1 << 0 << 1 << false
+        << "Repairing failed: 0 files repaired, 1 files failed, 1 game files set aside";
 }
 
 void ResultWordingTest::errorRecord()
@@ -103,10 +129,11 @@ void ResultWordingTest::errorRecord()
     QFETCH(int, done);
     QFETCH(int, failed);
     QFETCH(int, missing);
+    QFETCH(int, kept);
     QFETCH(bool, aborted);
     QFETCH(QString, record);
     QCOMPARE(QString::fromStdString(ResultWording::errorRecord(
-                 operation, OutcomeCounts{done, failed, missing}, aborted)),
+                 operation, OutcomeCounts{done, failed, missing, kept}, aborted)),
              record);
 }
 

@@ -137,9 +137,9 @@ void UnmountTest::problemsStayOnRecordUnlessForced()
     WorkerLog log(worker.get());
     worker->unmountModWorker(false);
 
-    QCOMPARE(log.counts(), QString("2/2/2"));
+    QCOMPARE(log.counts(), QString("2/1/2/1"));
     // Backups go back last first.
-    const QStringList expectedErrors{"Not a symbolic link: " + box.game("plain.txt"),
+    const QStringList expectedErrors{"Left the game's newer entry: " + box.game("plain.txt"),
                                      "Missing file: " + box.game("gone.txt"),
                                      "Failed to move file: " + box.game("no-suffix.txt"),
                                      "Missing file: " + box.game("absent.txt.oxdbackup")};
@@ -148,18 +148,18 @@ void UnmountTest::problemsStayOnRecordUnlessForced()
     QVERIFY(!QFileInfo(box.game("ours.txt")).isSymLink());
     QVERIFY(QFileInfo::exists(box.root + "/target.txt"));
     QCOMPARE(readFile(box.game("kept.txt")), QByteArray("kept"));
-    // What failed stays on record, byte for byte; empty lines do not survive.
-    QCOMPARE(box.outFiles(),
-             box.game("plain.txt").toUtf8() + "\n" + box.game("gone.txt").toUtf8() + "\n");
+    // What failed stays on record, byte for byte; empty lines do not survive. The entry that
+    // took our link's place is not ours to undo.
+    QCOMPARE(box.outFiles(), box.game("gone.txt").toUtf8() + "\n");
     QCOMPARE(box.backupFiles(), box.game("absent.txt.oxdbackup").toUtf8() + "\n" +
                                     box.game("no-suffix.txt").toUtf8() + "\n");
 
     // The forced pass handles the same entries the same way, then forgets them.
     log.clear();
     worker->unmountModWorker(true);
-    QCOMPARE(log.counts(), QString("0/2/2"));
+    QCOMPARE(log.counts(), QString("0/1/2"));
     QVERIFY(log.last().forced);
-    QCOMPARE(log.errors.size(), 4);
+    QCOMPARE(log.errors.size(), 3);
     QCOMPARE(box.outFiles(), QByteArray());
     QCOMPARE(box.backupFiles(), QByteArray());
     QCOMPARE(readFile(box.game("plain.txt")), QByteArray("a real file, not ours"));
@@ -307,32 +307,33 @@ void UnmountTest::newerGameEntriesAreNeverOverwritten()
         QCOMPARE(box.backupFiles(), QByteArray());
         return;
     }
-    // The newer entry stands, untouched; the earlier one stays under its recorded name.
+    // The newer entry stands, untouched; the earlier one stays under its name, listed as kept.
+    // Neither is a failure: the records are done with, and the path counts once.
     const QString kept =
         "Kept the newer game entry: " + path + " (the earlier one stays as " + backup + ")";
-    const QString notOurs =
-        way == MountWay::HardLinks ? "Not a hard link of the mod: " : "Not a symbolic link: ";
-    QCOMPARE(log.errors, (QStringList{notOurs + path, kept}));
-    QCOMPARE(log.counts(), QString("2/2/0"));
+    QCOMPARE(log.errors, (QStringList{"Left the game's newer entry: " + path, kept}));
+    QCOMPARE(log.counts(), QString("2/0/0/1"));
     QCOMPARE(readFile(backup), QByteArray("1.26"));
     QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
     auto expected = updated;
     expected.remove("war3.mpq.oxdbackup");
     expected["war3.mpq"] = "file:game mpq";
     QCOMPARE(Tree::difference(expected, Tree::snapshot(box.gameDir)), QString());
-    QCOMPARE(box.backupFiles(), force ? QByteArray() : backup.toUtf8() + "\n");
-    if (!force)
-        QCOMPARE(box.unrecordedBackups(before), QStringList());
+    QCOMPARE(box.outFiles(), QByteArray());
+    QCOMPARE(box.backupFiles(), QByteArray());
+    QCOMPARE(box.keptBackups(), backup.toUtf8() + "\n");
+    QCOMPARE(box.unrecordedBackups(before), QStringList());
 
-    // Once the user has dealt with the newer entry, the next unmount puts the earlier one back.
-    if (!force) {
-        QVERIFY(QDir(path).exists() ? QDir(path).removeRecursively() : QFile::remove(path));
-        log.clear();
-        worker->unmountModWorker(false);
-        // The line of our link, which went with the newer entry, and the earlier version.
-        QCOMPARE(log.counts(), QString("1/0/1"));
-        QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
-    }
+    // A later mount and unmount leave the list of kept entries as it is, and keep the newer
+    // entry again.
+    log.clear();
+    worker->mountModWorker();
+    QCOMPARE(box.keptBackups(), backup.toUtf8() + "\n");
+    worker->unmountModWorker(false);
+    QCOMPARE(log.results.size(), 2);
+    QCOMPARE(log.last().failed + log.last().kept, 0);
+    QCOMPARE(Tree::difference(expected, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.keptBackups(), backup.toUtf8() + "\n");
 }
 
 // Counts of the mount, of the check after it and of the check after the world changed. With
@@ -418,8 +419,8 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain_data()
 {
     QTest::addColumn<MountWay>("way");
     QTest::addColumn<QStringList>("counts");
-    addWayRows("repair", {"6/0/0", "8/0/0", "11/0/0", "7/0/0"},
-               {"7/0/0", "10/0/0", "13/0/0", "9/0/0"});
+    addWayRows("repair", {"6/0/0", "8/0/0/2", "11/0/0", "7/0/0"},
+               {"7/0/0", "10/0/0/2", "13/0/0", "9/0/0"});
 }
 
 void UnmountTest::repairMakesTheGameAFreshMountAgain()
@@ -458,8 +459,15 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
 
     log.clear();
     worker->repairModWorker();
-    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
-    QCOMPARE(log.counts(), counts[1]); // the lines on record, the new entries
+    // The lines on record, the new entries, and the game's entries set aside.
+    QCOMPARE(log.counts(), counts[1]);
+    QStringList setAside = log.errors;
+    setAside.sort();
+    QCOMPARE(setAside,
+             (QStringList{"Set aside the game's newer entry: " + box.game("Maps/new.w3x") +
+                              " (it stays as " + box.game("Maps/new.w3x.oxdbackup") + ")",
+                          "Set aside the game's newer entry: " + box.game("Units/UnitData.slk") +
+                              " (it stays as " + box.game("Units/UnitData.slk.oxdbackup2") + ")"}));
     // What a fresh mount would give, with the game's replacing entries kept under backup names.
     for (const char *entry : {"war3.mpq", "Units/UnitData.slk", "Maps/new.w3x", "readme.txt",
                               "Maps/added.w3x", "Scripts", "Extra"})
@@ -498,6 +506,10 @@ void UnmountTest::repairMakesTheGameAFreshMountAgain()
     QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
     QCOMPARE(box.unrecordedBackups(before), QStringList());
     QCOMPARE(box.outFiles(), QByteArray());
+    QCOMPARE(box.backupFiles(), QByteArray());
+    QCOMPARE(box.keptBackups(), box.game("Units/UnitData.slk.oxdbackup").toUtf8() + "\n");
+    QCOMPARE(log.last().kept, 1);
+    QCOMPARE(log.last().failed, 0);
 }
 
 // A hard link goes only while it is the mod's file: by its recorded identity, or, where that
@@ -536,23 +548,16 @@ void UnmountTest::hardLinksGoOnlyWhileTheyAreTheModsFiles()
     QVERIFY(Tree::file(box.game("Scripts/user.txt"), "user"));
     log.clear();
     worker->unmountModWorker(false);
+    // Both are the game's now: they stay, and the mount is undone.
     QCOMPARE(log.errors,
-             (QStringList{"Not a hard link of the mod: " + box.game("other.txt"),
+             (QStringList{"Left the game's newer entry: " + box.game("other.txt"),
                           "Kept a folder that holds other entries: " + box.game("Scripts")}));
-    QCOMPARE(log.counts(), QString("3/2/0")); // war3.mpq, Scripts/a.j and the backup
+    QCOMPARE(log.counts(), QString("3/0/0/2")); // war3.mpq, Scripts/a.j and the backup
     QCOMPARE(readFile(box.game("war3.mpq")), QByteArray("game mpq"));
     QCOMPARE(readFile(box.game("other.txt")), QByteArray("game other"));
     QCOMPARE(entryNames(box.game("Scripts")), QStringList{"user.txt"});
     QCOMPARE(Tree::difference(modBefore, Tree::snapshot(mod)), QString());
-    QCOMPARE(records.readPlaced().entries.size(), size_t(2));
-
-    // Once the folder is empty, the next unmount takes it.
-    QVERIFY(QFile::remove(box.game("Scripts/user.txt")));
-    log.clear();
-    worker->unmountModWorker(false);
-    QCOMPARE(log.counts(), QString("1/1/0"));
-    QVERIFY(!QFileInfo::exists(box.game("Scripts")));
-    QCOMPARE(Tree::difference(modBefore, Tree::snapshot(mod)), QString());
+    QCOMPARE(records.readPlaced().entries.size(), size_t(0));
 }
 
 void UnmountTest::gameFoldersStayWhereTheyWere()

@@ -38,11 +38,30 @@ private slots:
     void aSettingsFileThatCannotBeSavedStopsTheCommand();
     void recordsOfAnUnsavedMountAreNeverForgotten();
     void checkAndRepairOneMountOperationAtATime();
+    void aChangedGameFolderNeverKeepsAModMounted_data();
+    void aChangedGameFolderNeverKeepsAModMounted();
     void mountCommandsWaitForTheGameToClose();
     void aWayOfLinkingThatCannotWorkIsAskedOrExplained_data();
     void aWayOfLinkingThatCannotWorkIsAskedOrExplained();
 
 private:
+    // The lines of the finished dialog whose title starts so, once it is on screen; it is then
+    // dismissed.
+    static QStringList finishedLines(Window &w, const QString &title)
+    {
+        FileStatus *dialog = nullptr;
+        for (FileStatus *shown : w.window.findChildren<FileStatus *>())
+            if (shown->windowTitle().startsWith(title))
+                dialog = shown;
+        if (!dialog || !QTest::qWaitFor([dialog] { return dialog->isVisible(); }))
+            return {"<no dialog>"};
+        QStringList lines = dialog->findChild<QPlainTextEdit *>("detailsTxt")
+                                ->toPlainText()
+                                .split('\n', Qt::SkipEmptyParts);
+        lines.removeAll("-----------------");
+        QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
+        return lines;
+    }
     static QAction *listMountAction(Window &w)
     {
         for (QAction *action : w.list->actions())
@@ -468,6 +487,97 @@ void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
     QTRY_VERIFY(check->isEnabled());
     check->trigger();
     QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
+}
+
+// A game update replaced a placed file (and a repair may have set it aside since), or the records
+// list nothing while config.cfg names the mount: the unmount ends the mount all the same, the
+// game keeps its newest files, and every earlier one is put back or listed as kept.
+void WindowOperationsTest::aChangedGameFolderNeverKeepsAModMounted_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("repaired"); // the repair's status; empty when none runs
+    QTest::addColumn<QString>("unmounted");
+    QTest::addColumn<bool>("kept"); // the earlier UnitData.slk is listed as kept
+
+    QTest::newRow("a game update replaced a placed file")
+        << "update"
+        << ""
+        << "Letters unmounted. [3 files unmounted, 1 earlier game files kept]" << true;
+    QTest::newRow("repair set the update aside")
+        << "update"
+        << "Letters repaired. [3 files repaired, 1 game files set aside]"
+        << "Letters unmounted. [5 files unmounted, 1 earlier game files kept]" << true;
+    QTest::newRow("the records list nothing") << "records lost"
+                                              << ""
+                                              << "Letters unmounted." << false;
+}
+
+void WindowOperationsTest::aChangedGameFolderNeverKeepsAModMounted()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, repaired);
+    QFETCH(QString, unmounted);
+    QFETCH(bool, kept);
+    AppFolder app;
+    const QString slk = app.box.game("Units/UnitData.slk");
+    QVERIFY(Tree::file(slk, "1.26"));
+    for (const char *entry : {"Units/UnitData.slk", "war3.mpq", "Maps/new.w3x"})
+        QVERIFY(Tree::file(app.box.modDir("Letters") + "/" + entry, "mod"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QTRY_VERIFY(w.shown("Letters"));
+    w.select("Letters");
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Letters mounted."));
+
+    if (change == "update") {
+        QVERIFY(QFile::remove(slk));
+        QVERIFY(Tree::file(slk, "1.27"));
+    } else {
+        // An unmount undid everything but could not save config.cfg.
+        for (const QString &path : {slk, app.box.game("war3.mpq")})
+            QVERIFY(QFile::remove(path) && QFile::rename(path + ".oxdbackup", path));
+        QVERIFY(QFile::remove(app.box.game("Maps/new.w3x")));
+        QVERIFY(writeFile(app.box.appDir + "/out_files.txt", ""));
+        QVERIFY(writeFile(app.box.appDir + "/backup_files.txt", ""));
+        QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+    }
+    const auto changed = Tree::snapshot(app.box.gameDir);
+    if (!repaired.isEmpty()) {
+        w.action("actionRepairMount")->trigger();
+        QTRY_COMPARE(w.status->text(), repaired);
+        QCOMPARE(finishedLines(w, "Repairing"),
+                 QStringList{"Set aside the game's newer entry: " + slk + " (it stays as " + slk +
+                             ".oxdbackup2)"});
+        QTRY_VERIFY(w.toggle->isEnabled());
+    }
+    QTest::mouseClick(w.toggle, Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), unmounted);
+    if (kept) {
+        QStringList lines{"Kept the newer game entry: " + slk + " (the earlier one stays as " +
+                          slk + ".oxdbackup)"};
+        if (repaired.isEmpty())
+            lines.prepend("Left the game's newer entry: " + slk);
+        QCOMPARE(finishedLines(w, "Unmounting"), lines);
+    }
+    QTRY_VERIFY(w.toggle->isEnabled());
+    QCOMPARE(w.toggle->text(), QString("&Mount"));
+    QVERIFY(!app.config().contains("Mounted"));
+    QCOMPARE(app.box.outFiles(), QByteArray());
+    QCOMPARE(app.box.backupFiles(), QByteArray());
+    QCOMPARE(app.box.keptBackups(),
+             kept ? (slk + ".oxdbackup\n").toUtf8() : QByteArray("<absent>"));
+    QCOMPARE(app.box.unrecordedBackups(before), QStringList());
+    if (kept) {
+        // The game keeps its newest version; the mod's links are gone.
+        auto expected = before;
+        expected["Units/UnitData.slk"] = "file:1.27";
+        expected["Units/UnitData.slk.oxdbackup"] = "file:1.26";
+        QCOMPARE(Tree::difference(expected, Tree::snapshot(app.box.gameDir)), QString());
+    } else {
+        // Nothing was left to undo: what stands stays.
+        QCOMPARE(Tree::difference(changed, Tree::snapshot(app.box.gameDir)), QString());
+    }
 }
 
 void WindowOperationsTest::mountCommandsWaitForTheGameToClose()

@@ -131,16 +131,16 @@ void Controller::closeDialog()
     delete dialog;
 }
 
-void Controller::workerResult(const QString &, int done, int failed, int missing, bool aborted,
-                              bool forced)
+void Controller::workerResult(const QString &, int done, int failed, int missing, int kept,
+                              bool aborted, bool forced)
 {
     // Every report was made before the result.
     reports->deliver();
     running = false;
-    const OperationResult result{current, modName, OutcomeCounts{done, failed, missing},
+    const OperationResult result{current, modName, OutcomeCounts{done, failed, missing, kept},
                                  aborted, forced,  refusal};
     // Without a parent for it there is no dialog to wait for.
-    const bool staysOpen = (aborted || result.counts.hasProblems()) && shownDialog();
+    const bool staysOpen = (aborted || result.counts.hasReports()) && shownDialog();
     if (staysOpen)
         showFinished(result);
     else
@@ -164,16 +164,19 @@ void Controller::showFinished(const OperationResult &result)
         appendAction(QStringLiteral("done."));
     } else {
         const bool unmounting = current == Operation::Unmount;
-        // A check that found differences has done its job all the same.
+        // A check that found differences has done its job all the same, and so has an unmount
+        // that only kept game entries.
         const bool checking = current == Operation::Check;
-        dialog->finish(unmounting && counts.done == 0);
-        appendAction((counts.done > 0 && !unmounting) || checking ? QStringLiteral("done.")
-                                                                  : QStringLiteral("failed."));
+        const bool problems = counts.hasProblems();
+        dialog->finish(unmounting && problems && counts.done == 0);
+        const bool succeeded = checking || (unmounting ? !problems : counts.done > 0);
+        appendAction(succeeded ? QStringLiteral("done.") : QStringLiteral("failed."));
     }
 
     amountsShown = false; // the summary takes the info line
-    QString summary =
-        ResultWording::counted(counts, QStringLiteral("succeeded")) + QLatin1Char('.');
+    QString summary = ResultWording::counted(counts, QStringLiteral("succeeded"),
+                                             ResultWording::actionWords(current).kept) +
+                      QLatin1Char('.');
     if (current == Operation::Mount)
         summary += QLatin1Char(' ') + ResultWording::mountedWay(hardLinks);
     status(summary, false);

@@ -64,8 +64,8 @@ signals:
 private:
     // Runs `work` on the Worker's thread.
     void start(Operation operation, std::function<void(Worker *)> work);
-    void workerResult(const QString &modName, int done, int failed, int missing, bool aborted,
-                      bool forced);
+    void workerResult(const QString &modName, int done, int failed, int missing, int kept,
+                      bool aborted, bool forced);
     void showFinished(const OperationResult &result);
     void status(const QString &text, bool error);
     void appendAction(const QString &text);

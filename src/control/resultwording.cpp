@@ -28,13 +28,15 @@ QString checkSummary(const OperationResult &result)
 
 } // namespace
 
-QString counted(const OutcomeCounts &counts, const QString &doneWord)
+QString counted(const OutcomeCounts &counts, const QString &doneWord, const QString &keptWords)
 {
     QString text = QStringLiteral("%0 files %1").arg(counts.done).arg(doneWord);
     if (counts.failed > 0)
         text += QStringLiteral(", %0 files failed").arg(counts.failed);
     if (counts.missing > 0)
         text += QStringLiteral(", %0 files missing").arg(counts.missing);
+    if (counts.kept > 0)
+        text += QStringLiteral(", %0 ").arg(counts.kept) + keptWords;
     return text;
 }
 
@@ -47,7 +49,7 @@ ActionWords actionWords(Operation operation)
         return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("mount")};
     case Operation::Unmount:
         return {QStringLiteral("Unmounting"), QStringLiteral("unmounted"),
-                QStringLiteral("unmount")};
+                QStringLiteral("unmount"), QStringLiteral("earlier game files kept")};
     case Operation::Add:
         return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("add")};
     case Operation::Delete:
@@ -55,7 +57,8 @@ ActionWords actionWords(Operation operation)
     case Operation::Check:
         return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("check")};
     case Operation::Repair:
-        return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("repair")};
+        return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("repair"),
+                QStringLiteral("game files set aside")};
     }
     return {};
 }
@@ -68,16 +71,17 @@ QString statusSummary(const OperationResult &result)
     const OutcomeCounts &counts = result.counts;
     const QString &modName = result.modName;
     const bool problems = counts.hasProblems();
-    // An unmount that left anything behind has not unmounted the mod.
+    // An unmount that left anything behind has not unmounted the mod; one that had nothing left
+    // to undo has ended the mount all the same.
     const bool unmounting = result.operation == Operation::Unmount;
     QString head;
     if (result.aborted) {
         head = words.ongoing + QLatin1Char(' ') + modName + QStringLiteral(": aborted.");
     } else if (problems && result.forced) {
         head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
-    } else if (counts.done > 0 && (!unmounting || !problems)) {
+    } else if ((counts.done > 0 || unmounting) && (!unmounting || !problems)) {
         head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
-        if (!problems)
+        if (!counts.hasReports())
             return head;
     } else if (problems) {
         head = QStringLiteral("Failed to ") + words.verb + QLatin1Char(' ') + modName +
@@ -85,7 +89,7 @@ QString statusSummary(const OperationResult &result)
     } else {
         return QStringLiteral("No files to ") + words.verb + QLatin1Char('.');
     }
-    return head + QStringLiteral(" [") + counted(counts, words.past) + QLatin1Char(']');
+    return head + QStringLiteral(" [") + counted(counts, words.past, words.kept) + QLatin1Char(']');
 }
 
 std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool aborted)
@@ -98,7 +102,7 @@ std::string errorRecord(Operation operation, const OutcomeCounts &counts, bool a
         head = words.past.left(1).toUpper() + words.past.mid(1);
     else
         head = words.ongoing + QStringLiteral(" failed");
-    return toUtf8(head + QStringLiteral(": ") + counted(counts, words.past));
+    return toUtf8(head + QStringLiteral(": ") + counted(counts, words.past, words.kept));
 }
 
 QString mountedWarning(const QString &errorRecords)

@@ -15,13 +15,14 @@ struct ActionWords {
     QString ongoing; // "Mounting": the progress dialog's title and an aborted result
     QString past;    // "mounted"
     QString verb;    // "mount"
+    QString kept;    // "earlier game files kept": what OutcomeCounts::kept counts for it
 };
 
 ActionWords actionWords(Operation operation);
 
-// "5 files mounted, 1 files failed, 2 files missing": the failed and missing parts only when
-// there are any.
-QString counted(const OutcomeCounts &counts, const QString &doneWord);
+// "5 files mounted, 1 files failed, 2 files missing, 1 game files set aside": the failed,
+// missing and kept parts only when there are any.
+QString counted(const OutcomeCounts &counts, const QString &doneWord, const QString &keptWords);
 
 // The status line's text for a finished operation.
 QString statusSummary(const OperationResult &result);

@@ -57,7 +57,8 @@ ConfigStore::ConfigStore(const std::string &applicationFolder, const GameRegistr
     : applicationDir(applicationFolder), configPath(applicationDir + "/config.cfg"),
       modsPath(applicationDir + "/mods"), outFilesPath(applicationDir + "/out_files.txt"),
       backupFilesPath(applicationDir + "/backup_files.txt"),
-      unmountProgressPath(applicationDir + "/unmount_progress.txt")
+      unmountProgressPath(applicationDir + "/unmount_progress.txt"),
+      keptBackupsPath(applicationDir + "/kept_backups.txt")
 {
     load();
     fillDefaults(registry);

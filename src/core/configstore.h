@@ -69,6 +69,8 @@ public:
     const std::string backupFilesPath;
     // Exists only while an unmount runs, or after one was killed part way.
     const std::string unmountProgressPath;
+    // Earlier game entries that unmounts left under backup names; only ever appended to.
+    const std::string keptBackupsPath;
 
 private:
     void load();

@@ -116,6 +116,7 @@ bool EntryPlacer::setAside(const QString &target, const QString &source, bool re
     const int slash = candidate.lastIndexOf(QLatin1Char('/'));
     names.add(candidate.left(slash), candidate.mid(slash + 1));
     *backupPath = candidate;
+    lastBackup = candidate;
     return true;
 }
 

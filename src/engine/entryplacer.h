@@ -55,6 +55,8 @@ public:
 
     // Set when the system refuses links altogether; the rest of the mount is not tried.
     bool linksRefused() const { return refusedLinks; }
+    // The backup name of the entry this placer set aside last.
+    QString lastSetAside() const { return lastBackup; }
     // The game's names as this placer has seen and changed them.
     GameNames &gameNames() { return names; }
 
@@ -80,4 +82,5 @@ private:
     const TransferMode linking;
     bool refusedLinks = false;
     GameNames names;
+    QString lastBackup;
 };

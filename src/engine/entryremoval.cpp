@@ -55,7 +55,7 @@ FileOutcome EntryRemoval::removeMadeFolder(const QString &path)
         return Done;
     case EntryCalls::RemoveFolder::NotEmpty:
         report(QStringLiteral("Kept a folder that holds other entries: ") + path, true);
-        return Failed;
+        return Kept;
     case EntryCalls::RemoveFolder::NotFound:
         report(QStringLiteral("Missing file: ") + path, true);
         return Missing;

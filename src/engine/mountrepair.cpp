@@ -84,7 +84,7 @@ OutcomeCounts MountRepair::repairRecordedEntries()
         }
         // Missing, or taken by another entry (a game update): whatever stands there is set
         // aside first, kept and on record, and the entry placed again.
-        counts.add(placeAgain(entry, source, path));
+        placeAgain(entry, source, path, counts);
     }
     for (auto folder = goneFolders.rbegin(); folder != goneFolders.rend(); ++folder) {
         const QString path = fromUtf8((*folder)->path);
@@ -95,16 +95,29 @@ OutcomeCounts MountRepair::repairRecordedEntries()
     return counts;
 }
 
-FileOutcome MountRepair::placeAgain(const MountRecords::Placed &entry,
-                                    const EntryPlacer::SourceEntry &source, const QString &path)
+void MountRepair::placeAgain(const MountRecords::Placed &entry,
+                             const EntryPlacer::SourceEntry &source, const QString &path,
+                             OutcomeCounts &counts)
 {
-    if (placer.linkMode() == TransferMode::HardLink && source.kind == Kind::Folder)
-        return placer.makeFolder(source, path, kindOf(path));
-    // A symbolic link's line says all there is; any other kind of line is said anew.
-    const bool onRecord = entry.kind == PlacedKind::SymbolicLink;
-    return placer.placeKnown(source, path, kindOf(path),
-                             onRecord ? EntryPlacer::LinkLine::OnRecord
-                                      : EntryPlacer::LinkLine::Write);
+    const Kind standing = kindOf(path);
+    FileOutcome placed = Failed;
+    if (placer.linkMode() == TransferMode::HardLink && source.kind == Kind::Folder) {
+        placed = placer.makeFolder(source, path, standing);
+    } else {
+        // A symbolic link's line says all there is; any other kind of line is said anew.
+        const bool onRecord = entry.kind == PlacedKind::SymbolicLink;
+        placed = placer.placeKnown(source, path, standing,
+                                   onRecord ? EntryPlacer::LinkLine::OnRecord
+                                            : EntryPlacer::LinkLine::Write);
+    }
+    counts.add(placed);
+    if (placed != Done || standing == Kind::None)
+        return;
+    // The user learns where the game's entry went: the unmount puts it back.
+    report(QStringLiteral("Set aside the game's newer entry: ") + path +
+               QStringLiteral(" (it stays as ") + placer.lastSetAside() + QLatin1Char(')'),
+           true);
+    counts.add(Kept);
 }
 
 bool MountRepair::drop(const MountRecords::Placed &entry, bool ours, const QString &path)

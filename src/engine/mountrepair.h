@@ -31,8 +31,9 @@ public:
 
 private:
     OutcomeCounts repairRecordedEntries();
-    FileOutcome placeAgain(const MountRecords::Placed &entry,
-                           const EntryPlacer::SourceEntry &source, const QString &path);
+    // Counts the entry, and the game's entry it set aside, if any.
+    void placeAgain(const MountRecords::Placed &entry, const EntryPlacer::SourceEntry &source,
+                    const QString &path, OutcomeCounts &counts);
     // The entry of a mod entry now gone goes if it is still ours, then its line, and the game's
     // entry it had set aside comes back. False when it could not be removed.
     bool drop(const MountRecords::Placed &entry, bool ours, const QString &path);

@@ -30,7 +30,7 @@ UnmountPass::UnmountPass(const WorkerPaths &paths, const QString &mod, bool forc
     : gameFolder(paths.game), modFolder(mod), records(mountRecords), force(forced),
       placer(entryPlacer), removal(entryRemoval), report(std::move(reportTo)),
       announce(std::move(announceTo)), aborted(abortFlag), check(paths.game),
-      journal(paths.unmountProgress)
+      journal(paths.unmountProgress), keptBackups(paths.keptBackups)
 {
 }
 
@@ -66,7 +66,8 @@ std::vector<bool> UnmountPass::workThrough(const std::vector<const std::string *
             journal.note(step, batch);
         }
         const Handled handled = handle(order[n]);
-        counts.add(handled.outcome);
+        if (handled.counted)
+            counts.add(handled.outcome);
         keep[order[n]] = !force && handled.stillToUndo;
         if (aborted)
             break;
@@ -143,29 +144,33 @@ UnmountPass::Handled UnmountPass::undoPlaced(const MountRecords::Placed &entry,
     FileOutcome outcome = Failed;
     switch (entry.kind) {
     case PlacedKind::SymbolicLink:
-        if (kind != Kind::Link) {
-            report(QStringLiteral("Not a symbolic link: ") + path, true);
-            return {Failed, true};
-        }
+        if (kind != Kind::Link)
+            return leaveNewer(path, restorePaths);
         outcome = removal.removeKnown(path, kind);
         break;
     case PlacedKind::HardLink:
-        if (kind != Kind::File || !isPlacedHardLink(entry, path, look)) {
-            report(QStringLiteral("Not a hard link of the mod: ") + path, true);
-            return {Failed, true};
-        }
+        if (kind != Kind::File || !isPlacedHardLink(entry, path, look))
+            return leaveNewer(path, restorePaths);
         outcome = removal.removeHardLink(path);
         break;
-    case PlacedKind::Folder:
-        if (kind != Kind::Folder) {
-            report(QStringLiteral("Not a folder: ") + path, true);
-            return {Failed, true};
-        }
-        return {removal.removeMadeFolder(path), kindOf(path) != Kind::None};
+    case PlacedKind::Folder: {
+        if (kind != Kind::Folder)
+            return leaveNewer(path, restorePaths);
+        // One that holds entries of the game's or the user's is theirs now.
+        const FileOutcome removed = removal.removeMadeFolder(path);
+        return {removed, removed != Kept && kindOf(path) != Kind::None};
+    }
     }
     if (outcome != Done)
         linksLeft.insert(path);
     return {outcome, outcome != Done};
+}
+
+UnmountPass::Handled UnmountPass::leaveNewer(const QString &path, const QSet<QString> &restorePaths)
+{
+    report(QStringLiteral("Left the game's newer entry: ") + path, true);
+    // With a backup of this path on record, the restore tells and counts what stays.
+    return {Kept, false, !restorePaths.contains(path)};
 }
 
 bool UnmountPass::isPlacedHardLink(const MountRecords::Placed &entry, const QString &path,
@@ -236,8 +241,19 @@ UnmountPass::Handled UnmountPass::restoreBackup(const std::string &line,
         report(QStringLiteral("Kept the newer game entry: ") + target +
                    QStringLiteral(" (the earlier one stays as ") + backupPath + QLatin1Char(')'),
                true);
-        return {Failed, true};
+        return keepListed(backupPath);
     }
     const FileOutcome outcome = placer.placeByTrying(backup, target, TransferMode::Move);
+    // A forced pass forgets the line, not the entry.
+    if (force && outcome != Done && kindOf(backupPath) != Kind::None)
+        keepListed(backupPath);
     return {outcome, outcome != Done};
+}
+
+UnmountPass::Handled UnmountPass::keepListed(const QString &backupPath)
+{
+    if (keptBackups.append(backupPath))
+        return {Kept, false};
+    report(keptBackups.writeFailure(), true);
+    return {Failed, true};
 }

@@ -2,6 +2,7 @@
 
 #include "fileoutcome.h"
 #include "gamenames.h"
+#include "keptbackups.h"
 #include "mountrecords.h"
 #include "recordedpathcheck.h"
 #include "unmountjournal.h"
@@ -22,7 +23,10 @@ struct WorkerPaths;
 // One unmount: the placed entries removed and the backups put back, from the records, with a
 // journal that lets a later unmount finish one cut short. Each entry goes only while it is still
 // what the mount placed: a symbolic link, the same file as the hard link placed, a folder (once
-// empty). A forced pass drops from the records also what it could not undo.
+// empty). What the game or the user put in its place since is theirs: it stays, as does the
+// earlier entry a newer one keeps from going back, and neither keeps the mount in place; such an
+// earlier entry is listed among the kept backups. A forced pass drops from the records also what
+// it could not undo.
 class UnmountPass
 {
 public:
@@ -42,15 +46,20 @@ public:
 private:
     struct Handled {
         FileOutcome outcome;
-        bool stillToUndo; // the line stays on record for a later unmount
+        bool stillToUndo;    // the line stays on record for a later unmount
+        bool counted = true; // false when another line tells the same path's story
     };
     OutcomeCounts unmountPlacedEntries(const MountRecords::PlacedEntries &placed,
                                        const MountRecords::Lines &backups);
     Handled undoPlaced(const MountRecords::Placed &entry, const QSet<QString> &restorePaths);
+    // What took the place of an entry the mount placed stays.
+    Handled leaveNewer(const QString &path, const QSet<QString> &restorePaths);
     bool isPlacedHardLink(const MountRecords::Placed &entry, const QString &path,
                           const HardLink::Look &look);
     OutcomeCounts restoreBackups(const MountRecords::Lines &backups);
     Handled restoreBackup(const std::string &line, const QSet<QString> &backupPaths);
+    // A backup that stays in the game folder without a line in the records is listed as kept.
+    Handled keepListed(const QString &backupPath);
     // Visits the record's entries in `order`, each noted in the journal before it is handled.
     // Gives for each entry whether the record keeps it: one still to be undone, or not visited
     // (after an abort).
@@ -73,6 +82,7 @@ private:
     const std::atomic<bool> &aborted;
     RecordedPathCheck check;
     UnmountJournal journal;
+    KeptBackups keptBackups;
     GameNames modNames; // a placed entry's name has the game's spelling, the mod's file its own
     bool rewritten = true;
     QSet<QString> linksLeft; // our links that the first pass could not remove

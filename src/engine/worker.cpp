@@ -39,7 +39,7 @@ bool Worker::refusesWay()
     if (why == LinkRefusal::None)
         return false;
     emit mountRefused(why);
-    emit resultReady(modName, 0, 0, 0, false, false);
+    emit resultReady(modName, 0, 0, 0, 0, false, false);
     return true;
 }
 
@@ -52,7 +52,8 @@ void Worker::mountModWorker()
     ModMount mount(placer, modFolder(), reporter(), aborted);
     const OutcomeCounts counts = mount.mountFolder(modFolder(), paths.game);
     records.close();
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }
 
 void Worker::unmountModWorker(bool force)
@@ -69,14 +70,16 @@ void Worker::unmountModWorker(bool force)
             [this](const QString &text) { emit appendAction(text); }, aborted);
         counts = pass.run();
     }
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, force);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     force);
 }
 
 void Worker::checkModWorker()
 {
     MountCheck check(paths.game, modFolder(), reporter(), aborted);
     const OutcomeCounts counts = check.run(MountRecords(paths.outFiles, paths.backupFiles));
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }
 
 void Worker::repairModWorker()
@@ -93,5 +96,6 @@ void Worker::repairModWorker()
         counts = repair.run();
         records.close();
     }
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }

@@ -47,8 +47,9 @@ signals:
     void mountRefused(LinkRefusal why);
     // The bytes and files of the mod found so far.
     void scanModUpdate(int row, qint64 bytes, qint64 files);
-    void resultReady(const QString &modName, int done, int failed, int missing, bool aborted,
-                     bool forced = false);
+    // `kept`: game entries left as found, each with its line (OutcomeCounts::kept).
+    void resultReady(const QString &modName, int done, int failed, int missing, int kept,
+                     bool aborted, bool forced = false);
     void status(const QString &text, bool error = false);
     void appendAction(const QString &text);
     // How far an add or delete has come, in bytes of the total its walk (or the archive's size)

@@ -13,5 +13,6 @@ void Worker::extractArchiveWorker(const QString &archivePath, const QString &tar
             aborted);
         counts = add.run(archivePath, target);
     }
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }

@@ -6,5 +6,5 @@ void Worker::extractArchiveWorker(const QString &archivePath, const QString &)
     emit status(QStringLiteral("Failed to read archive: ") + archivePath +
                     QStringLiteral(" (this build reads no archives)"),
                 true);
-    emit resultReady(modName, 0, 1, 0, aborted, false);
+    emit resultReady(modName, 0, 1, 0, 0, aborted, false);
 }

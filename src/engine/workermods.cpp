@@ -62,7 +62,8 @@ void Worker::deleteModWorker()
         // Never let an odd name turn "this mod" into the mods folder or something above it.
         emit status(QStringLiteral("Failed to delete file: ") + folder, true);
         counts.add(Failed);
-        emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+        emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                         false);
         return;
     }
     // System entries too: a link whose target is gone is listed only with them. Hidden ones
@@ -102,7 +103,8 @@ void Worker::deleteModWorker()
         emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
         counts.add(Failed);
     }
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }
 
 void Worker::moveFolderWorker(const QString &source, const QString &target, TransferMode mode)
@@ -136,5 +138,6 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
     }
     // Emptied folders are pruned once at the end, not after every file.
     removal.pruneFolders(emptied, stopFolder);
-    emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, false);
+    emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
 }

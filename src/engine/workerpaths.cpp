@@ -12,6 +12,7 @@ WorkerPaths WorkerPaths::of(const ConfigStore &config)
     paths.outFiles = fromUtf8(config.outFilesPath);
     paths.backupFiles = fromUtf8(config.backupFilesPath);
     paths.unmountProgress = fromUtf8(config.unmountProgressPath);
+    paths.keptBackups = fromUtf8(config.keptBackupsPath);
     paths.linkProbe = fromUtf8(config.applicationDir) + QStringLiteral("/link_probe.txt");
     paths.hardLinks = config.get(ConfigKey::hardLinks) == "1";
     return paths;

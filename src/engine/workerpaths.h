@@ -13,6 +13,7 @@ struct WorkerPaths {
     QString outFiles;
     QString backupFiles;
     QString unmountProgress;
+    QString keptBackups;
     // Notes the path of a link a mount makes to try its way, until that link is gone again.
     QString linkProbe;
     // A mount places hard links and makes folders, instead of symbolic links.
