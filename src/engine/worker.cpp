@@ -73,6 +73,11 @@ void Worker::unmountModWorker(bool force)
     emit resultReady(modName, counts.done, counts.failed, counts.missing, aborted, force);
 }
 
+ListedRecords Worker::listedRecords() const
+{
+    return ListedRecords::of(MountRecords(paths.outFiles, paths.backupFiles));
+}
+
 void Worker::checkModWorker()
 {
     MountCheck check(paths.game, modFolder(), OwnFolders::of(paths), reporter(), aborted);
