@@ -9,11 +9,11 @@
 
 #include <filesystem>
 
-Sandbox::Sandbox()
+Sandbox::Sandbox(AppPlace place)
 {
     root = dir.path();
-    appDir = root + "/app";
     gameDir = root + "/game";
+    appDir = place == AppPlace::InsideGame ? gameDir + "/app" : root + "/app";
     modsDir = appDir + "/mods";
     QDir().mkpath(modsDir);
     QDir().mkpath(gameDir);

@@ -16,7 +16,10 @@
 class Sandbox
 {
 public:
-    Sandbox();
+    // Where the application folder is: beside the game folder, or unpacked inside it as "app".
+    enum class AppPlace { BesideGame, InsideGame };
+
+    explicit Sandbox(AppPlace place = AppPlace::BesideGame);
     // The folders and config.cfg were all made.
     bool isValid() const;
 

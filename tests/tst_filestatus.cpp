@@ -18,6 +18,8 @@ private slots:
     void firstDetailOpensTheLogOnce();
     void finishSwitchesToOkAndAddsASeparatorEachTime();
     void forceUnmountAsksFirst();
+    void forceQuestionSaysWhatStaysListed_data();
+    void forceQuestionSaysWhatStaysListed();
 
 private:
     QWidget window;
@@ -116,13 +118,15 @@ void FileStatusTest::finishSwitchesToOkAndAddsASeparatorEachTime()
     QSignalSpy accepted(&dialog, &QDialog::accepted);
 
     dialog.appendDetail("Missing file: /g/a");
-    dialog.finish(true);
+    dialog.finish();
+    QVERIFY(force->isHidden());
+    dialog.offerForce("Foo", ListedRecords{1, 0, 0});
     QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!ok->isHidden() && !force->isHidden() && abort->isHidden());
     QCOMPARE(details->toPlainText(), QString("Missing file: /g/a\n-----------------\n\n"));
 
     dialog.appendDetail("Missing file: /g/a");
-    dialog.finish(false);
+    dialog.finish();
     QVERIFY(force->isHidden());
     QCOMPARE(details->toPlainText().count("-----------------\n\n"), 2);
 
@@ -141,18 +145,20 @@ void FileStatusTest::forceUnmountAsksFirst()
 {
     FileStatus dialog(&window);
     QSignalSpy forced(&dialog, &FileStatus::forceUnmount);
-    dialog.finish(true);
+    dialog.finish();
+    dialog.offerForce("Letters", ListedRecords{3, 0, 1});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto *force = dialog.findChild<QPushButton *>("forceBtn");
 
+    // A hasty Enter answers No: the records stay.
     ModalAnswerer answers;
-    answers.pressInMessageBox("&No");
+    answers.pressEnterInMessageBox();
     QTest::mouseClick(force, Qt::LeftButton);
     QCOMPARE(answers.seenTitles, QStringList{"Force unmount?"});
-    QCOMPARE(
-        answers.seenTexts,
-        QStringList{"Are you sure you want to remove all record of mounted files and backups?"});
+    QCOMPARE(answers.seenTexts,
+             QStringList{FileStatus::forceQuestion("Letters", ListedRecords{3, 0, 1})});
+    QCOMPARE(answers.seenDefaults, QStringList{"No"});
     QCOMPARE(forced.count(), 0);
     QVERIFY(!force->isHidden());
 
@@ -161,6 +167,31 @@ void FileStatusTest::forceUnmountAsksFirst()
     QVERIFY(answers.done());
     QCOMPARE(forced.count(), 1);
     QCOMPARE(forced.at(0).at(0).toBool(), true);
+}
+
+void FileStatusTest::forceQuestionSaysWhatStaysListed_data()
+{
+    QTest::addColumn<int>("links");
+    QTest::addColumn<int>("folders");
+    QTest::addColumn<int>("backups");
+    QTest::addColumn<QString>("remains");
+    QTest::newRow("links and a backup") << 3 << 0 << 1 << "3 links and 1 backup are";
+    QTest::newRow("one link, backups") << 1 << 0 << 2 << "1 link and 2 backups are";
+    QTest::newRow("nothing") << 0 << 0 << 0 << "0 links and 0 backups are";
+    QTest::newRow("folders a hard-link mount made")
+        << 2 << 1 << 0 << "2 links, 1 folder and 0 backups are";
+    QTest::newRow("many") << 100000 << 12 << 40 << "100000 links, 12 folders and 40 backups are";
+}
+
+void FileStatusTest::forceQuestionSaysWhatStaysListed()
+{
+    QFETCH(int, links);
+    QFETCH(int, folders);
+    QFETCH(int, backups);
+    QFETCH(QString, remains);
+    QCOMPARE(FileStatus::forceQuestion("Letters", ListedRecords{links, folders, backups}),
+             "Remove all record of Letters's mount? " + remains +
+                 " still listed and will stay where they are.");
 }
 
 QTEST_MAIN(FileStatusTest)

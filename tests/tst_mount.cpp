@@ -25,8 +25,12 @@ class MountTest : public QObject
     Q_OBJECT
 
 private slots:
-    // Every case here mounts, or sets up links.
-    void init() { RUNEMOUNT_NEEDS_LINKS(); }
+    // Every case here mounts, or sets up links; rows that mount with hard links say so.
+    void init()
+    {
+        if (!QByteArray(QTest::currentDataTag()).startsWith("hard links"))
+            RUNEMOUNT_NEEDS_LINKS();
+    }
 
     void mountFoldsDescendsAndBacksUp();
     void namesMatchAsTheGameMatchesThem();
@@ -38,6 +42,8 @@ private slots:
     void failedLinkPutsTheBackupStraightBack();
     void unrecordableChangesAreNotMade();
     void fullDiskKeepsEveryChangeOnRecord();
+    void programsOwnFolderInTheGameIsLeftAlone_data();
+    void programsOwnFolderInTheGameIsLeftAlone();
 };
 
 void MountTest::mountFoldsDescendsAndBacksUp()
@@ -406,4 +412,88 @@ void MountTest::fullDiskKeepsEveryChangeOnRecord()
 }
 
 QTEST_GUILESS_MAIN(MountTest)
+void MountTest::programsOwnFolderInTheGameIsLeftAlone_data()
+{
+    QTest::addColumn<MountWay>("way");
+    QTest::addColumn<QStringList>("entries"); // of the mod, besides one it may place
+    QTest::addColumn<QString>("slashes");     // after the game folder in the settings
+    QTest::addColumn<QString>("skipped");     // below the game folder, as the game spells it
+    const auto addRows = [](const QString &name, const QStringList &entries, const QString &slashes,
+                            const QString &skipped) {
+        QTest::newRow(qPrintable(name)) << MountWay::SymbolicLinks << entries << slashes << skipped;
+        QTest::newRow(qPrintable("hard links, " + name))
+            << MountWay::HardLinks << entries << slashes << skipped;
+    };
+    addRows("the program's files", {"app/config.cfg", "app/out_files.txt"}, "", "app");
+    addRows("a file where the program's folder is", {"app"}, "", "app");
+    addRows("a mod inside the mods folder", {"app/mods/Foo/ok.txt"}, "", "app");
+    addRows("game folder typed with slashes too many", {"app/config.cfg"}, "//", "app");
+#ifdef Q_OS_WIN
+    addRows("names in another case", {"APP/Config.cfg"}, "", "APP");
+#else
+    addRows("names in another case", {"APP/Config.cfg"}, "", "app");
+#endif
+}
+
+void MountTest::programsOwnFolderInTheGameIsLeftAlone()
+{
+    QFETCH(MountWay, way);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, slashes);
+    QFETCH(QString, skipped);
+    Sandbox box(Sandbox::AppPlace::InsideGame);
+    QVERIFY(box.isValid());
+    box.setWay(way);
+    box.config->set(ConfigKey::gamePath, utf8(box.gameDir + slashes));
+    const QString mod = box.modDir("Foo");
+    for (const QString &entry : entries)
+        QVERIFY(Tree::file(mod + "/" + entry, "the mod's"));
+    QVERIFY(Tree::file(mod + "/ok.txt", "placed"));
+    // The records change with every operation; all else in the program's folder stays.
+    const auto withoutRecords = [&box] {
+        auto app = Tree::snapshot(box.appDir);
+        app.remove("out_files.txt");
+        app.remove("backup_files.txt");
+        return app;
+    };
+    const auto appBefore = withoutRecords();
+    auto gameBefore = Tree::snapshot(box.gameDir);
+    const QStringList skippedLine{"Skipped the program's own folder: " + box.game(skipped)};
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.errors, skippedLine);
+    QCOMPARE(log.counts(), QString("1/1/0"));
+    QCOMPARE(Tree::difference(appBefore, withoutRecords()), QString());
+    QVERIFY(box.outFiles().contains("/ok.txt"));
+    QVERIFY(!box.outFiles().contains("/app/"));
+    QCOMPARE(box.backupFiles(), QByteArray("<absent>"));
+
+    // The check counts it as not mounted; the repair skips it as the mount did.
+    log.clear();
+    worker->checkModWorker();
+    QCOMPARE(log.counts(), QString("1/1/0"));
+    log.clear();
+    worker->repairModWorker();
+    QCOMPARE(log.errors, skippedLine);
+    QCOMPARE(log.counts(), QString("1/1/0"));
+    QCOMPARE(Tree::difference(appBefore, withoutRecords()), QString());
+
+    auto unmounter = box.worker("Foo");
+    WorkerLog unmountLog(unmounter.get());
+    unmounter->unmountModWorker(false);
+    QCOMPARE(unmountLog.errors, QStringList());
+    QCOMPARE(unmountLog.counts(), QString("1/0/0"));
+    QCOMPARE(Tree::difference(appBefore, withoutRecords()), QString());
+    QCOMPARE(box.outFiles(), QByteArray());
+    QVERIFY(!QFileInfo(box.appDir + "/out_files.txt").isSymLink());
+    auto gameAfter = Tree::snapshot(box.gameDir);
+    for (const QString &record : QStringList{"app/out_files.txt", "app/backup_files.txt"}) {
+        gameBefore.remove(record);
+        gameAfter.remove(record);
+    }
+    QCOMPARE(Tree::difference(gameBefore, gameAfter), QString());
+}
+
 #include "tst_mount.moc"

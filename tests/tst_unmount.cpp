@@ -47,7 +47,9 @@ private slots:
     // make links of their own say so themselves.
     void init()
     {
-        if (QByteArray(QTest::currentTestFunction()) != "pruningNeverClimbsAboveTheGameFolder" &&
+        const QByteArray function = QTest::currentTestFunction();
+        if (function != "pruningNeverClimbsAboveTheGameFolder" &&
+            function != "programsOwnFilesOnRecordAreNeverUndone" &&
             !QByteArray(QTest::currentDataTag()).startsWith("hard links"))
             RUNEMOUNT_NEEDS_LINKS();
     }
@@ -68,6 +70,8 @@ private slots:
     void gameFoldersStayWhereTheyWere();
     void pruningNeverClimbsAboveTheGameFolder();
     void onlyPathsAMountCanHaveWrittenAreUndone();
+    void programsOwnFilesOnRecordAreNeverUndone_data();
+    void programsOwnFilesOnRecordAreNeverUndone();
     void gameFolderTypedWithASlashTooManyStillUnmounts();
     void recordThatCannotBeRewrittenIsReported();
     void workerNeedsNoStoreOnceMade();
@@ -658,6 +662,48 @@ void UnmountTest::onlyPathsAMountCanHaveWrittenAreUndone()
     QCOMPARE(Tree::difference(outsideBefore, Tree::snapshot(box.root + "/outside")), QString());
     QVERIFY(QFileInfo(box.root + "/relative-link").isSymLink());
     QVERIFY(QDir::setCurrent(startFolder));
+}
+
+void UnmountTest::programsOwnFilesOnRecordAreNeverUndone_data()
+{
+    QTest::addColumn<QString>("placed");  // below the game folder, or empty
+    QTest::addColumn<QString>("backup");  // below the game folder, or empty
+    QTest::addColumn<QString>("present"); // what stands there, below the program's folder
+    QTest::newRow("the program's settings") << "app/config.cfg"
+                                            << ""
+                                            << "config.cfg";
+    QTest::newRow("a backup of the program's") << ""
+                                               << "app/notes.txt.oxdbackup"
+                                               << "notes.txt.oxdbackup";
+    QTest::newRow("a backup in the mods folder") << ""
+                                                 << "app/mods/Foo/a.txt.oxdbackup"
+                                                 << "mods/Foo/a.txt.oxdbackup";
+    QTest::newRow("names in another case") << ""
+                                           << "APP/notes.txt.oxdbackup"
+                                           << "notes.txt.oxdbackup";
+}
+
+void UnmountTest::programsOwnFilesOnRecordAreNeverUndone()
+{
+    QFETCH(QString, placed);
+    QFETCH(QString, backup);
+    QFETCH(QString, present);
+    Sandbox box(Sandbox::AppPlace::InsideGame);
+    QVERIFY(box.isValid());
+    if (!QFileInfo::exists(box.appDir + "/" + present))
+        QVERIFY(Tree::file(box.appDir + "/" + present, "the program's"));
+    const QString line = box.game(placed.isEmpty() ? backup : placed);
+    QVERIFY(writeFile(box.appDir + (placed.isEmpty() ? "/backup_files.txt" : "/out_files.txt"),
+                      line.toUtf8() + "\n"));
+    const auto before = Tree::snapshot(box.appDir);
+
+    auto worker = box.worker("Foo");
+    WorkerLog log(worker.get());
+    worker->unmountModWorker(false);
+    QCOMPARE(log.errors, QStringList{"Not a recorded path inside the game folder: " + line});
+    QCOMPARE(log.counts(), QString("0/1/0"));
+    // Nothing there was moved or removed, and the line stays on record.
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.appDir)), QString());
 }
 
 void UnmountTest::gameFolderTypedWithASlashTooManyStillUnmounts()

@@ -66,7 +66,14 @@ void Controller::mount()
 
 void Controller::unmount()
 {
-    start(Operation::Unmount, [](Worker *w) { w->unmountModWorker(false); });
+    start(Operation::Unmount, [this](Worker *w) {
+        w->unmountModWorker(false);
+        // Off the window's thread: the records of a large mount are long. Queued behind the
+        // result, so the dialog is finished when they arrive.
+        const ListedRecords listed = w->listedRecords();
+        QMetaObject::invokeMethod(
+            this, [this, listed] { recordsListed(listed); }, Qt::QueuedConnection);
+    });
 }
 
 void Controller::deleteMod()
@@ -94,6 +101,13 @@ void Controller::check()
 void Controller::repair()
 {
     start(Operation::Repair, [](Worker *w) { w->repairModWorker(); });
+}
+
+void Controller::recordsListed(const ListedRecords &listed)
+{
+    if (forceWanted && dialog)
+        dialog->offerForce(modName, listed);
+    forceWanted = false;
 }
 
 void Controller::forceUnmount()
@@ -158,9 +172,9 @@ void Controller::showFinished(const OperationResult &result)
     disconnect(dialog, &QDialog::rejected, this, &Controller::abort);
     const OutcomeCounts &counts = result.counts;
     if (result.aborted) {
-        dialog->finish(false);
+        dialog->finish();
     } else if (result.forced) {
-        dialog->finish(false);
+        dialog->finish();
         appendAction(QStringLiteral("done."));
     } else {
         const bool unmounting = current == Operation::Unmount;
@@ -168,7 +182,9 @@ void Controller::showFinished(const OperationResult &result)
         // that only kept game entries.
         const bool checking = current == Operation::Check;
         const bool problems = counts.hasProblems();
-        dialog->finish(unmounting && problems && counts.done == 0);
+        dialog->finish();
+        // Offered once the records left are counted (recordsListed).
+        forceWanted = unmounting && problems && counts.done == 0;
         const bool succeeded = checking || (unmounting ? !problems : counts.done > 0);
         appendAction(succeeded ? QStringLiteral("done.") : QStringLiteral("failed."));
     }

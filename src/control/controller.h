@@ -13,6 +13,7 @@
 #include <functional>
 
 class FileStatus;
+struct ListedRecords;
 class QWidget;
 class ReportRelay;
 class Worker;
@@ -71,6 +72,8 @@ private:
     void appendAction(const QString &text);
     void amount(int files, qint64 bytesDone, qint64 bytesTotal);
     void forceUnmount();
+    // The records a failed unmount left, counted on the Worker's thread after its result.
+    void recordsListed(const ListedRecords &listed);
     void dialogDismissed();
     void closeDialog();
     void release();
@@ -88,6 +91,8 @@ private:
     bool awaitingDismissal = false;
     bool running = false;
     bool amountsShown = false;
+    // The finished dialog is to offer Force Unmount once the records are counted.
+    bool forceWanted = false;
     const bool hardLinks;
     // Set on the Worker's thread before its result.
     std::atomic<LinkRefusal> refusal{LinkRefusal::None};

@@ -14,6 +14,11 @@ namespace
 
 const int detailsHeight = 90;
 
+QString counted(int count, const char *one, const char *many)
+{
+    return count == 1 ? FileStatus::tr(one) : FileStatus::tr(many).arg(count);
+}
+
 } // namespace
 
 FileStatus::FileStatus(QWidget *parent) : QDialog(parent), ui(new Ui::FileStatus)
@@ -74,22 +79,35 @@ void FileStatus::appendDetail(const QString &text)
     ui->detailsTxt->setTextCursor(cursor);
 }
 
-void FileStatus::finish(bool allowForce)
+void FileStatus::finish()
 {
     setWindowFlag(Qt::WindowCloseButtonHint, true);
     disconnect(ui->abortBtn, &QPushButton::clicked, this, &FileStatus::abort);
     ui->abortBtn->hide();
     connect(ui->okBtn, &QPushButton::clicked, this, &QDialog::accept, Qt::UniqueConnection);
     ui->okBtn->show();
-    if (allowForce) {
-        connect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked,
-                Qt::UniqueConnection);
-        ui->forceBtn->show();
-    } else {
-        disconnect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked);
-        ui->forceBtn->hide();
-    }
+    disconnect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked);
+    ui->forceBtn->hide();
     ui->detailsTxt->textCursor().insertText(QStringLiteral("-----------------\n\n"));
+}
+
+void FileStatus::offerForce(const QString &modName, const ListedRecords &listed)
+{
+    question = forceQuestion(modName, listed);
+    connect(ui->forceBtn, &QPushButton::clicked, this, &FileStatus::forceUnmountClicked,
+            Qt::UniqueConnection);
+    ui->forceBtn->show();
+}
+
+QString FileStatus::forceQuestion(const QString &modName, const ListedRecords &listed)
+{
+    QString kept = counted(listed.links, "1 link", "%1 links");
+    // Only a hard-link mount makes folders.
+    if (listed.folders > 0)
+        kept += QStringLiteral(", ") + counted(listed.folders, "1 folder", "%1 folders");
+    return tr("Remove all record of %1's mount? %2 and %3 are still listed and will stay where "
+              "they are.")
+        .arg(modName, kept, counted(listed.backups, "1 backup", "%1 backups"));
 }
 
 void FileStatus::abort()
@@ -100,10 +118,9 @@ void FileStatus::abort()
 
 void FileStatus::forceUnmountClicked()
 {
+    // The last resort: a hasty Enter keeps the records.
     const QMessageBox::StandardButton answer = QMessageBox::warning(
-        this, tr("Force unmount?"),
-        tr("Are you sure you want to remove all record of mounted files and backups?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+        this, tr("Force unmount?"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes)
         emit forceUnmount(true);
 }

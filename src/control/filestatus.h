@@ -1,5 +1,7 @@
 #pragma once
 
+#include "listedrecords.h"
+
 #include <QDialog>
 
 namespace Ui
@@ -23,7 +25,13 @@ public:
     // "n files, X of Y MB".
     void setAmount(int files, qint64 bytesDone, qint64 bytesTotal);
     void appendDetail(const QString &text);
-    void finish(bool allowForce);
+    // Switches to the finished mode, with Force Unmount hidden.
+    void finish();
+    // Shows Force Unmount, whose question says what the records of `modName`'s mount still list.
+    void offerForce(const QString &modName, const ListedRecords &listed);
+
+    // The question before every record of the mount is forgotten, with what stays behind.
+    static QString forceQuestion(const QString &modName, const ListedRecords &listed);
 
 signals:
     // The user confirmed that every record of the mount may be forgotten.
@@ -35,4 +43,5 @@ private slots:
 
 private:
     Ui::FileStatus *ui;
+    QString question; // of Force Unmount, while it is offered
 };

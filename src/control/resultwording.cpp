@@ -44,18 +44,23 @@ ActionWords actionWords(Operation operation)
 {
     switch (operation) {
     case Operation::Scan:
-        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("scan")};
+        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("scan"),
+                QString()};
     case Operation::Mount:
-        return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("mount")};
+        return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("mount"),
+                QString()};
     case Operation::Unmount:
         return {QStringLiteral("Unmounting"), QStringLiteral("unmounted"),
                 QStringLiteral("unmount"), QStringLiteral("earlier game files kept")};
     case Operation::Add:
-        return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("add")};
+        return {QStringLiteral("Adding"), QStringLiteral("added"), QStringLiteral("add"),
+                QString()};
     case Operation::Delete:
-        return {QStringLiteral("Deleting"), QStringLiteral("deleted"), QStringLiteral("delete")};
+        return {QStringLiteral("Deleting"), QStringLiteral("deleted"), QStringLiteral("delete"),
+                QString()};
     case Operation::Check:
-        return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("check")};
+        return {QStringLiteral("Checking"), QStringLiteral("checked"), QStringLiteral("check"),
+                QString()};
     case Operation::Repair:
         return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("repair"),
                 QStringLiteral("game files set aside")};

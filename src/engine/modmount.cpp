@@ -2,12 +2,14 @@
 
 #include "entryplacer.h"
 
+#include <QDir>
+
 #include <utility>
 
-ModMount::ModMount(EntryPlacer &entryPlacer, const QString &modFolder, WorkerParts::Report reportTo,
-                   const std::atomic<bool> &aborted)
+ModMount::ModMount(EntryPlacer &entryPlacer, const QString &modFolder, OwnFolders ownFolders,
+                   WorkerParts::Report reportTo, const std::atomic<bool> &aborted)
     : placer(entryPlacer), report(std::move(reportTo)),
-      walk(modFolder, entryPlacer.gameNames(), *this, aborted,
+      walk(modFolder, entryPlacer.gameNames(), std::move(ownFolders), *this, aborted,
            entryPlacer.linkMode() == TransferMode::HardLink ? MountWay::HardLinks
                                                             : MountWay::SymbolicLinks)
 {
@@ -36,6 +38,10 @@ void ModMount::refuse(const ModWalk::Entry &entry, ModWalk::Refusal why)
     case ModWalk::Refusal::SameNameAsPlaced:
         report(QStringLiteral("Another entry of the mod has the same name: ") +
                    entry.source.filePath(),
+               true);
+        break;
+    case ModWalk::Refusal::OwnFolder:
+        report(QStringLiteral("Skipped the program's own folder: ") + QDir::cleanPath(entry.target),
                true);
         break;
     }

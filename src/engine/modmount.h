@@ -16,9 +16,10 @@ class EntryPlacer;
 class ModMount : private ModWalk::Visitor
 {
 public:
-    // `placer` holds the mount's records and the way it links.
-    ModMount(EntryPlacer &placer, const QString &modFolder, WorkerParts::Report report,
-             const std::atomic<bool> &aborted);
+    // `placer` holds the mount's records and the way it links; nothing is placed in
+    // `ownFolders`.
+    ModMount(EntryPlacer &placer, const QString &modFolder, OwnFolders ownFolders,
+             WorkerParts::Report report, const std::atomic<bool> &aborted);
 
     // `folder` is the mod's folder, or one inside it; `gameFolder` its place in the game.
     OutcomeCounts mountFolder(const QString &folder, const QString &gameFolder)

@@ -6,12 +6,14 @@
 
 #include <QDirIterator>
 
+#include <utility>
+
 using FileEntry::Kind;
 
-ModWalk::ModWalk(const QString &modFolder, GameNames &gameNames, Visitor &entryVisitor,
-                 const std::atomic<bool> &abortFlag, MountWay way)
-    : modRoot(modFolder + QLatin1Char('/')), names(gameNames), visitor(entryVisitor),
-      aborted(abortFlag), makesFolders(way == MountWay::HardLinks)
+ModWalk::ModWalk(const QString &modFolder, GameNames &gameNames, OwnFolders ownFolders,
+                 Visitor &entryVisitor, const std::atomic<bool> &abortFlag, MountWay way)
+    : modRoot(modFolder + QLatin1Char('/')), names(gameNames), own(std::move(ownFolders)),
+      visitor(entryVisitor), aborted(abortFlag), makesFolders(way == MountWay::HardLinks)
 {
 }
 
@@ -32,6 +34,12 @@ OutcomeCounts ModWalk::walk(const QString &folder, const QString &gameFolder)
         if (!MountRecords::canHold(entry.target)) {
             // It could not be put on record, so it is not placed at all.
             visitor.refuse(entry, Refusal::Unrecordable);
+            counts.add(Failed);
+            continue;
+        }
+        if (own.holds(entry.target)) {
+            // Never walked into either: one line says the whole folder is left alone.
+            visitor.refuse(entry, Refusal::OwnFolder);
             counts.add(Failed);
             continue;
         }

@@ -3,6 +3,7 @@
 #include "fileentry.h"
 #include "fileoutcome.h"
 #include "mountway.h"
+#include "ownfolders.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -16,8 +17,9 @@ class GameNames;
 // each entry goes to the same place in the game folder under the game's own spelling, a real
 // game folder is walked into so that the mod's entries are placed one by one inside it (for a
 // hard-link mount, also one the visitor makes where the game has no folder), hidden
-// entries are never placed, and neither is an entry whose path no record line can hold or one
-// the game sees under the same name as an entry placed before it. What happens to each entry is
+// entries are never placed, and neither is an entry whose path no record line can hold, one
+// the game sees under the same name as an entry placed before it, or one at or inside the
+// program's own folders. What happens to each entry is
 // up to the visitor: a mount places it, a check compares.
 class ModWalk
 {
@@ -27,7 +29,7 @@ public:
         QString relative; // below the mod's folder
         QString target;   // its place in the game folder
     };
-    enum class Refusal { Unrecordable, SameNameAsPlaced };
+    enum class Refusal { Unrecordable, SameNameAsPlaced, OwnFolder };
 
     class Visitor
     {
@@ -50,7 +52,7 @@ public:
 
     // `gameNames` spells the game's folders, and learns what the visitor placed in them. A walk
     // for hard links has the visitor make the mod's folders and walks into them.
-    ModWalk(const QString &modFolder, GameNames &gameNames, Visitor &visitor,
+    ModWalk(const QString &modFolder, GameNames &gameNames, OwnFolders ownFolders, Visitor &visitor,
             const std::atomic<bool> &aborted, MountWay way = MountWay::SymbolicLinks);
 
     // `folder` is the mod's folder, or one inside it; `gameFolder` its place in the game.
@@ -62,6 +64,7 @@ public:
 private:
     const QString modRoot; // the mod's folder and a slash
     GameNames &names;
+    const OwnFolders own;
     Visitor &visitor;
     const std::atomic<bool> &aborted;
     const bool makesFolders;

@@ -13,17 +13,17 @@
 using FileEntry::Kind;
 using FileEntry::kindOf;
 
-MountCheck::MountCheck(QString game, QString mod, WorkerParts::Report reportTo,
-                       const std::atomic<bool> &abortFlag)
-    : gameFolder(std::move(game)), modFolder(std::move(mod)), report(std::move(reportTo)),
-      aborted(abortFlag), walk(modFolder, names, *this, abortFlag)
+MountCheck::MountCheck(QString game, QString mod, const OwnFolders &ownFolders,
+                       WorkerParts::Report reportTo, const std::atomic<bool> &abortFlag)
+    : gameFolder(std::move(game)), modFolder(std::move(mod)), own(ownFolders),
+      report(std::move(reportTo)), aborted(abortFlag), walk(modFolder, names, own, *this, abortFlag)
 {
 }
 
 OutcomeCounts MountCheck::run(const MountRecords &records)
 {
     OutcomeCounts counts;
-    RecordedPathCheck trusted(gameFolder);
+    RecordedPathCheck trusted(gameFolder, own);
     for (const MountRecords::Placed &entry : records.readPlaced().entries) {
         if (aborted)
             break;

@@ -19,8 +19,8 @@ class RecordedPathCheck;
 class MountCheck : private ModWalk::Visitor
 {
 public:
-    MountCheck(QString gameFolder, QString modFolder, WorkerParts::Report report,
-               const std::atomic<bool> &aborted);
+    MountCheck(QString gameFolder, QString modFolder, const OwnFolders &ownFolders,
+               WorkerParts::Report report, const std::atomic<bool> &aborted);
 
     OutcomeCounts run(const MountRecords &records);
 
@@ -34,6 +34,7 @@ private:
 
     const QString gameFolder;
     const QString modFolder;
+    const OwnFolders own;
     WorkerParts::Report report;
     const std::atomic<bool> &aborted;
     GameNames names;    // of the game's folders

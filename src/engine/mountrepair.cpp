@@ -15,11 +15,13 @@ using FileEntry::Kind;
 using FileEntry::kindOf;
 using PlacedKind = MountRecords::PlacedKind;
 
-MountRepair::MountRepair(const QString &game, const QString &mod, MountRecords &mountRecords,
-                         EntryPlacer &entryPlacer, EntryRemoval &entryRemoval, ModMount &modMount,
-                         Report reportTo, const std::atomic<bool> &abortFlag)
-    : gameFolder(game), modFolder(mod), records(mountRecords), placer(entryPlacer),
-      removal(entryRemoval), mount(modMount), report(std::move(reportTo)), aborted(abortFlag)
+MountRepair::MountRepair(const QString &game, const QString &mod, OwnFolders ownFolders,
+                         MountRecords &mountRecords, EntryPlacer &entryPlacer,
+                         EntryRemoval &entryRemoval, ModMount &modMount, Report reportTo,
+                         const std::atomic<bool> &abortFlag)
+    : gameFolder(game), modFolder(mod), own(std::move(ownFolders)), records(mountRecords),
+      placer(entryPlacer), removal(entryRemoval), mount(modMount), report(std::move(reportTo)),
+      aborted(abortFlag)
 {
 }
 
@@ -36,7 +38,7 @@ OutcomeCounts MountRepair::run()
 OutcomeCounts MountRepair::repairRecordedEntries()
 {
     OutcomeCounts counts;
-    RecordedPathCheck trusted(gameFolder);
+    RecordedPathCheck trusted(gameFolder, own);
     GameNames modNames; // a placed entry's name has the game's spelling, its mod entry the mod's
     const MountRecords::PlacedEntries placed = records.readPlaced();
     QSet<QString> placedPaths;

@@ -3,6 +3,7 @@
 #include "entryplacer.h"
 #include "fileoutcome.h"
 #include "mountrecords.h"
+#include "ownfolders.h"
 #include "workerparts.h"
 
 #include <QHash>
@@ -22,9 +23,9 @@ class ModMount;
 class MountRepair
 {
 public:
-    // `placer` and `mount` write to `records`.
-    MountRepair(const QString &gameFolder, const QString &modFolder, MountRecords &records,
-                EntryPlacer &placer, EntryRemoval &removal, ModMount &mount,
+    // `placer` and `mount` write to `records`; no recorded line in `ownFolders` is acted on.
+    MountRepair(const QString &gameFolder, const QString &modFolder, OwnFolders ownFolders,
+                MountRecords &records, EntryPlacer &placer, EntryRemoval &removal, ModMount &mount,
                 WorkerParts::Report report, const std::atomic<bool> &aborted);
 
     OutcomeCounts run();
@@ -44,6 +45,7 @@ private:
 
     const QString gameFolder;
     const QString modFolder;
+    const OwnFolders own;
     MountRecords &records;
     EntryPlacer &placer;
     EntryRemoval &removal;

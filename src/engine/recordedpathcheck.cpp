@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QStringList>
 
+#include <utility>
+
 using PathNames::pathCase;
 
-RecordedPathCheck::RecordedPathCheck(const QString &gameFolder)
+RecordedPathCheck::RecordedPathCheck(const QString &gameFolder, OwnFolders ownFolders)
+    : own(std::move(ownFolders))
 {
     const QString folder = folderForm(gameFolder);
     if (!folder.isEmpty() && QDir::isAbsolutePath(folder))
@@ -23,14 +26,14 @@ bool RecordedPathCheck::accepts(const QString &path)
     // Most lines share their folder with others: once it has passed, only the name is left.
     const int lastSlash = line.lastIndexOf(QLatin1Char('/'));
     if (lastSlash >= prefix.size() && acceptedFolders.contains(line.left(lastSlash)))
-        return isPlainComponent(line.midRef(lastSlash + 1));
+        return isPlainComponent(line.midRef(lastSlash + 1)) && !own.holds(line);
     for (int start = prefix.size();;) {
         const int slash = line.indexOf(QLatin1Char('/'), start);
         const QStringRef component = line.midRef(start, (slash < 0 ? line.size() : slash) - start);
         if (!isPlainComponent(component))
             return false;
         if (slash < 0)
-            return true;
+            return !own.holds(line);
         const QString folder = line.left(slash);
         if (!isRealFolder(folder))
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ownfolders.h"
+
 #include <QSet>
 #include <QString>
 
@@ -7,12 +9,13 @@
 // program can have written. A mount records the game folder + "/" + a path inside the mod, and it
 // never descends into a link, so a trustworthy line is an absolute path below the game folder,
 // without "." or ".." components, that passes through no symbolic link below the game folder
-// (its last component may be one). Anything else could make the unmount delete or move entries
-// outside the game folder.
+// (its last component may be one), and that does not reach into the program's own folders
+// (a mount never places anything there). Anything else could make the unmount delete or move
+// entries outside the game folder, or the program's own files.
 class RecordedPathCheck
 {
 public:
-    explicit RecordedPathCheck(const QString &gameFolder);
+    RecordedPathCheck(const QString &gameFolder, OwnFolders ownFolders);
 
     bool accepts(const QString &path);
 
@@ -27,6 +30,7 @@ private:
     static bool isPlainComponent(const QStringRef &component);
     bool isRealFolder(const QString &folder);
 
+    const OwnFolders own;
     QString prefix; // the game folder in folder form, ending in "/"; empty when there is none
     // Folders below the game folder already found to be real folders, not links: most lines of
     // a record share them.

@@ -29,7 +29,7 @@ UnmountPass::UnmountPass(const WorkerPaths &paths, const QString &mod, bool forc
                          const std::atomic<bool> &abortFlag)
     : gameFolder(paths.game), modFolder(mod), records(mountRecords), force(forced),
       placer(entryPlacer), removal(entryRemoval), report(std::move(reportTo)),
-      announce(std::move(announceTo)), aborted(abortFlag), check(paths.game),
+      announce(std::move(announceTo)), aborted(abortFlag), check(paths.game, OwnFolders::of(paths)),
       journal(paths.unmountProgress), keptBackups(paths.keptBackups)
 {
 }

@@ -6,6 +6,7 @@
 #include "mountcheck.h"
 #include "mountrecords.h"
 #include "mountrepair.h"
+#include "ownfolders.h"
 #include "unmountpass.h"
 
 #include <utility>
@@ -49,7 +50,7 @@ void Worker::mountModWorker()
         return;
     MountRecords records(paths.outFiles, paths.backupFiles);
     EntryPlacer placer(reporter(), aborted, &records, way());
-    ModMount mount(placer, modFolder(), reporter(), aborted);
+    ModMount mount(placer, modFolder(), OwnFolders::of(paths), reporter(), aborted);
     const OutcomeCounts counts = mount.mountFolder(modFolder(), paths.game);
     records.close();
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
@@ -74,9 +75,14 @@ void Worker::unmountModWorker(bool force)
                      force);
 }
 
+ListedRecords Worker::listedRecords() const
+{
+    return ListedRecords::of(MountRecords(paths.outFiles, paths.backupFiles));
+}
+
 void Worker::checkModWorker()
 {
-    MountCheck check(paths.game, modFolder(), reporter(), aborted);
+    MountCheck check(paths.game, modFolder(), OwnFolders::of(paths), reporter(), aborted);
     const OutcomeCounts counts = check.run(MountRecords(paths.outFiles, paths.backupFiles));
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
                      false);
@@ -90,9 +96,10 @@ void Worker::repairModWorker()
             return;
         MountRecords records(paths.outFiles, paths.backupFiles);
         EntryPlacer placer(reporter(), aborted, &records, way());
-        ModMount mount(placer, modFolder(), reporter(), aborted);
-        MountRepair repair(paths.game, modFolder(), records, placer, removal, mount, reporter(),
-                           aborted);
+        const OwnFolders own = OwnFolders::of(paths);
+        ModMount mount(placer, modFolder(), own, reporter(), aborted);
+        MountRepair repair(paths.game, modFolder(), own, records, placer, removal, mount,
+                           reporter(), aborted);
         counts = repair.run();
         records.close();
     }

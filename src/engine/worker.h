@@ -2,6 +2,7 @@
 
 #include "entryremoval.h"
 #include "fileoutcome.h"
+#include "listedrecords.h"
 #include "mountway.h"
 #include "workerparts.h"
 #include "workerpaths.h"
@@ -27,6 +28,9 @@ public:
 
     // Set by the controlling thread at any time; polled between entries. Never reset.
     std::atomic<bool> aborted{false};
+
+    // What the mount's records list now. Reads them whole: only on the Worker's thread.
+    ListedRecords listedRecords() const;
 
 public slots:
     void scanModWorker(int row);

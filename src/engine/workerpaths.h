@@ -9,6 +9,8 @@ class ConfigStore;
 // settings nor the store going away with the window can touch a running operation.
 struct WorkerPaths {
     QString game;
+    // The program's own folder, where config.cfg and the records are.
+    QString app;
     QString mods;
     QString outFiles;
     QString backupFiles;
