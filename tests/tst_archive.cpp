@@ -1,14 +1,18 @@
 // Adding a mod straight from its archive: what lands where, what is refused, and what a bad
 // archive, a full disk or an abort leave behind.
 #include "archivemaker.h"
+#include "filestatus.h"
 #include "modalanswerer.h"
 #include "sandbox.h"
 #include "testsupport.h"
 #include "windowfixture.h"
+#include "workergate.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -285,15 +289,19 @@ void ArchiveTest::aZipBombFillsTheDiskAndLeavesNoMod()
 void ArchiveTest::addsAndDeletesTellHowFar_data()
 {
     QTest::addColumn<QString>("operation");
-    QTest::newRow("copy a folder") << "copy";
-    QTest::newRow("move a folder") << "move";
-    QTest::newRow("delete") << "delete";
-    QTest::newRow("archive") << "archive";
+    QTest::addColumn<bool>("abortAtThird"); // once the third file is in
+    QTest::newRow("copy a folder") << "copy" << false;
+    QTest::newRow("move a folder") << "move" << false;
+    QTest::newRow("delete") << "delete" << false;
+    QTest::newRow("archive") << "archive" << false;
+    QTest::newRow("aborted copy keeps its files") << "copy" << true;
+    QTest::newRow("aborted archive keeps nothing") << "archive" << true;
 }
 
 void ArchiveTest::addsAndDeletesTellHowFar()
 {
     QFETCH(QString, operation);
+    QFETCH(bool, abortAtThird);
     Sandbox box;
     QVERIFY(box.isValid());
     const QString source = box.root + "/Downloads/Mod";
@@ -314,19 +322,32 @@ void ArchiveTest::addsAndDeletesTellHowFar()
 
     auto worker = box.worker("Mod");
     WorkerLog log(worker.get());
+    const int lastFiles = abortAtThird ? 3 : 5;
+    if (abortAtThird)
+        connect(worker.get(), &Worker::amountDone, worker.get(),
+                [&worker, lastFiles](int files) { worker->aborted = files == lastFiles; });
     if (operation == "archive")
         worker->extractArchiveWorker(archive, box.modDir("Mod"));
     else if (operation == "delete")
         worker->deleteModWorker(); // the mod made by the copy below
     else
-        worker->moveFolderWorker(source, box.modDir("Mod"), operation == "copy" ? TransferMode::Copy : TransferMode::Move);
+        worker->moveFolderWorker(source, box.modDir("Mod"),
+                                 operation == "copy" ? TransferMode::Copy : TransferMode::Move);
     if (operation == "delete") {
         QVERIFY(QDir(box.modDir("Mod")).removeRecursively());
         worker->moveFolderWorker(source, box.modDir("Mod"), TransferMode::Copy);
         log.clear();
         worker->deleteModWorker();
     }
-    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+    QCOMPARE(log.results.size(), 1);
+    QCOMPARE(log.last().aborted, abortAtThird);
+    // An archive's add that stops keeps nothing: it says how far it had come, and counts none.
+    const bool undone = abortAtThird && operation == "archive";
+    const QStringList undoneLine{"Removed the 3 files extracted so far: nothing was added."};
+    QCOMPARE(log.errors, undone ? undoneLine : QStringList());
+    QCOMPARE(log.counts(), QString("%1/0/0").arg(undone ? 0 : lastFiles));
+    const int modFiles = operation == "delete" || undone ? 0 : lastFiles;
+    QCOMPARE(Tree::snapshot(box.modsDir).size(), modFiles > 0 ? modFiles + 2 : 0); // and folders
     QVERIFY(!log.amounts.isEmpty());
     // From what the walk, or the archive's own size, gave as the total, without going back.
     const qint64 total = operation == "archive" ? QFileInfo(archive).size() : bytes;
@@ -336,8 +357,9 @@ void ArchiveTest::addsAndDeletesTellHowFar()
         QVERIFY(amount.done >= before && amount.done <= total);
         before = amount.done;
     }
-    QCOMPARE(log.amounts.last().files, 5);
-    if (operation != "archive")
+    QCOMPARE(log.amounts.last().files, lastFiles);
+    // A finished one's bar ends full.
+    if (!abortAtThird)
         QCOMPARE(log.amounts.last().done, total);
 }
 
@@ -373,6 +395,23 @@ void ArchiveTest::addFromArchiveThroughTheFileMenu()
     add->trigger();
     QVERIFY(answers.done());
     QCOMPARE(answers.seenTexts.last(), QString("A mod with that name already exists."));
+    QCOMPARE(entryNames(app.box.modsDir), QStringList{"HD Units"});
+
+    // Aborted on the way: what was written goes again, and nothing is counted as added.
+    const QString many = app.box.root + "/Downloads/Many.zip";
+    QVERIFY(ArchiveMaker::write(many, "zip", {file("a.txt"), file("b.txt"), file("c.txt")}));
+    WorkerGate gate([](const QString &text) { return text == "c.txt"; });
+    answers.chooseFile(many);
+    add->trigger();
+    QVERIFY(answers.done());
+    QVERIFY(gate.waitUntilHeld());
+    FileStatus *dialog = nullptr;
+    QTRY_VERIFY((dialog = w.window.findChild<FileStatus *>()) && dialog->isVisible());
+    QTest::mouseClick(dialog->findChild<QPushButton *>("abortBtn"), Qt::LeftButton);
+    gate.open();
+    QTRY_COMPARE(w.status->text(), QString("Adding Many: aborted. [0 files added]"));
+    QCOMPARE(dialog->findChild<QPlainTextEdit *>("detailsTxt")->toPlainText().split('\n').first(),
+             QString("Removed the 2 files extracted so far: nothing was added."));
     QCOMPARE(entryNames(app.box.modsDir), QStringList{"HD Units"});
 }
 

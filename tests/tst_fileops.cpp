@@ -1,5 +1,6 @@
 #include "entrycalls.h"
 #include "fileentry.h"
+#include "fileoutcome.h"
 #include "sandbox.h"
 #include "scantext.h"
 #include "testsupport.h"
@@ -9,6 +10,8 @@
 #include <QtTest>
 
 using namespace TestSupport;
+
+Q_DECLARE_METATYPE(TransferMode)
 
 class FileOpsTest : public QObject
 {
@@ -21,6 +24,8 @@ private slots:
     void deleteTakesReadOnlyAndHiddenEntriesWhole();
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
+    void addSkipsLinksAndLeavesThemInTheSource_data();
+    void addSkipsLinksAndLeavesThemInTheSource();
     void failedCopyPutsTheBackupStraightBack();
     void abortInsideALargeCopyLeavesNothing_data();
     void abortInsideALargeCopyLeavesNothing();
@@ -236,6 +241,63 @@ void FileOpsTest::moveAddPrunesUpToTheChosenFolderOnly()
     QCOMPARE(readFile(box.modDir("Far") + "/sub/e.txt"), QByteArray("e"));
     QVERIFY(!QFileInfo::exists(otherDisk + "/Far"));
     QVERIFY(QFileInfo(otherDisk).isDir());
+}
+
+void FileOpsTest::addSkipsLinksAndLeavesThemInTheSource_data()
+{
+    QTest::addColumn<TransferMode>("mode");
+    QTest::newRow("copy") << TransferMode::Copy;
+    QTest::newRow("move") << TransferMode::Move;
+}
+
+void FileOpsTest::addSkipsLinksAndLeavesThemInTheSource()
+{
+    QFETCH(TransferMode, mode);
+    RUNEMOUNT_NEEDS_LINKS();
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString source = box.root + "/Downloads/Linked";
+    QVERIFY(Tree::file(box.root + "/secret.txt", "outside"));
+    QVERIFY(Tree::file(box.root + "/outside/keep.txt", "outside"));
+    QVERIFY(Tree::file(source + "/a.txt", "a"));
+    QVERIFY(Tree::file(source + "/Maps/b.w3x", "b"));
+    QVERIFY(Tree::folder(source + "/Only links"));
+    const QStringList links{source + "/passwd", source + "/Maps/same-mod", source + "/outside",
+                            source + "/Only links/dangling"};
+    QVERIFY(Tree::link(links[0], box.root + "/secret.txt"));
+    QVERIFY(Tree::link(links[1], source + "/a.txt"));
+    QVERIFY(Tree::link(links[2], box.root + "/outside"));
+    QVERIFY(Tree::link(links[3], box.root + "/nowhere"));
+
+    auto worker = box.worker("Linked");
+    WorkerLog log(worker.get());
+    worker->moveFolderWorker(source, box.modDir("Linked"), mode);
+    QCOMPARE(log.counts(), QString("2/4/0"));
+    QStringList errors = log.errors;
+    errors.sort();
+    QStringList expected;
+    for (const QString &link : links)
+        expected << "Skipped link: " + link;
+    expected.sort();
+    QCOMPARE(errors.join("\n"), expected.join("\n"));
+    // Neither a link nor what it points to arrives in the mod.
+    QCOMPARE(
+        Tree::snapshot(box.modDir("Linked")),
+        (QMap<QString, QString>{{"a.txt", "file:a"}, {"Maps", "dir"}, {"Maps/b.w3x", "file:b"}}));
+    // The source keeps what was not taken, links as they were.
+    QMap<QString, QString> kept{{"passwd", "link:" + box.root + "/secret.txt"},
+                                {"Maps", "dir"},
+                                {"Maps/same-mod", "link:" + source + "/a.txt"},
+                                {"outside", "link:" + box.root + "/outside"},
+                                {"Only links", "dir"},
+                                {"Only links/dangling", "link:" + box.root + "/nowhere"}};
+    if (mode == TransferMode::Copy) {
+        kept.insert("a.txt", "file:a");
+        kept.insert("Maps/b.w3x", "file:b");
+    }
+    QCOMPARE(Tree::snapshot(source), kept);
+    QCOMPARE(readFile(box.root + "/secret.txt"), QByteArray("outside"));
+    QCOMPARE(entryNames(box.root + "/outside"), QStringList{"keep.txt"});
 }
 
 void FileOpsTest::failedCopyPutsTheBackupStraightBack()

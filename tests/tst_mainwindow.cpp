@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -265,6 +266,27 @@ void MainWindowTest::addByCopyAndByMove()
     QTest::mouseClick(add, Qt::LeftButton);
     QVERIFY(answers.done());
     QCOMPARE(w.status->text(), QString("Adding mod..."));
+
+    // A link in the chosen folder is neither followed nor moved: it is named and counted.
+    RUNEMOUNT_NEEDS_LINKS();
+    const QString linkedSource = app.box.root + "/Downloads/Linked";
+    QVERIFY(Tree::file(app.box.root + "/secret.txt", "outside"));
+    QVERIFY(Tree::file(linkedSource + "/a.txt", "a"));
+    QVERIFY(Tree::link(linkedSource + "/secret", app.box.root + "/secret.txt"));
+    answers.chooseFolder(linkedSource);
+    answers.pressInMessageBox("Move");
+    QTest::mouseClick(add, Qt::LeftButton);
+    QVERIFY(answers.done());
+    QTRY_COMPARE(w.status->text(), QString("Linked added. [1 files added, 1 files failed]"));
+    FileStatus *dialog = w.window.findChild<FileStatus *>();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    QVERIFY(dialog->findChild<QPlainTextEdit *>("detailsTxt")
+                ->toPlainText()
+                .contains("Skipped link: " + linkedSource + "/secret\n"));
+    QTest::mouseClick(dialog->findChild<QPushButton *>("okBtn"), Qt::LeftButton);
+    QCOMPARE(entryNames(app.box.modDir("Linked")), QStringList{"a.txt"});
+    QCOMPARE(Tree::linkTarget(linkedSource + "/secret"), app.box.root + "/secret.txt");
 }
 
 void MainWindowTest::addRefusesWhatWouldHurtBeforeAsking_data()

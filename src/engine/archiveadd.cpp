@@ -55,6 +55,7 @@ OutcomeCounts ArchiveAdd::run(const QString &archivePath, const QString &target)
     ArchiveExtraction extraction(report, amount, aborted);
     const ArchiveExtraction::Result extracted = extraction.run(archivePath, staging);
     counts += extracted.counts;
+    bool made = false;
     // A mod is made of what arrived: an archive all of whose entries were refused adds none.
     if (extracted.complete && extracted.counts.done > 0) {
         const QString root = modRootIn(staging, gameFolder);
@@ -63,6 +64,7 @@ OutcomeCounts ArchiveAdd::run(const QString &archivePath, const QString &target)
         case EntryCalls::Rename::Done:
             // The staging folder itself, when no wrapper was left out: the list must show it.
             EntryCalls::setHidden(FileEntry::nativePath(target), false);
+            made = true;
             break;
         case EntryCalls::Rename::TargetTaken:
             report(QStringLiteral("A mod with that name already exists."), true);
@@ -75,5 +77,12 @@ OutcomeCounts ArchiveAdd::run(const QString &archivePath, const QString &target)
         }
     }
     QDir(staging).removeRecursively();
+    // What was written and then removed with the staging folder was not added.
+    if (!made && counts.done > 0) {
+        report(QStringLiteral("Removed the %1 files extracted so far: nothing was added.")
+                   .arg(counts.done),
+               true);
+        counts.done = 0;
+    }
     return counts;
 }

@@ -138,6 +138,10 @@ ArchiveExtraction::Result ArchiveExtraction::run(const QString &path, const QStr
             return result;
     }
     result.complete = !aborted;
+    // The last block read may end before the archive does (a zip's index, padding): a whole
+    // archive is all of it, whatever the reader counted.
+    if (result.complete)
+        amount(result.counts.done, archiveBytes, archiveBytes);
     return result;
 }
 

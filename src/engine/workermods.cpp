@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -33,6 +35,24 @@ qint64 bytesBelow(const QString &folder, QDir::Filters filters, const std::atomi
             bytes += walk.fileInfo().size();
     }
     return bytes;
+}
+
+// The folders a move emptied, by the folder their pruning stops at: the nearest one that still
+// holds a skipped link, which stays, or else `stopFolder`. Such a folder is not empty, even where
+// its listing misses a link whose target is gone.
+QHash<QString, QSet<QString>> pruningStops(const QSet<QString> &emptied,
+                                           const QSet<QString> &holdingLinks,
+                                           const QString &stopFolder)
+{
+    QHash<QString, QSet<QString>> stops;
+    for (const QString &folder : emptied) {
+        QString stop = folder;
+        while (stop != stopFolder && !holdingLinks.contains(stop) && folderOf(stop) != stop)
+            stop = folderOf(stop);
+        if (stop != folder)
+            stops[stop].insert(folder);
+    }
+    return stops;
 }
 
 } // namespace
@@ -117,14 +137,27 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
     const QString root = from.endsWith(QLatin1Char('/')) ? from : from + QLatin1Char('/');
     const qint64 total = bytesBelow(from, filesOnly, aborted);
     qint64 done = 0;
-    QDirIterator listing(from, filesOnly, QDirIterator::Subdirectories);
+    // Folders and system entries are listed too, for the links among them (to folders, or
+    // whose target is gone); hidden entries are left where they are. Links are not followed.
+    QDirIterator listing(from, allEntries | QDir::System, QDirIterator::Subdirectories);
     QSet<QString> emptied;
+    QSet<QString> holdingLinks;
     while (!aborted && listing.hasNext()) {
         const QString sourcePath = listing.next();
+        const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
+        if (entry.kind == Kind::Folder)
+            continue; // made when a file arrives in it
+        if (entry.kind == Kind::Link) {
+            // A link would bring in whatever it points to, inside the mod or anywhere else;
+            // it stays in the source folder, even after a move.
+            emit status(QStringLiteral("Skipped link: ") + sourcePath, true);
+            counts.add(Failed);
+            holdingLinks.insert(listing.fileInfo().absolutePath());
+            continue;
+        }
         const QString relative = relativeTo(sourcePath, root);
         emit status(relative, false);
         const QString destination = target + QLatin1Char('/') + relative;
-        const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
         const qint64 size = listing.fileInfo().size(); // before a move takes it away
         const FileOutcome outcome = placer.placeByTrying(entry, destination, mode);
         // A copy the abort cut short left nothing: the result says aborted, as between files.
@@ -137,7 +170,9 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
         emit amountDone(counts.done, done, total);
     }
     // Emptied folders are pruned once at the end, not after every file.
-    removal.pruneFolders(emptied, stopFolder);
+    const QHash<QString, QSet<QString>> stops = pruningStops(emptied, holdingLinks, stopFolder);
+    for (auto group = stops.cbegin(); group != stops.cend(); ++group)
+        removal.pruneFolders(group.value(), group.key());
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
                      false);
 }
