@@ -398,7 +398,7 @@ void UnmountTest::checkTellsEveryDifferenceAndChangesNothing()
     errors.sort();
     QStringList expected{"Missing file: " + box.game("Units/UnitData.slk.oxdbackup"),
                          "Missing file: " + box.game("readme.txt"),
-                         "Missing from the mod: " + box.game("war3.mpq"),
+                         "Missing from the mod: " + mod + "/war3.mpq",
                          "Not mounted: " + mod + "/Maps/added.w3x",
                          "Replaced by another entry: " + box.game("Maps/new.w3x"),
                          "Replaced by another entry: " + box.game("Units/UnitData.slk")};
