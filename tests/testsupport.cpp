@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cstdlib>
 #include <filesystem>
 
 #ifdef Q_OS_UNIX
@@ -160,6 +161,41 @@ int liveThreadCount()
     return threads;
 #else
     return QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+#endif
+}
+
+NormalUser::NormalUser(const QString &folder, const QString &leftToRoot)
+{
+#ifdef Q_OS_UNIX
+    // "nobody" on the usual systems.
+    const uid_t user = 65534;
+    const gid_t group = 65534;
+    if (::geteuid() != 0)
+        return;
+    std::error_code error;
+    const std::filesystem::path kept = utf8(QDir::cleanPath(leftToRoot));
+    for (auto walk = std::filesystem::recursive_directory_iterator(utf8(folder), error);
+         !error && walk != std::filesystem::recursive_directory_iterator(); walk.increment(error)) {
+        if (!leftToRoot.isEmpty() && walk->path() == kept) {
+            walk.disable_recursion_pending();
+            continue;
+        }
+        if (::lchown(walk->path().c_str(), user, group) != 0)
+            return;
+    }
+    if (error || ::lchown(utf8(folder).c_str(), user, group) != 0)
+        return;
+    switched = ::setegid(group) == 0 && ::seteuid(user) == 0;
+#else
+    (void)folder;
+#endif
+}
+
+NormalUser::~NormalUser()
+{
+#ifdef Q_OS_UNIX
+    if (switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
+        std::abort(); // every later test would run as the wrong user
 #endif
 }
 

@@ -34,6 +34,23 @@ QString linksUnavailableReason();
 // linger a moment after wait() returned, so compare counts with QTRY.
 int liveThreadCount();
 
+// Root acting as a normal user for its lifetime: `folder` and everything below it but
+// `leftToRoot` are given to that user first, and the effective user is switched (for every thread
+// of the process), so that permission bits count again. ok() is false where that cannot be done:
+// not root, or not Linux.
+class NormalUser
+{
+public:
+    explicit NormalUser(const QString &folder, const QString &leftToRoot = QString());
+    ~NormalUser();
+    NormalUser(const NormalUser &) = delete;
+    NormalUser &operator=(const NormalUser &) = delete;
+    bool ok() const { return switched; }
+
+private:
+    bool switched = false;
+};
+
 // Makes a file or folder immutable (chattr +i) for its lifetime. Even root can then neither
 // create, rename nor remove entries in that folder.
 class Immutable

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 using namespace TestSupport;
 
 Q_DECLARE_METATYPE(TransferMode)
@@ -21,6 +23,7 @@ private slots:
     void scanReportsRunningTotals();
     void deleteRemovesTheModAndNothingElse();
     void deleteRefusesANameThatIsNotAMod();
+    void deleteTakesReadOnlyAndHiddenEntriesWhole_data();
     void deleteTakesReadOnlyAndHiddenEntriesWhole();
     void copyAddLeavesTheSourceAndBacksUpTheTarget();
     void moveAddPrunesUpToTheChosenFolderOnly();
@@ -62,7 +65,10 @@ void FileOpsTest::scanReportsRunningTotals()
     QVERIFY(Tree::file(box.modDir("Small") + "/a", QByteArray(2048, 'x')));
     QVERIFY(Tree::file(box.modDir("Small") + "/b/c", QByteArray(3072, 'x')));
     QVERIFY(Tree::file(box.modDir("Small") + "/.hidden", QByteArray(4000000, 'x')));
-    QCOMPARE(scan("Small", 1), (QStringList{"0 MB | 1 files", "0 MB | 2 files"}));
+    // Hidden files count: a Delete takes them with the rest.
+    const QStringList small = scan("Small", 1);
+    QCOMPARE(small.size(), 3);
+    QCOMPARE(small.last(), QString("3.82 MB | 3 files"));
 
     QVERIFY(Tree::file(box.modDir("Three") + "/a", QByteArray(524288, 'x')));
     QVERIFY(Tree::file(box.modDir("Three") + "/b", QByteArray(524288, 'x')));
@@ -75,6 +81,15 @@ void FileOpsTest::scanReportsRunningTotals()
     QVERIFY(Tree::folder(box.modDir("Empty/sub")));
     QCOMPARE(scan("Empty", 7), QStringList{"0 MB | 0 files"});
     QCOMPARE(scan("Absent", 8), QStringList{"0 MB | 0 files"});
+
+    // Links count as entries of their own, never with their targets' sizes or contents.
+    RUNEMOUNT_NEEDS_LINKS();
+    QVERIFY(Tree::file(box.root + "/big", QByteArray(3000000, 'x')));
+    QVERIFY(Tree::file(box.root + "/Folder/a", QByteArray(3000000, 'x')));
+    QVERIFY(Tree::link(box.modDir("Links") + "/file", box.root + "/big"));
+    QVERIFY(Tree::link(box.modDir("Links") + "/sub/folder", box.root + "/Folder"));
+    QVERIFY(Tree::link(box.modDir("Links") + "/gone", box.root + "/nothing"));
+    QCOMPARE(scan("Links", 9).last(), QString("0 MB | 3 files"));
 }
 
 void FileOpsTest::deleteRemovesTheModAndNothingElse()
@@ -131,8 +146,17 @@ void FileOpsTest::deleteRefusesANameThatIsNotAMod()
     QVERIFY(QFileInfo::exists(box.appDir + "/config.cfg"));
 }
 
+void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole_data()
+{
+    QTest::addColumn<bool>("asNormalUser");
+    QTest::newRow("as run") << false;
+    // Root may remove entries in a folder without write permission; a normal user may not.
+    QTest::newRow("as a normal user") << true;
+}
+
 void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole()
 {
+    QFETCH(bool, asNormalUser);
     Sandbox box;
     QVERIFY(box.isValid());
     const QString mod = box.modDir("Foo");
@@ -150,16 +174,42 @@ void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole()
     QVERIFY(QFile::setPermissions(mod, readOnly));
     QVERIFY(Tree::file(box.root + "/outside.txt", "keep"));
     QVERIFY(QFile::setPermissions(box.root + "/outside.txt", readOnly));
+    // Links in such folders, to a file outside (whose permissions are the link's), to a folder,
+    // and to nothing. Where none can be made, the files alone.
+    const bool links = linksUnavailableReason().isEmpty();
+    if (links) {
+        QVERIFY(Tree::folder(box.root + "/Outside"));
+        for (const char *entry : {"/Maps", ""}) {
+            const QString folder = mod + entry;
+            QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFile::WriteOwner));
+        }
+        QVERIFY(Tree::link(mod + "/Maps/out", box.root + "/outside.txt"));
+        QVERIFY(Tree::link(mod + "/Maps/folder", box.root + "/Outside"));
+        QVERIFY(Tree::link(mod + "/gone", box.root + "/nothing"));
+        for (const char *entry : {"/Maps", ""})
+            QVERIFY(QFile::setPermissions(mod + entry, readOnly));
+    }
 
-    auto worker = box.worker("Foo");
-    WorkerLog log(worker.get());
-    worker->deleteModWorker();
-    QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
-    QCOMPARE(log.counts(), QString("4/0/0"));
-    QVERIFY(!QFileInfo::exists(mod));
-    // Nothing outside the mods folder was made writable.
-    QCOMPARE(QFile::permissions(box.root + "/outside.txt") & QFile::WriteOwner,
-             QFile::Permissions());
+    {
+        std::unique_ptr<NormalUser> user;
+        if (asNormalUser) {
+            user = std::make_unique<NormalUser>(box.root);
+            if (!user->ok())
+                RUNEMOUNT_SKIP("needs root on Linux, to act as a normal user");
+        }
+        auto worker = box.worker("Foo");
+        WorkerLog log(worker.get());
+        worker->deleteModWorker();
+        QVERIFY2(log.errors.isEmpty(), qPrintable(log.errors.join('\n')));
+        QCOMPARE(log.counts(), QString(links ? "7/0/0" : "4/0/0"));
+        QVERIFY(!QFileInfo::exists(mod));
+        // Nothing outside the mods folder was made writable, not even through a link.
+        QCOMPARE(QFile::permissions(box.root + "/outside.txt") & QFile::WriteOwner,
+                 QFile::Permissions());
+        QVERIFY(QFileInfo(box.root + "/Outside").isDir());
+    }
+    if (asNormalUser)
+        return; // what follows needs root itself
 
     // What cannot be removed at all keeps the folder, and the delete says so.
     if (!runningAsRoot())
@@ -173,9 +223,10 @@ void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole()
         WorkerLog againLog(again.get());
         again->deleteModWorker();
         QCOMPARE(againLog.counts(), QString("1/2/0"));
+        // Neither folder is empty, and neither is called so.
         QCOMPARE(againLog.errors, (QStringList{"Failed to delete file: " + mod + "/Locked/b.txt",
-                                               "Failed to delete empty folder: " + mod + "/Locked",
-                                               "Failed to delete empty folder: " + mod}));
+                                               "Failed to delete folder: " + mod + "/Locked",
+                                               "Failed to delete folder: " + mod}));
     }
     QCOMPARE(entryNames(mod), QStringList{"Locked"});
 }

@@ -42,6 +42,7 @@ private slots:
     void refreshKeepsTheSelectedModNotItsRow();
     void renameInPlace();
     void deleteAsksFirst();
+    void deleteLeavesWhatItCannotRemoveInSight();
     void settingsApplyOrRefuse();
     void settingsKeepTheGameFolderWhileAModIsMounted();
     void staleScanReportsLeaveTheNewListAlone();
@@ -489,6 +490,8 @@ void MainWindowTest::deleteAsksFirst()
 {
     AppFolder app;
     QVERIFY(Tree::file(app.box.modDir("Foo") + "/a", "abc"));
+    // Delete takes hidden files too, so the question counts them.
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/.settings", QByteArray(1048576, 'x')));
     Window w(app);
     QTRY_VERIFY(w.shown("Foo"));
     w.select("Foo");
@@ -502,7 +505,7 @@ void MainWindowTest::deleteAsksFirst()
     QCOMPARE(answers.seenDefaults, QStringList{"No"});
     QCOMPARE(answers.seenTitles, QStringList{"Permanently delete Foo?"});
     QCOMPARE(answers.seenTexts,
-             QStringList{"Are you sure you want to PERMANENTLY delete Foo (0 MB / 1 files)?"});
+             QStringList{"Are you sure you want to PERMANENTLY delete Foo (1 MB / 2 files)?"});
     // A delete that started would have its progress dialog by now.
     for (FileStatus *dialog : w.window.findChildren<FileStatus *>())
         QVERIFY(dialog->windowTitle() != "Deleting Foo...");
@@ -513,6 +516,41 @@ void MainWindowTest::deleteAsksFirst()
     QTRY_COMPARE(w.status->text(), QString("Foo deleted."));
     QVERIFY(!QFileInfo::exists(app.box.modDir("Foo")));
     QCOMPARE(w.row("Foo"), -1);
+}
+
+// As a normal user, links in folders without write permission go with the rest; a link in a
+// folder the user may not change stays, and so does its mod, in sight and not called deleted.
+void MainWindowTest::deleteLeavesWhatItCannotRemoveInSight()
+{
+    RUNEMOUNT_NEEDS_LINKS();
+    AppFolder app;
+    const QString mod = app.box.modDir("Trap");
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadUser | QFile::ExeOwner |
+                                        QFile::ExeUser | QFile::ReadOther | QFile::ExeOther;
+    QVERIFY(Tree::file(mod + "/a.txt", "a"));
+    QVERIFY(Tree::link(mod + "/Inner/out", app.box.root + "/outside.txt"));
+    QVERIFY(Tree::link(mod + "/Locked/out", app.box.root + "/outside.txt"));
+    QVERIFY(Tree::file(app.box.root + "/outside.txt", "keep"));
+    for (const QString &folder : {mod + "/Inner", mod})
+        QVERIFY(QFile::setPermissions(folder, readOnly));
+    NormalUser user(app.box.root, mod + "/Locked");
+    if (!user.ok())
+        RUNEMOUNT_SKIP("needs root on Linux, to act as a normal user that cannot change a folder");
+    Window w(app);
+    QTRY_VERIFY(w.shown("Trap"));
+    QTRY_COMPARE(w.cell("Trap", 2), QString("3 files"));
+    w.select("Trap");
+
+    ModalAnswerer answers;
+    answers.pressInMessageBox("Yes");
+    w.action("actionDelete")->trigger();
+    QTRY_COMPARE(w.status->text(),
+                 QString("Failed to delete Trap. [2 files deleted, 2 files failed]"));
+    QCOMPARE(entryNames(mod), QStringList{"Locked"});
+    QCOMPARE(readFile(app.box.root + "/outside.txt"), QByteArray("keep"));
+    // What is left is a link only, and still shown with empty mods hidden.
+    QTRY_COMPARE(w.cell("Trap", 2), QString("1 files"));
+    QVERIFY(w.shown("Trap"));
 }
 
 void MainWindowTest::settingsApplyOrRefuse()

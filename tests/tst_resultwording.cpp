@@ -57,6 +57,12 @@ void ResultWordingTest::statusSummary_data()
     QTest::newRow("add") << Operation::Add << 7 << 0 << 0 << 0 << false << false << "Foo added.";
     QTest::newRow("delete aborted") << Operation::Delete << 2 << 0 << 0 << 0 << true << false
                                     << "Deleting Foo: aborted. [2 files deleted]";
+    QTest::newRow("delete that left entries")
+        << Operation::Delete << 2 << 2 << 0 << 0 << false << false
+        << "Failed to delete Foo. [2 files deleted, 2 files failed]";
+    QTest::newRow("delete with entries gone before it")
+        << Operation::Delete << 2 << 0 << 1 << 0 << false << false
+        << "Foo deleted. [2 files deleted, 1 files missing]";
     QTest::newRow("everything counted") << Operation::Add << 1 << 2 << 3 << 0 << false << false
                                         << "Foo added. [1 files added, 2 files failed, "
                                            "3 files missing]";

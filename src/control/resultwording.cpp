@@ -77,14 +77,16 @@ QString statusSummary(const OperationResult &result)
     const QString &modName = result.modName;
     const bool problems = counts.hasProblems();
     // An unmount that left anything behind has not unmounted the mod; one that had nothing left
-    // to undo has ended the mount all the same.
+    // to undo has ended the mount all the same. A delete that failed on anything left the mod.
     const bool unmounting = result.operation == Operation::Unmount;
+    const bool leftBehind =
+        (unmounting && problems) || (result.operation == Operation::Delete && counts.failed > 0);
     QString head;
     if (result.aborted) {
         head = words.ongoing + QLatin1Char(' ') + modName + QStringLiteral(": aborted.");
     } else if (problems && result.forced) {
         head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
-    } else if ((counts.done > 0 || unmounting) && (!unmounting || !problems)) {
+    } else if ((counts.done > 0 || unmounting) && !leftBehind) {
         head = modName + QLatin1Char(' ') + words.past + QLatin1Char('.');
         if (!counts.hasReports())
             return head;

@@ -29,8 +29,9 @@ FileOutcome EntryRemoval::removeKnown(const QString &path, Kind kind)
         return Missing;
     }
     bool removed = false;
-    if (kind == Kind::Link)
-        removed = SymbolicLink::remove(nativePath(path)); // the link, never its target
+    if (kind == Kind::Link) // the link, never its target
+        removed = SymbolicLink::remove(nativePath(path)) ||
+                  (makeRemovable(path) && SymbolicLink::remove(nativePath(path)));
     else if (kind == Kind::File)
         removed = QFile::remove(path) || (makeRemovable(path) && QFile::remove(path));
     if (!removed) {
@@ -90,7 +91,9 @@ bool EntryRemoval::makeRemovable(const QString &path) const
         QFile::setPermissions(entry,
                               QFile::permissions(entry) | QFile::WriteOwner | QFile::WriteUser);
     };
-    addWrite(path);
+    // A link's permissions are its target's, which may lie anywhere: only its folder changes.
+    if (FileEntry::kindOf(path) != Kind::Link)
+        addWrite(path);
     const QString folder = folderOf(path);
     if (!samePath(folder, modsFolder))
         addWrite(folder);
@@ -114,10 +117,20 @@ bool EntryRemoval::removeFolder(const QString &path)
             return false;
         break;
     case EntryCalls::RemoveFolder::Failed:
-        break;
+        report(folderFailureText(path), true);
+        return false;
     }
     report(QStringLiteral("Failed to delete empty folder: ") + path, true);
     return false;
+}
+
+QString EntryRemoval::folderFailureText(const QString &path)
+{
+    // One that still holds anything is not called empty: its entries' own lines say why.
+    const bool empty = QDir(path).isEmpty(everyEntry);
+    return (empty ? QStringLiteral("Failed to delete empty folder: ")
+                  : QStringLiteral("Failed to delete folder: ")) +
+           path;
 }
 
 void EntryRemoval::pruneFolders(const QSet<QString> &folders, const QString &stopFolder)

@@ -31,7 +31,10 @@ public:
     // Inside the mods folder only: makes the entry and the folder holding it writable, so that
     // a read-only mark (Windows) or a folder without write permission (elsewhere) keeps nothing
     // of a mod the user deleted. False for anything outside it, which is never made writable.
+    // Of a link only the folder holding it is changed.
     bool makeRemovable(const QString &path) const;
+    // The line for a folder that could not be removed, saying whether it still holds anything.
+    static QString folderFailureText(const QString &path);
 
 private:
     const QString gameFolder;

@@ -53,7 +53,10 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const MountRecor
     }
     const Kind kind = kindOf(path);
     if (kind == Kind::None) {
-        report(QStringLiteral("Missing file: ") + path, true);
+        const bool folder = entry.kind == MountRecords::PlacedKind::Folder;
+        report((folder ? QStringLiteral("Missing folder: ") : QStringLiteral("Missing file: ")) +
+                   path,
+               true);
         return Missing;
     }
     const QString modEntry = PlacedLink::modEntry(path, gameFolder, modFolder, modNames);
@@ -65,7 +68,8 @@ FileOutcome MountCheck::checkPlaced(RecordedPathCheck &trusted, const MountRecor
         return Failed;
     }
     if (!modHasIt) {
-        report(QStringLiteral("Missing from the mod: ") + path, true);
+        // Where the user can look for it: the mod's path, not the link's.
+        report(QStringLiteral("Missing from the mod: ") + modEntry, true);
         return Failed;
     }
     return Done;

@@ -59,19 +59,23 @@ QHash<QString, QSet<QString>> pruningStops(const QSet<QString> &emptied,
 
 void Worker::scanModWorker(int row)
 {
-    QDirIterator listing(modFolder(), filesOnly, QDirIterator::Subdirectories);
-    if (!listing.hasNext()) {
-        emit scanModUpdate(row, 0, 0);
-        return;
-    }
+    // What a Delete would remove: hidden files and links too, so that the question before it
+    // counts them and a mod holding only those is never taken for an empty one.
+    QDirIterator listing(modFolder(), everyEntry, QDirIterator::Subdirectories);
     qint64 files = 0;
     qint64 bytes = 0;
     // A scan nobody waits for any more (the list was rebuilt) stops early.
     while (listing.hasNext() && !aborted) {
         listing.next();
-        bytes += listing.fileInfo().size();
+        const Kind kind = EntryPlacer::sourceFrom(listing.fileInfo()).kind;
+        if (kind == Kind::Folder)
+            continue;
+        if (kind == Kind::File) // a link's size would be its target's
+            bytes += listing.fileInfo().size();
         emit scanModUpdate(row, bytes, ++files);
     }
+    if (files == 0)
+        emit scanModUpdate(row, 0, 0);
 }
 
 void Worker::deleteModWorker()
@@ -86,12 +90,10 @@ void Worker::deleteModWorker()
                          false);
         return;
     }
-    // System entries too: a link whose target is gone is listed only with them. Hidden ones
-    // too: the user deleted the whole mod.
-    const QDir::Filters everything = allEntries | QDir::System | QDir::Hidden;
-    const qint64 total = bytesBelow(folder, everything, aborted);
+    // Hidden entries too: the user deleted the whole mod.
+    const qint64 total = bytesBelow(folder, everyEntry, aborted);
     qint64 done = 0;
-    QDirIterator listing(folder, everything, QDirIterator::Subdirectories);
+    QDirIterator listing(folder, everyEntry, QDirIterator::Subdirectories);
     QStringList folders;
     while (!aborted && listing.hasNext()) {
         const QString path = listing.next();
@@ -120,7 +122,7 @@ void Worker::deleteModWorker()
     };
     if (!aborted && !removeOwnFolder() && !(removal.makeRemovable(folder) && removeOwnFolder()) &&
         kindOf(folder) != Kind::None) {
-        emit status(QStringLiteral("Failed to delete empty folder: ") + folder, true);
+        emit status(EntryRemoval::folderFailureText(folder), true);
         counts.add(Failed);
     }
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,

@@ -25,6 +25,8 @@ using Report = std::function<void(const QString &text, bool error)>;
 
 const QDir::Filters allEntries = QDir::AllEntries | QDir::NoDotAndDotDot;
 const QDir::Filters filesOnly = QDir::Files | QDir::NoDotAndDotDot;
+// Hidden entries too, and system ones: a link whose target is gone is listed only with them.
+const QDir::Filters everyEntry = allEntries | QDir::System | QDir::Hidden;
 
 // Renames a file, a folder or a link itself (also a link whose target is gone), and never
 // replaces an entry at `to`.
