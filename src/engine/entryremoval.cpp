@@ -112,8 +112,9 @@ bool EntryRemoval::removeFolder(const QString &path)
     case EntryCalls::RemoveFolder::NotFound:
         return false;
     case EntryCalls::RemoveFolder::NotEmpty:
-        // Only entries the listing hides keep it: then it counts as empty, and as not removed.
-        if (!QDir(path).isEmpty(allEntries))
+        // Only hidden entries keep it: then it counts as empty, and as not removed. A link
+        // whose target is gone is content, though the plain listing misses it.
+        if (!QDir(path).isEmpty(allEntries | QDir::System))
             return false;
         break;
     case EntryCalls::RemoveFolder::Failed:

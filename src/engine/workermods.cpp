@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -35,24 +34,6 @@ qint64 bytesBelow(const QString &folder, QDir::Filters filters, const std::atomi
             bytes += walk.fileInfo().size();
     }
     return bytes;
-}
-
-// The folders a move emptied, by the folder their pruning stops at: the nearest one that still
-// holds a skipped link, which stays, or else `stopFolder`. Such a folder is not empty, even where
-// its listing misses a link whose target is gone.
-QHash<QString, QSet<QString>> pruningStops(const QSet<QString> &emptied,
-                                           const QSet<QString> &holdingLinks,
-                                           const QString &stopFolder)
-{
-    QHash<QString, QSet<QString>> stops;
-    for (const QString &folder : emptied) {
-        QString stop = folder;
-        while (stop != stopFolder && !holdingLinks.contains(stop) && folderOf(stop) != stop)
-            stop = folderOf(stop);
-        if (stop != folder)
-            stops[stop].insert(folder);
-    }
-    return stops;
 }
 
 } // namespace
@@ -143,7 +124,6 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
     // whose target is gone); hidden entries are left where they are. Links are not followed.
     QDirIterator listing(from, allEntries | QDir::System, QDirIterator::Subdirectories);
     QSet<QString> emptied;
-    QSet<QString> holdingLinks;
     while (!aborted && listing.hasNext()) {
         const QString sourcePath = listing.next();
         const EntryPlacer::SourceEntry entry = EntryPlacer::sourceFrom(listing.fileInfo());
@@ -154,7 +134,6 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
             // it stays in the source folder, even after a move.
             emit status(QStringLiteral("Skipped link: ") + sourcePath, true);
             counts.add(Failed);
-            holdingLinks.insert(listing.fileInfo().absolutePath());
             continue;
         }
         const QString relative = relativeTo(sourcePath, root);
@@ -172,9 +151,7 @@ void Worker::moveFolderWorker(const QString &source, const QString &target, Tran
         emit amountDone(counts.done, done, total);
     }
     // Emptied folders are pruned once at the end, not after every file.
-    const QHash<QString, QSet<QString>> stops = pruningStops(emptied, holdingLinks, stopFolder);
-    for (auto group = stops.cbegin(); group != stops.cend(); ++group)
-        removal.pruneFolders(group.value(), group.key());
+    removal.pruneFolders(emptied, stopFolder); // a folder holding a skipped link stays
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
                      false);
 }
