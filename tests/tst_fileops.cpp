@@ -206,7 +206,7 @@ void FileOpsTest::deleteTakesReadOnlyAndHiddenEntriesWhole()
         // Nothing outside the mods folder was made writable, not even through a link.
         QCOMPARE(QFile::permissions(box.root + "/outside.txt") & QFile::WriteOwner,
                  QFile::Permissions());
-        QVERIFY(QFileInfo(box.root + "/Outside").isDir());
+        QVERIFY(!links || QFileInfo(box.root + "/Outside").isDir());
     }
     if (asNormalUser)
         return; // what follows needs root itself
