@@ -25,27 +25,37 @@ Creation create(const NativePath &link, const NativePath &existing)
     }
 }
 
+namespace
+{
+
+// The entry itself, never what a link points to.
+bool lookUp(const NativePath &path, struct stat &info)
+{
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+Identity identityFrom(const struct stat &info)
+{
+    return {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
+}
+
+} // namespace
+
 Identity identityOf(const NativePath &path)
 {
     struct stat info;
-    Identity identity;
-    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
-        return identity;
-    identity.volume = std::uint64_t(info.st_dev);
-    identity.file = std::uint64_t(info.st_ino);
-    identity.known = true;
-    return identity;
+    return lookUp(path, info) ? identityFrom(info) : Identity();
 }
 
 Look lookAt(const NativePath &path)
 {
     struct stat info;
     Look look;
-    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+    if (!lookUp(path, info))
         return look;
     look.kind = EntryCalls::kindOfMode(info.st_mode);
     if (look.kind == EntryCalls::Kind::File)
-        look.identity = {std::uint64_t(info.st_dev), std::uint64_t(info.st_ino), true};
+        look.identity = identityFrom(info);
     return look;
 }
 
