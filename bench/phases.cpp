@@ -9,7 +9,6 @@
 #include "workerdriver.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QStringList>
 
 #include <archive.h>
@@ -26,26 +25,6 @@ namespace bench
 
 namespace
 {
-
-struct ToolRun {
-    double seconds = 0;
-    bool ok = false;
-    QString output;
-};
-
-ToolRun runTool(const QString &program, const QStringList &arguments)
-{
-    ToolRun run;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    const Clock::time_point start = Clock::now();
-    process.start(program, arguments);
-    const bool finished = process.waitForStarted(-1) && process.waitForFinished(-1);
-    run.seconds = secondsSince(start);
-    run.output = QString::fromLocal8Bit(process.readAll()).trimmed();
-    run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return run;
-}
 
 void mountWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
@@ -118,25 +97,24 @@ void copyAddWithFloor(SizeSet &set, int r)
     expect(set, done == long(set.files), format("floor copy-add run %d: %ld files", r + 1, done));
 }
 
-WorkerRun scanWithWorker(PhaseContext &context, SizeSet &set, int r, bool connectReceiver)
+WorkerRun scanWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
     Side &w = set.runs[size_t(r)].worker;
     return context.driver.run(
-        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->scanModWorker(0); }, false,
-        connectReceiver);
+        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->scanModWorker(0); }, false);
 }
 
+// du -sb of the very folder the Worker scanned, for the "scan (x: du -sb)" row.
 void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &scanned, long files,
                 long long bytes)
 {
-    Side &f = set.runs[size_t(r)].floor;
-    const ToolRun measured = runTool(context.du, {QStringLiteral("-sb"), q(f.modFolder())});
+    Side &w = set.runs[size_t(r)].worker;
+    const ToolRun measured = runTool(context.du, {QStringLiteral("-sb"), q(w.modFolder())});
     set.samples["du -sb"].push_back({measured.seconds, long(set.files)});
     if (r == 0)
         set.notes.push_back(
-            format("scan: Worker's last update \"%s\", \"%s\" (%s updates, %s of them "
-                   "delivered); floor %s files, %s bytes; du -sb: %s (it counts the folders' own "
-                   "blocks too)",
+            format("scan: Worker's update \"%s\", \"%s\" (%s updates, %s of them delivered); "
+                   "floor %s files, %s bytes; du -sb: %s (it counts the folders' own blocks too)",
                    qPrintable(scanned.scanSize), qPrintable(scanned.scanFiles),
                    withSpaces(scanned.reportsTaken).c_str(),
                    withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
@@ -259,24 +237,19 @@ void runScanPhase(PhaseContext &context, SizeSet &set, int run)
     bothSides(
         run,
         [&] {
-            scanned = scanWithWorker(context, set, run, true);
-            set.samples["scan"].push_back({scanned.seconds, scanned.reportsTaken});
+            scanned = scanWithWorker(context, set, run);
+            set.samples["scan"].push_back({scanned.seconds, long(set.files)});
         },
         [&] {
             const Clock::time_point start = Clock::now();
             files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
             set.samples["floor scan"].push_back({secondsSince(start), files});
         });
+    // One update with the totals, however many files.
     expect(set,
-           scanned.reportsTaken == long(set.files) &&
-               scanned.scanFiles == ScanText::files(qint64(set.files)),
+           scanned.reportsTaken == 1 && scanned.scanFiles == ScanText::files(qint64(set.files)),
            format("scan run %d: %ld updates for %zu files, the last \"%s\"", run + 1,
                   scanned.reportsTaken, set.files, qPrintable(scanned.scanFiles)));
-
-    // The same walk with nobody listening: what the per-file updates cost on their own.
-    const WorkerRun unheard = scanWithWorker(context, set, run, false);
-    set.samples["scan, unconnected"].push_back({unheard.seconds, long(set.files)});
-
     if (!context.du.isEmpty())
         scanWithDu(context, set, run, scanned, files, bytes);
 }
