@@ -15,7 +15,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -128,7 +130,46 @@ private:
     int next = 0;
 };
 
-WindowCase refreshCase(int mods, const std::string &app, int filesEach)
+// Sorts the filled list by each column and types a filter letter by letter, one step per turn
+// of the event loop, as clicks and keys would come; the heartbeat runs throughout.
+WindowCase sortAndFilterCase(MainWindow &window, int mods)
+{
+    WindowCase result;
+    result.name = format("sort and filter of %s rows", withSpaces(mods).c_str());
+    auto *header = window.findChild<QTableWidget *>(QStringLiteral("modList"))->horizontalHeader();
+    auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filterEdit"));
+    std::vector<std::function<void()>> steps{
+        [header] { header->setSortIndicator(1, Qt::DescendingOrder); },
+        [header] { header->setSortIndicator(2, Qt::AscendingOrder); },
+        [header] { header->setSortIndicator(0, Qt::DescendingOrder); },
+        [header] { header->setSortIndicator(0, Qt::AscendingOrder); }};
+    for (const char *typed : {"m", "mo", "mod", "mod0", "mod01", "mod012", ""})
+        steps.push_back([filter, typed] { filter->setText(QString::fromLatin1(typed)); });
+    size_t next = 0;
+    double working = 0;
+    QTimer stepper;
+    stepper.setInterval(20);
+    QObject::connect(&stepper, &QTimer::timeout, [&] {
+        const Clock::time_point start = Clock::now();
+        steps[next++]();
+        working += secondsSince(start);
+        if (next == steps.size())
+            stepper.stop();
+    });
+    Heartbeat heartbeat;
+    heartbeat.start();
+    stepper.start();
+    runUntil([&] { return next == steps.size(); });
+    heartbeat.stop();
+    result.items = mods;
+    result.seconds = working; // the steps' own time, without the waits between them
+    result.aloneSeconds = std::nan("");
+    result.longestGapMs = heartbeat.longest();
+    result.gapP99Ms = heartbeat.percentile99();
+    return result;
+}
+
+WindowCase refreshCase(int mods, const std::string &app, int filesEach, WindowCase &sorting)
 {
     WindowCase result;
     result.name = format("refresh of %s mods of %d files", withSpaces(mods).c_str(), filesEach);
@@ -163,6 +204,7 @@ WindowCase refreshCase(int mods, const std::string &app, int filesEach)
         result.items = rows.count();
         if (rows.count() != mods)
             result.problems.push_back(format("window: %d rows filled", rows.count()));
+        sorting = sortAndFilterCase(window, mods);
     }
     result.memoryKiB = memory.kib();
     result.longestGapMs = heartbeat.longest();
@@ -339,8 +381,11 @@ std::vector<WindowCase> runWindowCases(WindowTrees &trees, int filesEach, Worker
 {
     std::vector<WindowCase> cases;
     for (const auto &list : trees.modLists) {
-        cases.push_back(refreshCase(list.first, list.second, filesEach));
+        WindowCase sorting;
+        cases.push_back(refreshCase(list.first, list.second, filesEach, sorting));
         progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);
+        cases.push_back(sorting);
+        progress("window     %s: %.2f s", sorting.name.c_str(), sorting.seconds);
     }
     cases.push_back(mountCase(trees, driver));
     progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);

@@ -21,7 +21,7 @@ class FileOpsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void scanReportsTheTotalsOnce();
+    void measureCountsWhatADeleteRemoves();
     void measureFollowsOnlyItsOwnFolder_data();
     void measureFollowsOnlyItsOwnFolder();
     void deleteRemovesTheModAndNothingElse();
@@ -38,25 +38,15 @@ private slots:
     void pathsBeyondTheOldWindowsLimitWork();
 };
 
-void FileOpsTest::scanReportsTheTotalsOnce()
+void FileOpsTest::measureCountsWhatADeleteRemoves()
 {
     Sandbox box;
     QVERIFY(box.isValid());
-    auto scan = [&](const QString &mod, int row) {
-        auto worker = box.worker(mod);
-        QSignalSpy updates(worker.get(), &Worker::scanModUpdate);
-        QSignalSpy results(worker.get(), &Worker::resultReady);
-        worker->scanModWorker(row);
-        QStringList texts;
-        for (const auto &update : updates) {
-            if (update.at(0).toInt() != row)
-                texts << "wrong row";
-            texts << ScanText::size(ScanText::megabytes(update.at(1).toLongLong())) + " | " +
-                         ScanText::files(update.at(2).toLongLong());
-        }
-        if (!results.isEmpty())
-            texts << "unexpected result";
-        return texts;
+    const std::atomic<bool> going{false};
+    auto scan = [&](const QString &mod, int) {
+        const FolderMeasure::Totals totals = FolderMeasure::of(box.modDir(mod), going);
+        return QStringList{ScanText::size(ScanText::megabytes(totals.bytes)) + " | " +
+                           ScanText::files(totals.files)};
     };
 
     QVERIFY(Tree::file(box.modDir("One") + "/a", QByteArray(1048576, 'x')));
@@ -498,11 +488,8 @@ void FileOpsTest::pathsBeyondTheOldWindowsLimitWork()
     QCOMPARE(added.counts(), QString("1/0/0"));
     QCOMPARE(readFile(box.modDir("Deep") + "/" + deep), QByteArray("deep"));
 
-    auto scanning = box.worker("Deep");
-    QSignalSpy updates(scanning.get(), &Worker::scanModUpdate);
-    scanning->scanModWorker(0);
-    QCOMPARE(updates.count(), 1);
-    QCOMPARE(updates.at(0).at(2).toLongLong(), 1);
+    const std::atomic<bool> going{false};
+    QCOMPARE(FolderMeasure::of(box.modDir("Deep"), going).files, 1);
 
     auto deleting = box.worker("Deep");
     WorkerLog deleted(deleting.get());

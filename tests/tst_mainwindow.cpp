@@ -5,9 +5,9 @@
 #include "memorygameregistry.h"
 #endif
 #include "modalanswerer.h"
-#include "resultwording.h"
 #include "modlistscan.h"
 #include "modtable.h"
+#include "resultwording.h"
 #include "windowfixture.h"
 #include "workergate.h"
 
@@ -464,7 +464,9 @@ void MainWindowTest::renameInPlace()
     // The last refresh's scan over first: its rows may move.
     auto startEditing = [&](const QString &name) -> QLineEdit * {
         if (!QTest::qWaitFor(
-                [&] { return liveThreadCount() <= threadsBefore && w.shown("Taken") && w.shown(name); },
+                [&] {
+                    return liveThreadCount() <= threadsBefore && w.shown("Taken") && w.shown(name);
+                },
                 20000))
             return nullptr;
         const QRect cell = w.list->visualItemRect(w.list->item(w.row(name), 0));
@@ -523,8 +525,8 @@ void MainWindowTest::renameInPlace()
 
     // F2 renames the selected mod, as in a file manager; a change of letter case is a rename
     // also where names match regardless of case.
-    QVERIFY(QTest::qWaitFor(
-        [&] { return liveThreadCount() <= threadsBefore && w.shown("New"); }, 20000));
+    QVERIFY(QTest::qWaitFor([&] { return liveThreadCount() <= threadsBefore && w.shown("New"); },
+                            20000));
     w.select("New");
     w.list->setFocus();
     QTest::keyClick(w.list, Qt::Key_F2);
@@ -785,7 +787,7 @@ void MainWindowTest::manyModsAreScannedOnAFewThreads()
         // Closed while its first scan runs: the scan's threads end with the window.
         Window closed(app);
     }
-    QCOMPARE(liveThreadCount(), threadsBefore);
+    QTRY_VERIFY(liveThreadCount() <= threadsBefore);
     Window w(app);
     auto *table = w.window.findChild<ModTable *>();
     QSignalSpy finished(table, &ModTable::scanFinished);

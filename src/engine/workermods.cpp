@@ -1,10 +1,9 @@
-// The Worker's scan, delete and add of a mod folder.
+// The Worker's delete and add of a mod folder.
 #include "worker.h"
 
 #include "entrycalls.h"
 #include "entryplacer.h"
 #include "fileentry.h"
-#include "foldermeasure.h"
 #include "pathnames.h"
 #include "workerparts.h"
 
@@ -37,15 +36,6 @@ qint64 bytesBelow(const QString &folder, QDir::Filters filters, const std::atomi
 }
 
 } // namespace
-
-void Worker::scanModWorker(int row)
-{
-    // What a Delete would remove: hidden files and links too, so that the question before it
-    // counts them and a mod holding only those is never taken for an empty one. A scan nobody
-    // waits for any more (the list was rebuilt) stops early.
-    const FolderMeasure::Totals totals = FolderMeasure::of(modFolder(), aborted);
-    emit scanModUpdate(row, totals.bytes, totals.files);
-}
 
 void Worker::deleteModWorker()
 {
