@@ -410,12 +410,17 @@ void printWindowCases(const std::vector<WindowCase> &cases)
     std::printf(header, "case", "items", "seconds", "alone", "ratio", "peak KiB", "alone KiB",
                 "longest gap", "99% gap");
     std::printf("%s\n", std::string(142, '-').c_str());
-    for (const WindowCase &c : cases)
-        std::printf("%-40s | %7s | %9.3f | %13.3f | %7.2fx | %11s | %11s | %9.1f ms | %7.1f ms\n",
-                    c.name.c_str(), withSpaces(c.items).c_str(), c.seconds, c.aloneSeconds,
-                    c.seconds / c.aloneSeconds, withSpaces(c.memoryKiB).c_str(),
+    for (const WindowCase &c : cases) {
+        // A case with nothing alone beside it (sorting and filtering) shows dashes there.
+        const bool alone = !std::isnan(c.aloneSeconds);
+        std::printf("%-40s | %7s | %9.3f | %13s | %8s | %11s | %11s | %9.1f ms | %7.1f ms\n",
+                    c.name.c_str(), withSpaces(c.items).c_str(), c.seconds,
+                    alone ? format("%.3f", c.aloneSeconds).c_str() : "-",
+                    alone ? format("%.2fx", c.seconds / c.aloneSeconds).c_str() : "-",
+                    c.memoryKiB > 0 ? withSpaces(c.memoryKiB).c_str() : "-",
                     c.aloneMemoryKiB > 0 ? withSpaces(c.aloneMemoryKiB).c_str() : "-",
                     c.longestGapMs, c.gapP99Ms);
+    }
     for (const WindowCase &c : cases)
         for (const std::string &problem : c.problems)
             std::printf("  PROBLEM (%s): %s\n", c.name.c_str(), problem.c_str());

@@ -5,9 +5,9 @@
 #include "gamebar.h"
 #include "gameoptioncalls.h"
 #include "labelheight.h"
+#include "modtable.h"
 #include "mountcommands.h"
 #include "resultwording.h"
-#include "modtable.h"
 #include "settings.h"
 #include "stagingfolder.h"
 #include "ui_about.h"
@@ -128,6 +128,8 @@ MainWindow::~MainWindow()
     delete optionCalls;
     if (leftoverCleaner)
         leftoverCleaner->wait();
+    if (modTable->orderChanged())
+        config->save(); // nobody is left to tell if that fails: the order is only a preference
     delete ui;
 }
 

@@ -4,7 +4,6 @@
 #include "configstore.h"
 #include "modtable.h"
 #include "mountcommands.h"
-#include "resultwording.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>
@@ -56,8 +55,6 @@ void MainWindow::setUpFilter()
         if (filterCountShown)
             showFilterCount();
     });
-    connect(modTable, &ModTable::orderNotSaved, this,
-            [this] { setStatus(ResultWording::saveFailure(config->configPath), false); });
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         ui->filterEdit->setFocus(Qt::ShortcutFocusReason);

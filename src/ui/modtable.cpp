@@ -34,8 +34,8 @@ public:
 
 } // namespace
 
-ModTable::ModTable(QTableWidget *table, ConfigStore *store, QObject *parent)
-    : QObject(parent), table(table), config(store), scan(new ModListScan(this))
+ModTable::ModTable(QTableWidget *list, ConfigStore *store, QObject *parent)
+    : QObject(parent), table(list), config(store), scan(new ModListScan(this))
 {
     QHeaderView *header = table->horizontalHeader();
     header->setSectionsClickable(true);
@@ -210,11 +210,11 @@ int ModTable::unfilteredCount() const
 void ModTable::orderChosen(int column, Qt::SortOrder chosen)
 {
     order = ListSort(column, chosen);
+    // Saved with the next save of the store, at the latest when the window goes: writing the
+    // file safely waits for the disk, which a click must not.
     order.setIn(*config);
-    const bool saved = config->save();
+    orderChosenNow = true;
     sortRows();
-    if (!saved)
-        emit orderNotSaved();
 }
 
 QVector<int> ModTable::sortedIndexes() const

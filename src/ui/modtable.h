@@ -23,7 +23,7 @@ class ModTable : public QObject
     Q_OBJECT
 
 public:
-    ModTable(QTableWidget *table, ConfigStore *store, QObject *parent = nullptr);
+    ModTable(QTableWidget *list, ConfigStore *store, QObject *parent = nullptr);
 
     // Rebuilds the rows and starts measuring them; the mounted mod's row shows what it showed
     // when it was mounted. Returns the row of `wanted`, or -1 when it is not listed.
@@ -33,6 +33,8 @@ public:
     // The rows shown, and those that would be without the filter.
     int shownCount() const;
     int unfilteredCount() const;
+    // The user chose another order since the window opened; it is in the store, not yet saved.
+    bool orderChanged() const { return orderChosenNow; }
     // Abandons the scan; release() also waits for its threads.
     void stopScan();
     void release();
@@ -41,8 +43,6 @@ signals:
     // A batch of measures has been shown.
     void rowsChanged();
     void scanFinished();
-    // The order the user chose applies, but config.cfg could not keep it.
-    void orderNotSaved();
 
 private:
     struct Row {
@@ -70,6 +70,7 @@ private:
     ListSort order;
     ListFilter filter;
     bool hideEmpty = false;
+    bool orderChosenNow = false;
     bool tidyPending = false;
     int nameColumnFit = 0; // the widest name of the rows shown since the list was rebuilt
 };
