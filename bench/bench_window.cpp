@@ -1,6 +1,7 @@
 // Times what the user sees while the Worker works: a refresh of a large mods folder and a
-// large mount with its dialog, with a heartbeat on the window's thread, next to the Worker
-// alone on the same work. Prints figures only; nothing here passes or fails on timing.
+// large mount with its dialog, with a heartbeat on the window's thread, next to the same work
+// done alone (du over the mods folder, the Worker's mount). Prints figures only; nothing here
+// passes or fails on timing.
 
 #include "benchsupport.h"
 #include "gamecheck.h"
@@ -45,7 +46,8 @@ Options parseOptions(const QCoreApplication &app)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Times the window's refresh of many mods and a large mount with its "
-                       "dialog, next to the Worker alone, with the longest heartbeat gaps."));
+                       "dialog, next to du and the Worker alone, with the longest heartbeat "
+                       "gaps."));
     parser.addHelpOption();
     const QCommandLineOption modsOption(QStringLiteral("mods"),
                                         QStringLiteral("Mods in the list, comma-separated."),

@@ -1,6 +1,7 @@
 #include "benchsupport.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <sys/resource.h>
 #include <sys/statvfs.h>
@@ -71,6 +72,20 @@ long peakMemoryKiB()
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toLong();
     return 0;
+}
+
+ToolRun runTool(const QString &program, const QStringList &arguments)
+{
+    ToolRun run;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    const Clock::time_point start = Clock::now();
+    process.start(program, arguments);
+    const bool finished = process.waitForStarted(-1) && process.waitForFinished(-1);
+    run.seconds = secondsSince(start);
+    run.output = QString::fromLocal8Bit(process.readAll()).trimmed();
+    run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return run;
 }
 
 std::string format(const char *pattern, ...)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <string>
@@ -30,6 +31,14 @@ void resetPeakMemory();
 long peakMemoryKiB();
 
 std::string format(const char *pattern, ...);
+
+// A program such as du or Stow, timed from its start to its end; ok when it ended with status 0.
+struct ToolRun {
+    double seconds = 0;
+    bool ok = false;
+    QString output;
+};
+ToolRun runTool(const QString &program, const QStringList &arguments);
 
 // 1234567 as "1 234 567".
 std::string withSpaces(long long value);

@@ -2,14 +2,13 @@
 
 #include "benchsupport.h"
 #include "floorops.h"
-#include "scantext.h"
+#include "foldermeasure.h"
 #include "table.h"
 #include "trees.h"
 #include "worker.h"
 #include "workerdriver.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QStringList>
 
 #include <archive.h>
@@ -26,26 +25,6 @@ namespace bench
 
 namespace
 {
-
-struct ToolRun {
-    double seconds = 0;
-    bool ok = false;
-    QString output;
-};
-
-ToolRun runTool(const QString &program, const QStringList &arguments)
-{
-    ToolRun run;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    const Clock::time_point start = Clock::now();
-    process.start(program, arguments);
-    const bool finished = process.waitForStarted(-1) && process.waitForFinished(-1);
-    run.seconds = secondsSince(start);
-    run.output = QString::fromLocal8Bit(process.readAll()).trimmed();
-    run.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return run;
-}
 
 void mountWithWorker(PhaseContext &context, SizeSet &set, int r)
 {
@@ -118,29 +97,31 @@ void copyAddWithFloor(SizeSet &set, int r)
     expect(set, done == long(set.files), format("floor copy-add run %d: %ld files", r + 1, done));
 }
 
-WorkerRun scanWithWorker(PhaseContext &context, SizeSet &set, int r, bool connectReceiver)
+// What the list's scan does for one mod.
+FolderMeasure::Totals scanAsTheList(SizeSet &set, int r)
 {
-    Side &w = set.runs[size_t(r)].worker;
-    return context.driver.run(
-        *w.config, QStringLiteral("mod"), [](Worker *worker) { worker->scanModWorker(0); }, false,
-        connectReceiver);
+    const std::atomic<bool> going{false};
+    const Clock::time_point start = Clock::now();
+    const FolderMeasure::Totals totals =
+        FolderMeasure::of(q(set.runs[size_t(r)].worker.modFolder()), going);
+    set.samples["scan"].push_back({secondsSince(start), long(set.files)});
+    return totals;
 }
 
-void scanWithDu(PhaseContext &context, SizeSet &set, int r, const WorkerRun &scanned, long files,
-                long long bytes)
+// du -sb of the very folder the list's scan measured, for the "scan (x: du -sb)" row.
+void scanWithDu(PhaseContext &context, SizeSet &set, int r, const FolderMeasure::Totals &scanned,
+                long files, long long bytes)
 {
-    Side &f = set.runs[size_t(r)].floor;
-    const ToolRun measured = runTool(context.du, {QStringLiteral("-sb"), q(f.modFolder())});
+    Side &w = set.runs[size_t(r)].worker;
+    const ToolRun measured = runTool(context.du, {QStringLiteral("-sb"), q(w.modFolder())});
     set.samples["du -sb"].push_back({measured.seconds, long(set.files)});
     if (r == 0)
         set.notes.push_back(
-            format("scan: Worker's last update \"%s\", \"%s\" (%s updates, %s of them "
-                   "delivered); floor %s files, %s bytes; du -sb: %s (it counts the folders' own "
-                   "blocks too)",
-                   qPrintable(scanned.scanSize), qPrintable(scanned.scanFiles),
-                   withSpaces(scanned.reportsTaken).c_str(),
-                   withSpaces(scanned.scanSignals).c_str(), withSpaces(files).c_str(),
-                   withSpaces(bytes).c_str(), qPrintable(measured.output.section('\t', 0, 0))));
+            format("scan: %s files, %s bytes; floor %s files, %s bytes; du -sb: %s (it counts "
+                   "the folders' own blocks too)",
+                   withSpaces(scanned.files).c_str(), withSpaces(scanned.bytes).c_str(),
+                   withSpaces(files).c_str(), withSpaces(bytes).c_str(),
+                   qPrintable(measured.output.section('\t', 0, 0))));
     expect(set, measured.ok, "du failed: " + measured.output.toStdString());
 }
 
@@ -253,30 +234,18 @@ void runCopyAddPhase(PhaseContext &context, SizeSet &set, int run)
 
 void runScanPhase(PhaseContext &context, SizeSet &set, int run)
 {
-    WorkerRun scanned;
+    FolderMeasure::Totals scanned;
     long long bytes = 0;
     long files = 0;
     bothSides(
-        run,
-        [&] {
-            scanned = scanWithWorker(context, set, run, true);
-            set.samples["scan"].push_back({scanned.seconds, scanned.reportsTaken});
-        },
+        run, [&] { scanned = scanAsTheList(set, run); },
         [&] {
             const Clock::time_point start = Clock::now();
             files = floorops::scan(set.runs[size_t(run)].floor.modFolder(), bytes);
             set.samples["floor scan"].push_back({secondsSince(start), files});
         });
-    expect(set,
-           scanned.reportsTaken == long(set.files) &&
-               scanned.scanFiles == ScanText::files(qint64(set.files)),
-           format("scan run %d: %ld updates for %zu files, the last \"%s\"", run + 1,
-                  scanned.reportsTaken, set.files, qPrintable(scanned.scanFiles)));
-
-    // The same walk with nobody listening: what the per-file updates cost on their own.
-    const WorkerRun unheard = scanWithWorker(context, set, run, false);
-    set.samples["scan, unconnected"].push_back({unheard.seconds, long(set.files)});
-
+    expect(set, scanned.files == qint64(set.files),
+           format("scan run %d: %lld files of %zu", run + 1, (long long)scanned.files, set.files));
     if (!context.du.isEmpty())
         scanWithDu(context, set, run, scanned, files, bytes);
 }

@@ -28,7 +28,7 @@ const Row rows[] = {
     {"check (x: unmount first pass)", "check", "unmount first pass"},
     {"extract (x: bsdtar -xf)", "extract", "bsdtar extract"},
     {"scan", "scan", "floor scan"},
-    {"scan, receiver not connected", "scan, unconnected", "floor scan"},
+    {"scan (x: du -sb)", "scan", "du -sb"},
     {"delete", "delete", "floor delete"},
     {"copy-add", "copy-add", "floor copy-add"},
     {"move-add", "move-add", "floor move-add"},

@@ -15,10 +15,13 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -127,31 +130,62 @@ private:
     int next = 0;
 };
 
-WindowCase refreshCase(int mods, const std::string &app, int filesEach, WorkerDriver &driver)
+// Sorts the filled list by each column and types a filter letter by letter, one step per turn
+// of the event loop, as clicks and keys would come; the heartbeat runs throughout.
+WindowCase sortAndFilterCase(MainWindow &window, int mods)
+{
+    WindowCase result;
+    result.name = format("sort and filter of %s rows", withSpaces(mods).c_str());
+    auto *header = window.findChild<QTableWidget *>(QStringLiteral("modList"))->horizontalHeader();
+    auto *filter = window.findChild<QLineEdit *>(QStringLiteral("filterEdit"));
+    std::vector<std::function<void()>> steps{
+        [header] { header->setSortIndicator(1, Qt::DescendingOrder); },
+        [header] { header->setSortIndicator(2, Qt::AscendingOrder); },
+        [header] { header->setSortIndicator(0, Qt::DescendingOrder); },
+        [header] { header->setSortIndicator(0, Qt::AscendingOrder); }};
+    for (const char *typed : {"m", "mo", "mod", "mod0", "mod01", "mod012", ""})
+        steps.push_back([filter, typed] { filter->setText(QString::fromLatin1(typed)); });
+    size_t next = 0;
+    double working = 0;
+    QTimer stepper;
+    stepper.setInterval(20);
+    QObject::connect(&stepper, &QTimer::timeout, [&] {
+        const Clock::time_point start = Clock::now();
+        steps[next++]();
+        working += secondsSince(start);
+        if (next == steps.size())
+            stepper.stop();
+    });
+    Heartbeat heartbeat;
+    heartbeat.start();
+    stepper.start();
+    runUntil([&] { return next == steps.size(); });
+    heartbeat.stop();
+    result.items = mods;
+    result.seconds = working; // the steps' own time, without the waits between them
+    result.aloneSeconds = std::nan("");
+    result.longestGapMs = heartbeat.longest();
+    result.gapP99Ms = heartbeat.percentile99();
+    return result;
+}
+
+WindowCase refreshCase(int mods, const std::string &app, int filesEach, WindowCase &sorting)
 {
     WindowCase result;
     result.name = format("refresh of %s mods of %d files", withSpaces(mods).c_str(), filesEach);
     const QString filesText = QStringLiteral("%1 files").arg(filesEach);
 
-    ConfigStore config(app);
-    {
-        const MemoryPeak memory;
-        const Clock::time_point start = Clock::now();
-        long reports = 0;
-        for (int mod = 0; mod < mods; ++mod) {
-            const int row = mod;
-            const WorkerRun run = driver.run(
-                config, QString::asprintf("mod%05d", mod),
-                [row](Worker *worker) { worker->scanModWorker(row); }, false);
-            reports += run.reportsTaken;
-            if (run.scanFiles != filesText)
-                result.problems.push_back(format("Worker alone: mod%05d ended with \"%s\"", mod,
-                                                 qPrintable(run.scanFiles)));
-        }
-        result.workerSeconds = secondsSince(start);
-        result.workerMemoryKiB = memory.kib();
-        if (reports != long(mods) * filesEach)
-            result.problems.push_back(format("Worker alone: %ld reports", reports));
+    // What the file system gives at best: du over the whole mods folder, just before the
+    // window, so that both meet the same caches.
+    const QString du = QStandardPaths::findExecutable(QStringLiteral("du"));
+    if (du.isEmpty()) {
+        result.aloneSeconds = std::nan("");
+        result.problems.push_back("du not found: nothing timed beside the window");
+    } else {
+        const ToolRun measured = runTool(du, {QStringLiteral("-s"), q(app + "/mods")});
+        result.aloneSeconds = measured.seconds;
+        if (!measured.ok)
+            result.problems.push_back("du -s failed: " + measured.output.toStdString());
     }
 
     const MemoryPeak memory;
@@ -170,6 +204,7 @@ WindowCase refreshCase(int mods, const std::string &app, int filesEach, WorkerDr
         result.items = rows.count();
         if (rows.count() != mods)
             result.problems.push_back(format("window: %d rows filled", rows.count()));
+        sorting = sortAndFilterCase(window, mods);
     }
     result.memoryKiB = memory.kib();
     result.longestGapMs = heartbeat.longest();
@@ -187,8 +222,8 @@ WindowCase mountCase(WindowTrees &trees, WorkerDriver &driver)
         const WorkerRun run = driver.run(
             *trees.mountByWorker.config, QStringLiteral("mod"),
             [](Worker *worker) { worker->mountModWorker(); }, true);
-        result.workerSeconds = run.seconds;
-        result.workerMemoryKiB = memory.kib();
+        result.aloneSeconds = run.seconds;
+        result.aloneMemoryKiB = memory.kib();
         if (size_t(run.done) != trees.mountShape.expectedLinks || run.failed || run.missing)
             result.problems.push_back(format("Worker alone: %d done, %d failed, %d missing",
                                              run.done, run.failed, run.missing));
@@ -287,7 +322,7 @@ WindowCase wineOptionsCase(const std::string &root)
     for (int call = 0; call < 3; ++call)
         if (registry->readOption(gameFolder, GameOption::AllowLocalFiles) != "0")
             result.problems.push_back("Wine alone: the option could not be read");
-    result.workerSeconds = secondsSince(alone) / 3;
+    result.aloneSeconds = secondsSince(alone) / 3;
 
     const MemoryPeak memory;
     Heartbeat heartbeat;
@@ -346,8 +381,11 @@ std::vector<WindowCase> runWindowCases(WindowTrees &trees, int filesEach, Worker
 {
     std::vector<WindowCase> cases;
     for (const auto &list : trees.modLists) {
-        cases.push_back(refreshCase(list.first, list.second, filesEach, driver));
+        WindowCase sorting;
+        cases.push_back(refreshCase(list.first, list.second, filesEach, sorting));
         progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);
+        cases.push_back(sorting);
+        progress("window     %s: %.2f s", sorting.name.c_str(), sorting.seconds);
     }
     cases.push_back(mountCase(trees, driver));
     progress("window     %s: %.2f s", cases.back().name.c_str(), cases.back().seconds);
@@ -361,22 +399,28 @@ void printWindowCases(const std::vector<WindowCase> &cases)
     if (cases.empty())
         return;
     std::printf(
-        "\nThe window's thread while the Worker works (offscreen), next to the Worker alone "
-        "on the same work (one scan after another, or one mount).\n");
+        "\nThe window's thread while the Worker works (offscreen), next to the same work done "
+        "alone: du -s of the mods folder for a refresh, the Worker on its own for the mount.\n");
     std::printf("Heartbeat: a 10 ms timer on the window's thread; a gap is the time between two of "
                 "its ticks. Memory: the whole process's peak resident size during each.\n");
     std::printf("The game options case: the window's start, Refresh, a click on each box and a "
                 "launch while a Wine server holds the registry; beside it one read through Wine "
                 "alone.\n\n");
     const char *header = "%-40s | %7s | %9s | %13s | %8s | %11s | %11s | %12s | %10s\n";
-    std::printf(header, "case", "items", "seconds", "Worker alone", "ratio", "peak KiB",
-                "Worker KiB", "longest gap", "99% gap");
+    std::printf(header, "case", "items", "seconds", "alone", "ratio", "peak KiB", "alone KiB",
+                "longest gap", "99% gap");
     std::printf("%s\n", std::string(142, '-').c_str());
-    for (const WindowCase &c : cases)
-        std::printf("%-40s | %7s | %9.3f | %13.3f | %7.2fx | %11s | %11s | %9.1f ms | %7.1f ms\n",
-                    c.name.c_str(), withSpaces(c.items).c_str(), c.seconds, c.workerSeconds,
-                    c.seconds / c.workerSeconds, withSpaces(c.memoryKiB).c_str(),
-                    withSpaces(c.workerMemoryKiB).c_str(), c.longestGapMs, c.gapP99Ms);
+    for (const WindowCase &c : cases) {
+        // A case with nothing alone beside it (sorting and filtering) shows dashes there.
+        const bool alone = !std::isnan(c.aloneSeconds);
+        std::printf("%-40s | %7s | %9.3f | %13s | %8s | %11s | %11s | %9.1f ms | %7.1f ms\n",
+                    c.name.c_str(), withSpaces(c.items).c_str(), c.seconds,
+                    alone ? format("%.3f", c.aloneSeconds).c_str() : "-",
+                    alone ? format("%.2fx", c.seconds / c.aloneSeconds).c_str() : "-",
+                    c.memoryKiB > 0 ? withSpaces(c.memoryKiB).c_str() : "-",
+                    c.aloneMemoryKiB > 0 ? withSpaces(c.aloneMemoryKiB).c_str() : "-",
+                    c.longestGapMs, c.gapP99Ms);
+    }
     for (const WindowCase &c : cases)
         for (const std::string &problem : c.problems)
             std::printf("  PROBLEM (%s): %s\n", c.name.c_str(), problem.c_str());

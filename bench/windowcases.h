@@ -7,7 +7,7 @@
 
 // What the user sees while the Worker works: the window's thread, timed with a heartbeat (a
 // 10 ms timer on that thread; a late tick is a moment the window could not react), next to the
-// Worker alone doing the same work.
+// same work done alone: du over the mods folder for a refresh, the Worker alone for a mount.
 namespace bench
 {
 
@@ -15,11 +15,11 @@ class WorkerDriver;
 
 struct WindowCase {
     std::string name;
-    long items = 0;           // rows filled or entries mounted
-    double seconds = 0;       // until the last row was filled, or the result arrived
-    double workerSeconds = 0; // the Worker alone on the same work
-    long memoryKiB = 0;       // the process's peak resident size during the case
-    long workerMemoryKiB = 0;
+    long items = 0;          // rows filled or entries mounted
+    double seconds = 0;      // until the last row was filled, or the result arrived
+    double aloneSeconds = 0; // the same work alone (du, the Worker, one read through Wine)
+    long memoryKiB = 0;      // the process's peak resident size during the case
+    long aloneMemoryKiB = 0; // 0 where another program did it
     double longestGapMs = 0; // between two heartbeats
     double gapP99Ms = 0;
     std::vector<std::string> problems;

@@ -2,7 +2,6 @@
 
 #include "benchsupport.h"
 #include "reportrelay.h"
-#include "scantext.h"
 #include "worker.h"
 
 namespace bench
@@ -12,9 +11,6 @@ void Receiver::reset()
 {
     statusSignals = 0;
     actionSignals = 0;
-    scanSignals = 0;
-    lastSize.clear();
-    lastFiles.clear();
     reportsTaken = 0;
     firstActionNs = -1;
     std::lock_guard<std::mutex> lock(mutex);
@@ -44,13 +40,11 @@ WorkerDriver::~WorkerDriver()
 }
 
 WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
-                            const std::function<void(Worker *)> &operation, bool reportsResult,
-                            bool connectReceiver)
+                            const std::function<void(Worker *)> &operation, bool reportsResult)
 {
     Worker *worker = new Worker(WorkerPaths::of(config), modName);
     worker->moveToThread(&workerThread);
-    if (connectReceiver)
-        connectTo(worker);
+    connectTo(worker);
     receiver.reset();
 
     WorkerRun result;
@@ -58,10 +52,10 @@ WorkerRun WorkerDriver::run(ConfigStore &config, const QString &modName,
     runStart = start;
     QMetaObject::invokeMethod(
         worker, [worker, operation] { operation(worker); }, Qt::QueuedConnection);
-    if (reportsResult && connectReceiver)
+    if (reportsResult)
         waitForResult();
     else
-        drain(connectReceiver);
+        drain(true);
     result.seconds = secondsSince(start);
 
     worker->deleteLater();
@@ -120,12 +114,6 @@ void WorkerDriver::connectTo(Worker *worker)
     QObject::connect(relay, &ReportRelay::appendAction, context, [r](const QString &) {
         r->actionSignals.fetch_add(1, std::memory_order_relaxed);
     });
-    QObject::connect(relay, &ReportRelay::scanModUpdate, context,
-                     [r](int, qint64 bytes, qint64 files) {
-                         r->scanSignals.fetch_add(1, std::memory_order_relaxed);
-                         r->lastSize = ScanText::size(ScanText::megabytes(bytes));
-                         r->lastFiles = ScanText::files(files);
-                     });
     QObject::connect(
         worker, &Worker::resultReady, context,
         [r, carrier](const QString &, int done, int failed, int missing, int, bool aborted, bool) {
@@ -148,10 +136,7 @@ void WorkerDriver::copyReceived(WorkerRun &result) const
     result.failed = receiver.failed;
     result.missing = receiver.missing;
     result.statusSignals = receiver.statusSignals;
-    result.scanSignals = receiver.scanSignals;
     result.reportsTaken = receiver.reportsTaken;
-    result.scanSize = receiver.lastSize;
-    result.scanFiles = receiver.lastFiles;
     if (receiver.firstActionNs >= 0)
         result.firstActionSeconds = double(receiver.firstActionNs) / 1e9;
 }

@@ -23,13 +23,10 @@ struct Receiver {
     QObject *context = nullptr;
     std::atomic<long> statusSignals{0};
     std::atomic<long> actionSignals{0};
-    std::atomic<long> scanSignals{0};
     long reportsTaken = 0; // by the relay, including those it dropped as unseen
     // When the Worker announced its first phase, in nanoseconds after the run started; -1 while
     // it has not (the unmount announces its second pass so).
     std::atomic<long long> firstActionNs{-1};
-    QString lastSize; // touched on the receiver's thread only, read after a barrier
-    QString lastFiles;
 
     std::mutex mutex;
     std::condition_variable arrived;
@@ -48,11 +45,8 @@ struct WorkerRun {
     int failed = 0;
     int missing = 0;
     long statusSignals = 0;
-    long scanSignals = 0;
     long reportsTaken = 0;
     double firstActionSeconds = -1; // see Receiver::firstActionNs
-    QString scanSize;
-    QString scanFiles;
 };
 
 // Drives the Worker as the program does: on its own thread, its reports carried by a relay to
@@ -66,12 +60,11 @@ public:
     WorkerDriver(const WorkerDriver &) = delete;
     WorkerDriver &operator=(const WorkerDriver &) = delete;
 
-    // Runs one operation on a fresh Worker. The clock stops when the receiver has the result,
-    // or for a scan (which reports no result) when the worker thread is idle again and the
-    // receiver has taken every update.
+    // Runs one operation on a fresh Worker. The clock stops when the receiver has the result, or
+    // for an operation that reports none when the worker thread is idle again and the receiver
+    // has taken every report.
     WorkerRun run(ConfigStore &config, const QString &modName,
-                  const std::function<void(Worker *)> &operation, bool reportsResult,
-                  bool connectReceiver = true);
+                  const std::function<void(Worker *)> &operation, bool reportsResult);
 
 private:
     void waitForResult();

@@ -1,6 +1,7 @@
 #include "entrycalls.h"
 #include "fileentry.h"
 #include "fileoutcome.h"
+#include "foldermeasure.h"
 #include "sandbox.h"
 #include "scantext.h"
 #include "testsupport.h"
@@ -20,7 +21,9 @@ class FileOpsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void scanReportsRunningTotals();
+    void measureCountsWhatADeleteRemoves();
+    void measureFollowsOnlyItsOwnFolder_data();
+    void measureFollowsOnlyItsOwnFolder();
     void deleteRemovesTheModAndNothingElse();
     void deleteRefusesANameThatIsNotAMod();
     void deleteTakesReadOnlyAndHiddenEntriesWhole_data();
@@ -35,25 +38,15 @@ private slots:
     void pathsBeyondTheOldWindowsLimitWork();
 };
 
-void FileOpsTest::scanReportsRunningTotals()
+void FileOpsTest::measureCountsWhatADeleteRemoves()
 {
     Sandbox box;
     QVERIFY(box.isValid());
-    auto scan = [&](const QString &mod, int row) {
-        auto worker = box.worker(mod);
-        QSignalSpy updates(worker.get(), &Worker::scanModUpdate);
-        QSignalSpy results(worker.get(), &Worker::resultReady);
-        worker->scanModWorker(row);
-        QStringList texts;
-        for (const auto &update : updates) {
-            if (update.at(0).toInt() != row)
-                texts << "wrong row";
-            texts << ScanText::size(ScanText::megabytes(update.at(1).toLongLong())) + " | " +
-                         ScanText::files(update.at(2).toLongLong());
-        }
-        if (!results.isEmpty())
-            texts << "unexpected result";
-        return texts;
+    const std::atomic<bool> going{false};
+    auto scan = [&](const QString &mod, int) {
+        const FolderMeasure::Totals totals = FolderMeasure::of(box.modDir(mod), going);
+        return QStringList{ScanText::size(ScanText::megabytes(totals.bytes)) + " | " +
+                           ScanText::files(totals.files)};
     };
 
     QVERIFY(Tree::file(box.modDir("One") + "/a", QByteArray(1048576, 'x')));
@@ -66,17 +59,12 @@ void FileOpsTest::scanReportsRunningTotals()
     QVERIFY(Tree::file(box.modDir("Small") + "/b/c", QByteArray(3072, 'x')));
     QVERIFY(Tree::file(box.modDir("Small") + "/.hidden", QByteArray(4000000, 'x')));
     // Hidden files count: a Delete takes them with the rest.
-    const QStringList small = scan("Small", 1);
-    QCOMPARE(small.size(), 3);
-    QCOMPARE(small.last(), QString("3.82 MB | 3 files"));
+    QCOMPARE(scan("Small", 1), QStringList{"3.82 MB | 3 files"});
 
     QVERIFY(Tree::file(box.modDir("Three") + "/a", QByteArray(524288, 'x')));
     QVERIFY(Tree::file(box.modDir("Three") + "/b", QByteArray(524288, 'x')));
     QVERIFY(Tree::file(box.modDir("Three") + "/c", QByteArray(524288, 'x')));
-    QStringList three = scan("Three", 2);
-    QCOMPARE(three.size(), 3);
-    QVERIFY(three[0].endsWith("| 1 files") && three[1].endsWith("| 2 files"));
-    QCOMPARE(three[2], QString("1.5 MB | 3 files"));
+    QCOMPARE(scan("Three", 2), QStringList{"1.5 MB | 3 files"});
 
     QVERIFY(Tree::folder(box.modDir("Empty/sub")));
     QCOMPARE(scan("Empty", 7), QStringList{"0 MB | 0 files"});
@@ -89,7 +77,65 @@ void FileOpsTest::scanReportsRunningTotals()
     QVERIFY(Tree::link(box.modDir("Links") + "/file", box.root + "/big"));
     QVERIFY(Tree::link(box.modDir("Links") + "/sub/folder", box.root + "/Folder"));
     QVERIFY(Tree::link(box.modDir("Links") + "/gone", box.root + "/nothing"));
-    QCOMPARE(scan("Links", 9).last(), QString("0 MB | 3 files"));
+    QCOMPARE(scan("Links", 9), QStringList{"0 MB | 3 files"});
+}
+
+void FileOpsTest::measureFollowsOnlyItsOwnFolder_data()
+{
+    QTest::addColumn<QStringList>("files"); // path:bytes
+    QTest::addColumn<bool>("throughLink");  // the measured folder is a link to them
+    QTest::addColumn<QString>("locked");    // a subfolder nobody may read
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<qint64>("count");
+    const QStringList two{"a:3", "b/c:4"};
+    // A mod in the list may be a link to its folder.
+    QTest::newRow("itself a link") << two << true << QString() << false << qint64(7) << qint64(2);
+    QTest::newRow("stopped before") << two << false << QString() << true << qint64(0) << qint64(0);
+    QTest::newRow("unreadable subfolder")
+        << QStringList{"a:3", "Locked/b:4", "Locked/c/d:5"} << false << QString("Locked") << false
+        << qint64(3) << qint64(1);
+}
+
+void FileOpsTest::measureFollowsOnlyItsOwnFolder()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, throughLink);
+    QFETCH(QString, locked);
+    QFETCH(bool, stopped);
+    QFETCH(qint64, bytes);
+    QFETCH(qint64, count);
+    Sandbox box;
+    QVERIFY(box.isValid());
+    const QString real = box.root + "/real";
+    for (const QString &file : files)
+        QVERIFY(Tree::file(real + "/" + file.section(':', 0, 0),
+                           QByteArray(file.section(':', 1).toInt(), 'x')));
+    QString measured = real;
+    if (throughLink) {
+        RUNEMOUNT_NEEDS_LINKS();
+        measured = box.root + "/link";
+        QVERIFY(Tree::link(measured, real));
+    }
+    std::unique_ptr<NormalUser> user;
+    if (!locked.isEmpty()) {
+#ifdef Q_OS_WIN
+        RUNEMOUNT_SKIP("Windows has no permission bits that keep a folder from being listed");
+#endif
+        if (runningAsRoot()) { // root reads any folder
+            user = std::make_unique<NormalUser>(box.root);
+            if (!user->ok())
+                RUNEMOUNT_SKIP("needs root on Linux, to act as a normal user");
+        }
+        QVERIFY(QFile::setPermissions(real + "/" + locked, QFile::Permissions()));
+    }
+    const std::atomic<bool> stop{stopped};
+    const FolderMeasure::Totals totals = FolderMeasure::of(measured, stop);
+    if (!locked.isEmpty()) // so that the sandbox can be removed
+        QFile::setPermissions(real + "/" + locked,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(totals.bytes, bytes);
+    QCOMPARE(totals.files, count);
 }
 
 void FileOpsTest::deleteRemovesTheModAndNothingElse()
@@ -442,11 +488,8 @@ void FileOpsTest::pathsBeyondTheOldWindowsLimitWork()
     QCOMPARE(added.counts(), QString("1/0/0"));
     QCOMPARE(readFile(box.modDir("Deep") + "/" + deep), QByteArray("deep"));
 
-    auto scanning = box.worker("Deep");
-    QSignalSpy updates(scanning.get(), &Worker::scanModUpdate);
-    scanning->scanModWorker(0);
-    QCOMPARE(updates.count(), 1);
-    QCOMPARE(updates.at(0).at(2).toLongLong(), 1);
+    const std::atomic<bool> going{false};
+    QCOMPARE(FolderMeasure::of(box.modDir("Deep"), going).files, 1);
 
     auto deleting = box.worker("Deep");
     WorkerLog deleted(deleting.get());

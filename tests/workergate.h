@@ -3,7 +3,7 @@
 // Holds the Workers that the code under test makes, so that a test can act while an operation
 // is running. While the gate is closed, every Worker made meanwhile stops at its first progress
 // report (which its Controller has taken already), before it changes anything for that entry,
-// until the gate opens. Scans report no progress of that kind, so they pass. A gate may hold
+// until the gate opens. A gate may hold
 // only at the first progress text that it is asked to wait for. It also counts the Workers
 // that are alive: one is from its Controller's start until its thread has ended.
 
@@ -28,7 +28,7 @@ public:
     void open();
     // True once a Worker waits at the gate; false if none came within the timeout.
     bool waitUntilHeld(int timeoutMs = 20000);
-    // Workers made since the gate was set up, scans included; known as soon as a Controller
+    // Workers made since the gate was set up; known as soon as a Controller
     // has been made.
     int workersMade() const { return made; }
     int workersAlive() const;

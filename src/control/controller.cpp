@@ -18,7 +18,6 @@ Controller::Controller(const WorkerPaths &paths, const QString &mod, QWidget *pa
     connect(reports, &ReportRelay::status, this, &Controller::status);
     connect(reports, &ReportRelay::appendAction, this, &Controller::appendAction);
     connect(reports, &ReportRelay::amountDone, this, &Controller::amount);
-    connect(reports, &ReportRelay::scanModUpdate, this, &Controller::scanModUpdate);
     // Direct: the result that follows it reads it, queued behind it.
     connect(
         worker, &Worker::mountRefused, this, [this](LinkRefusal why) { refusal = why; },
@@ -40,23 +39,6 @@ void Controller::start(Operation operation, std::function<void(Worker *)> work)
     running = true;
     QMetaObject::invokeMethod(
         worker, [w = worker, work = std::move(work)] { work(w); }, Qt::QueuedConnection);
-}
-
-void Controller::scan(int row)
-{
-    start(Operation::Scan, [this, row](Worker *w) {
-        w->scanModWorker(row);
-        // A scan ends without a result: back on the Controller's thread, its last reports go
-        // out and then it is released.
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                reports->deliver();
-                running = false;
-                release();
-            },
-            Qt::QueuedConnection);
-    });
 }
 
 void Controller::mount()
@@ -123,8 +105,7 @@ QString Controller::heading() const
 
 FileStatus *Controller::shownDialog()
 {
-    // Made on first use: most operations never show one (a scan, a clean mount of an empty mod),
-    // and a refresh of many mods would otherwise build a dialog for every one of them.
+    // Made on first use: many operations never show one (a clean mount of an empty mod).
     if (dialog || !dialogParent)
         return dialog;
     dialog = new FileStatus(dialogParent);
@@ -230,9 +211,7 @@ void Controller::appendAction(const QString &text)
 void Controller::abort()
 {
     worker->aborted = true;
-    // A scan stopped for a new list has nothing to tell the user.
-    if (current != Operation::Scan)
-        appendAction(QStringLiteral("aborted."));
+    appendAction(QStringLiteral("aborted."));
 }
 
 void Controller::dialogDismissed()

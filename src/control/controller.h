@@ -34,7 +34,6 @@ public:
     ~Controller() override;
 
     // Each starts the operation it names; a Controller runs one.
-    void scan(int row);
     void mount();
     void unmount();
     void deleteMod();
@@ -59,8 +58,6 @@ signals:
     // Once per pass, after every report of it. The Controller is still there while receivers
     // handle it, and is released only afterwards.
     void resultReady(const OperationResult &result);
-    // A scan's reports.
-    void scanModUpdate(int row, qint64 bytes, qint64 files);
 
 private:
     // Runs `work` on the Worker's thread.
@@ -83,7 +80,7 @@ private:
     QThread thread;
     Worker *worker;
     ReportRelay *reports;
-    Operation current = Operation::Scan;
+    Operation current = Operation::Mount;
     QString modName;
     // Owned by its parent as a widget; held weakly in case the parent goes first.
     QPointer<FileStatus> dialog;

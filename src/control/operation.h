@@ -7,12 +7,12 @@
 #include <QString>
 
 // What a Controller runs on its Worker; it chooses the behaviour, never its display text.
-enum class Operation { Scan, Mount, Unmount, Add, Delete, Check, Repair };
+enum class Operation { Mount, Unmount, Add, Delete, Check, Repair };
 
 // A finished operation as it reaches the window: one per pass (a failed unmount may be run a
 // second time, forced).
 struct OperationResult {
-    Operation operation = Operation::Scan;
+    Operation operation = Operation::Mount;
     QString modName;
     OutcomeCounts counts;
     bool aborted = false;

@@ -43,9 +43,6 @@ QString counted(const OutcomeCounts &counts, const QString &doneWord, const QStr
 ActionWords actionWords(Operation operation)
 {
     switch (operation) {
-    case Operation::Scan:
-        return {QStringLiteral("Scanning"), QStringLiteral("scanned"), QStringLiteral("scan"),
-                QString()};
     case Operation::Mount:
         return {QStringLiteral("Mounting"), QStringLiteral("mounted"), QStringLiteral("mount"),
                 QString()};

@@ -19,6 +19,9 @@ inline constexpr char mounted[] = "Mounted";
 inline constexpr char mountedSize[] = "MountedSize";
 inline constexpr char mountedCount[] = "MountedCount";
 inline constexpr char mountedError[] = "MountedError";
+// The mod list's order: "Name", "Size" or "Files", and "Ascending" or "Descending".
+inline constexpr char sortColumn[] = "SortColumn";
+inline constexpr char sortOrder[] = "SortOrder";
 } // namespace ConfigKey
 
 // The program's settings and mount state, persisted in config.cfg beside the executable.

@@ -10,12 +10,6 @@ ReportRelay::ReportRelay(Worker *worker, QObject *parent) : QObject(parent)
 
     // Direct: these run on the Worker's thread, as it reports.
     connect(
-        worker, &Worker::scanModUpdate, this,
-        [this](int row, qint64 bytes, qint64 files) {
-            take({Kind::Scan, row, QString(), bytes, files});
-        },
-        Qt::DirectConnection);
-    connect(
         worker, &Worker::status, this,
         [this](const QString &text, bool error) {
             take({error ? Kind::Error : Kind::Progress, 0, text});
@@ -66,8 +60,7 @@ bool ReportRelay::supersedes(const Report &later, const Report &earlier)
 {
     if (later.kind != earlier.kind)
         return false;
-    return later.kind == Kind::Progress || later.kind == Kind::Amount ||
-           (later.kind == Kind::Scan && later.row == earlier.row);
+    return later.kind == Kind::Progress || later.kind == Kind::Amount;
 }
 
 void ReportRelay::deliver()
@@ -90,9 +83,6 @@ void ReportRelay::deliver()
             break;
         case Kind::Action:
             emit appendAction(report.text);
-            break;
-        case Kind::Scan:
-            emit scanModUpdate(report.row, report.done, report.total);
             break;
         case Kind::Amount:
             emit amountDone(report.row, report.done, report.total);

@@ -13,8 +13,7 @@ class Worker;
 // one wake-up of that thread every few milliseconds instead of one posted event per report.
 // Tens of thousands of reports a second would otherwise cost the Worker as much as its file
 // work, and the window a redraw for each. Within a batch, a progress text followed by another
-// is dropped, and so are a scan's count or an amount followed by a newer one: nobody could
-// have seen them.
+// is dropped, and so is an amount followed by a newer one: nobody could have seen them.
 // Errors and actions are all delivered, in the order the Worker made them.
 class ReportRelay : public QObject
 {
@@ -24,7 +23,7 @@ public:
     explicit ReportRelay(Worker *worker, QObject *parent = nullptr);
 
     // Delivers every report taken so far, now. Called on this relay's thread before whatever
-    // must come after the reports (a result, the end of a scan).
+    // must come after the reports (a result).
     void deliver();
 
     // Reports the Worker made (also those dropped as unseen).
@@ -33,17 +32,16 @@ public:
 signals:
     void status(const QString &text, bool error);
     void appendAction(const QString &text);
-    void scanModUpdate(int row, qint64 bytes, qint64 files);
     void amountDone(int files, qint64 bytesDone, qint64 bytesTotal);
 
 private:
-    enum class Kind { Progress, Error, Action, Scan, Amount };
+    enum class Kind { Progress, Error, Action, Amount };
     struct Report {
         Kind kind;
         int row; // also the files of an amount
         QString text;
-        qint64 done = 0;  // the bytes of a scan
-        qint64 total = 0; // the files of a scan
+        qint64 done = 0;
+        qint64 total = 0;
     };
     // On the Worker's thread.
     void take(Report report);

@@ -33,7 +33,6 @@ public:
     ListedRecords listedRecords() const;
 
 public slots:
-    void scanModWorker(int row);
     void mountModWorker();
     void unmountModWorker(bool force = false);
     void deleteModWorker();
@@ -49,8 +48,6 @@ signals:
     // A mount or a repair found its way of linking impossible here and changed nothing; its
     // result follows.
     void mountRefused(LinkRefusal why);
-    // The bytes and files of the mod found so far.
-    void scanModUpdate(int row, qint64 bytes, qint64 files);
     // `kept`: game entries left as found, each with its line (OutcomeCounts::kept).
     void resultReady(const QString &modName, int done, int failed, int missing, int kept,
                      bool aborted, bool forced = false);

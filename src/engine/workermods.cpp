@@ -1,11 +1,10 @@
-// The Worker's scan, delete and add of a mod folder.
+// The Worker's delete and add of a mod folder.
 #include "worker.h"
 
 #include "entrycalls.h"
 #include "entryplacer.h"
 #include "fileentry.h"
 #include "pathnames.h"
-#include "scantext.h"
 #include "workerparts.h"
 
 #include <QDir>
@@ -37,27 +36,6 @@ qint64 bytesBelow(const QString &folder, QDir::Filters filters, const std::atomi
 }
 
 } // namespace
-
-void Worker::scanModWorker(int row)
-{
-    // What a Delete would remove: hidden files and links too, so that the question before it
-    // counts them and a mod holding only those is never taken for an empty one.
-    QDirIterator listing(modFolder(), everyEntry, QDirIterator::Subdirectories);
-    qint64 files = 0;
-    qint64 bytes = 0;
-    // A scan nobody waits for any more (the list was rebuilt) stops early.
-    while (listing.hasNext() && !aborted) {
-        listing.next();
-        const Kind kind = EntryPlacer::sourceFrom(listing.fileInfo()).kind;
-        if (kind == Kind::Folder)
-            continue;
-        if (kind == Kind::File) // a link's size would be its target's
-            bytes += listing.fileInfo().size();
-        emit scanModUpdate(row, bytes, ++files);
-    }
-    if (files == 0)
-        emit scanModUpdate(row, 0, 0);
-}
 
 void Worker::deleteModWorker()
 {

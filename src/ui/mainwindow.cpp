@@ -5,9 +5,9 @@
 #include "gamebar.h"
 #include "gameoptioncalls.h"
 #include "labelheight.h"
+#include "modtable.h"
 #include "mountcommands.h"
 #include "resultwording.h"
-#include "scanqueue.h"
 #include "settings.h"
 #include "stagingfolder.h"
 #include "ui_about.h"
@@ -54,7 +54,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
         leftoverCleaner = cleaner;
         cleaner->start();
     }
-    scans = new ScanQueue(this, config.get(), this);
+    modTable = new ModTable(ui->modList, config.get(), this);
+    setUpFilter();
     // Records that list a mount nobody remembered are taken up here, before the first refresh.
     mountCommands = new MountCommands(config.get(), this, this);
     connect(mountCommands, &MountCommands::status, this, &MainWindow::setStatus);
@@ -67,7 +68,6 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
     optionCalls = new GameOptionCalls(gameRegistry, this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
     connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);
-    connect(scans, &ScanQueue::scanModUpdate, this, &MainWindow::scanModUpdate);
     // Only the disabled look carries the picture: the list is disabled while a mod is mounted.
     warningIcon.addPixmap(QPixmap(QStringLiteral(":/icons/warning.png")), QIcon::Disabled,
                           QIcon::Off);
@@ -128,6 +128,8 @@ MainWindow::~MainWindow()
     delete optionCalls;
     if (leftoverCleaner)
         leftoverCleaner->wait();
+    if (modTable->orderChanged())
+        config->save(); // nobody is left to tell if that fails: the order is only a preference
     delete ui;
 }
 
@@ -143,6 +145,7 @@ QString MainWindow::modsPath() const
 
 void MainWindow::setStatus(const QString &text, bool error)
 {
+    filterCountShown = false;
     ui->statusBarLbl->setText(text);
     ui->statusBarLbl->setToolTip(text);
     if (error)
@@ -153,8 +156,9 @@ int MainWindow::selectedRow() const
 {
     // The list makes a row current without selecting it when it gets the focus; only a row the
     // user can see highlighted counts.
+    // Nor one the filter hides.
     const int row = ui->modList->currentRow();
-    if (row >= 0 && row < ui->modList->rowCount() &&
+    if (row >= 0 && row < ui->modList->rowCount() && !ui->modList->isRowHidden(row) &&
         ui->modList->selectionModel()->isRowSelected(row, QModelIndex()))
         return row;
     return -1;
@@ -224,7 +228,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 QList<Controller *> MainWindow::liveOperations() const
 {
-    // The list's scans are kept by their queue, the mount commands' operations by them.
+    // The mount commands' operations are kept by them; the list's scan has no Controller.
     return findChildren<Controller *>(QString(), Qt::FindDirectChildrenOnly);
 }
 
@@ -242,7 +246,7 @@ void MainWindow::abortRunningOperations()
         if (operation->isRunning())
             operation->abort();
     mountCommands->abortRunning();
-    scans->startNewList();
+    modTable->stopScan();
 }
 
 void MainWindow::answerQuitQuestionIfDone()
@@ -262,7 +266,7 @@ bool MainWindow::closeIfQuitting()
 void MainWindow::releaseOperations()
 {
     // Deleting a Controller closes its dialog and joins its thread.
-    scans->release();
+    modTable->release();
     mountCommands->release();
     qDeleteAll(liveOperations());
 }

@@ -20,7 +20,7 @@ enum class GameOption;
 class QCheckBox;
 class MountCommands;
 class MountState;
-class ScanQueue;
+class ModTable;
 struct ModChoice;
 class QAction;
 class QDialog;
@@ -64,7 +64,6 @@ private slots:
     void openAbout();
     void refresh(const QString &text = QString(), const QString &select = QString(),
                  bool rescan = true);
-    void scanModUpdate(int row, qint64 bytes, qint64 files);
     void launchGame();
     void launchEditor();
     void setAllowFiles();
@@ -121,14 +120,10 @@ private:
     void optionWritten(GameOption option, bool on, bool stored);
     void launch(const QString &executable, const QString &before, const QString &success,
                 const QString &failure);
-    // Rebuilds the rows from the mods folder and starts their scans; returns the row of
-    // `wanted`, or -1 when it is not listed.
-    int fillList(const MountState &state, const QString &wanted);
     QString currentModName() const;
-    void fillRow(int row, const QString &name, bool isMounted, const MountState &state);
-    void tidyList();
-    int nameWidth(int row) const;
-    QStringList modFolderNames() const;
+    // Ctrl+F and Escape for the filter box, and what it shows on the status line.
+    void setUpFilter();
+    void showFilterCount();
     // Adds the archive as a mod named after it; says why not when it cannot.
     void addArchiveAsMod(const QString &archive);
     // Adds the folder as a mod, copied or moved as the user answers.
@@ -160,12 +155,11 @@ private:
     QIcon warningIcon;
     const GameRegistry &gameRegistry;
     std::unique_ptr<ConfigStore> config;
-    ScanQueue *scans = nullptr;
+    ModTable *modTable = nullptr;
     MountCommands *mountCommands = nullptr;
     GameOptionCalls *optionCalls = nullptr; // for when each call waits for Wine
     QPointer<QThread> leftoverCleaner;      // removes what a crashed add left, at the start
-    bool listTidyPending = false;
-    int nameColumnFit = 0;          // the widest name of the rows shown since the list was rebuilt
+    bool filterCountShown = false; // the status line says how many mods the filter shows
     QAction *mountAction = nullptr; // the list's "Mount"
     bool quitting = false;
     QMessageBox *quitQuestion = nullptr; // while the user is asked whether to quit
