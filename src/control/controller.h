@@ -2,6 +2,7 @@
 
 #include "fileoutcome.h"
 #include "operation.h"
+#include "previewedmount.h"
 #include "workerpaths.h"
 
 #include <QObject>
@@ -42,6 +43,9 @@ public:
     void addArchive(const QString &archive, const QString &target);
     void check();
     void repair();
+    // What a mount of the mod would do, or with `mounted` what its mount's records say it set
+    // aside; previewReady comes before the result.
+    void preview(bool mounted);
 
     // Asks the operation to stop at its next check, as the dialog's Abort button does.
     void abort();
@@ -59,6 +63,8 @@ signals:
     // Once per pass, after every report of it. The Controller is still there while receivers
     // handle it, and is released only afterwards.
     void resultReady(const OperationResult &result);
+    // A preview that was not aborted.
+    void previewReady(const PreviewedMount &preview);
     // A scan's reports.
     void scanModUpdate(int row, qint64 bytes, qint64 files);
 

@@ -20,6 +20,8 @@ enum class GameOption;
 class QCheckBox;
 class MountCommands;
 class MountState;
+class PreviewDialog;
+struct PreviewedMount;
 class ScanQueue;
 struct ModChoice;
 class QAction;
@@ -85,6 +87,8 @@ private slots:
     void deleteModReady(const OperationResult &result);
     void checkMod();
     void repairMod();
+    void previewMod();
+    void showPreview(const PreviewedMount &preview);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &registry, QWidget *parent);
@@ -149,6 +153,7 @@ private:
     Ui::MainWindow *ui;
     Settings *settingsDialog = nullptr;
     QDialog *aboutDialog = nullptr;
+    PreviewDialog *previewDialog = nullptr;
     QString renameFrom;
     QTableWidgetItem *renameItem = nullptr;
     QIcon war3Icon;
