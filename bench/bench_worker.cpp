@@ -61,6 +61,7 @@ const Phase phases[] = {
     {"copy-add", runCopyAddPhase, false, false}, // creates files
     {"scan", runScanPhase, false, false},        // only reads
     {"check", runCheckPhase, false, false},      // only reads what the mount left
+    {"preview", runPreviewPhase, false, false},  // only reads
     {"extract", runExtractPhase, false, false},  // creates files from a zip
     {"stow", runStowPhase, true, false},         // creates links
     {"move-add", runMoveAddPhase, false, true}, // renames files, removes the emptied source folders
@@ -109,9 +110,12 @@ Options parseOptions(const QCoreApplication &app)
     const QCommandLineOption phasesOption(
         QStringLiteral("phases"),
         QStringLiteral(
-            "Only these phases, comma-separated, of mount, copy-add, scan, check, extract, stow, "
-            "hard-link-mount, move-add, unmount, hard-link-unmount, delete (check and unmount need "
-            "mount, hard-link-unmount needs hard-link-mount)."),
+            "Only these phases, comma-separated, of mount, copy-add, scan, check, preview, "
+            "extract, "
+            "stow, hard-link-mount, move-add, unmount, hard-link-unmount, delete (check and "
+            "unmount "
+            "need mount, hard-link-unmount needs hard-link-mount; preview compares with a mount "
+            "too)."),
         QStringLiteral("list"));
     parser.addOption(runsOption);
     parser.addOption(phasesOption);

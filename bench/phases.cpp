@@ -394,6 +394,34 @@ void runCheckPhase(PhaseContext &context, SizeSet &set, int run)
            format("check run %d: %d of %ld record lines as mounted", run + 1, checked.done, lines));
 }
 
+void runPreviewPhase(PhaseContext &context, SizeSet &set, int run)
+{
+    // Only the Worker, as for the check. The mod as a user previews it before mounting: the
+    // hard-link side's copy, not mounted before its own phase, walked the way the check's mount
+    // was made. And the mounted mod, whose preview reads the records of the mount checked.
+    struct Preview {
+        const char *operation;
+        Side *side;
+        bool mounted;
+        size_t entries; // one for each link a mount places, or each backup
+    };
+    RunTrees &trees = set.runs[size_t(run)];
+    const Preview previews[] = {
+        {"preview, unmounted", &trees.hardWorker, false, set.shape.expectedLinks},
+        {"preview, mounted", &trees.worker, true, set.shape.expectedBackups}};
+    for (const Preview &preview : previews) {
+        const bool mounted = preview.mounted;
+        const WorkerRun previewed = context.driver.run(
+            *preview.side->config, QStringLiteral("mod"),
+            [mounted](Worker *worker) { worker->previewModWorker(mounted); }, true);
+        set.samples[preview.operation].push_back({previewed.seconds, previewed.done});
+        noteWorkerProblems(set, preview.operation, run, previewed);
+        expect(set, size_t(previewed.done) == preview.entries,
+               format("%s run %d: %d entries, %zu expected", preview.operation, run + 1,
+                      previewed.done, preview.entries));
+    }
+}
+
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run)
 {
     bothSides(

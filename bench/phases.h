@@ -31,6 +31,8 @@ void runStowPhase(PhaseContext &context, SizeSet &set, int run);
 void runMoveAddPhase(PhaseContext &context, SizeSet &set, int run);
 void runExtractPhase(PhaseContext &context, SizeSet &set, int run);
 void runCheckPhase(PhaseContext &context, SizeSet &set, int run);
+// A preview of the mod before it is mounted, and of the mounted mod the check reads.
+void runPreviewPhase(PhaseContext &context, SizeSet &set, int run);
 void runUnmountPhase(PhaseContext &context, SizeSet &set, int run);
 // A mount and an unmount with hard links, next to link() and unlink() per file.
 void runHardLinkMountPhase(PhaseContext &context, SizeSet &set, int run);

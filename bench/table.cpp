@@ -26,6 +26,8 @@ const Row rows[] = {
     {"hard-link mount", "hard-link mount", "floor hard-link mount"},
     {"hard-link unmount", "hard-link unmount", "floor hard-link unmount"},
     {"check (x: unmount first pass)", "check", "unmount first pass"},
+    {"preview, unmounted (x: check)", "preview, unmounted", "check"},
+    {"preview, mounted (x: check)", "preview, mounted", "check"},
     {"extract (x: bsdtar -xf)", "extract", "bsdtar extract"},
     {"scan", "scan", "floor scan"},
     {"scan (x: du -sb)", "scan", "du -sb"},

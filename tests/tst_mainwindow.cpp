@@ -1,3 +1,4 @@
+#include "backupname.h"
 #include "filestatus.h"
 #include "gameregistrystandin.h"
 #include "mainwindow.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -50,6 +52,8 @@ private slots:
     void settingsKeepTheGameFolderWhileAModIsMounted();
     void staleScanReportsLeaveTheNewListAlone();
     void manyModsAreScannedOnAFewThreads();
+    void previewThenMountFromItsDialog();
+    void previewListsWhatTheMountWouldRefuse();
 };
 
 void MainWindowTest::listShowsModsAsTheirScansReport()
@@ -133,8 +137,8 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     QCOMPARE(w.cell("Gone", 1), QString("9 MB"));
     QCOMPARE(w.cell("Gone", 2), QString("9 files"));
     QTableWidgetItem *name = w.list->item(w.row("Gone"), 0);
-    QCOMPARE(name->toolTip(),
-             ResultWording::mountedWay(mountsWithHardLinks()) + "\nWarning:\n(1) a\n(3) b");
+    QCOMPARE(name->toolTip(), ResultWording::mountedWay(mountsWithHardLinks()) +
+                                  "\nReplaces 0 game files.\nWarning:\n(1) a\n(3) b");
     QVERIFY(!name->icon().pixmap(16, 16, QIcon::Disabled).isNull());
     QCOMPARE(w.list->currentRow(), w.row("Gone"));
     QCOMPARE(w.toggle->text(), QString("Un&mount"));
@@ -144,7 +148,7 @@ void MainWindowTest::mountedRowShowsStoredValuesAndWarnings()
     w.window.configStore()->set("MountedError", ";;");
     QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
     QCOMPARE(w.list->item(w.row("Gone"), 0)->toolTip(),
-             ResultWording::mountedWay(mountsWithHardLinks()));
+             ResultWording::mountedWay(mountsWithHardLinks()) + "\nReplaces 0 game files.");
     QVERIFY(w.list->item(w.row("Gone"), 0)->icon().isNull());
 }
 
@@ -213,7 +217,8 @@ void MainWindowTest::failedEntriesAreRememberedUntilAnUnmountSucceeds()
     QVERIFY(app.config().contains("MountedError=Mounted: 1 files mounted, 1 files failed\n"));
     QCOMPARE(w.list->item(w.row("Foo"), 0)->toolTip(),
              ResultWording::mountedWay(mountsWithHardLinks()) +
-                 "\nWarning:\n(1) Mounted: 1 files mounted, 1 files failed");
+                 "\nReplaces 1 game files.\nWarning:\n(1) Mounted: 1 files mounted, 1 files "
+                 "failed");
     // The progress dialog shows what went wrong; dismiss it as the user would.
     FileStatus *dialog = w.window.findChild<FileStatus *>();
     QVERIFY(dialog);
@@ -808,6 +813,116 @@ void MainWindowTest::manyModsAreScannedOnAFewThreads()
         QCOMPARE(w.cell(name, 2), QString("%1 files").arg(files));
     }
     QTRY_VERIFY(liveThreadCount() <= threadsBefore);
+}
+
+namespace
+{
+
+QDialog *shownPreview(Window &w)
+{
+    auto *dialog = w.window.findChild<QDialog *>("previewDialog");
+    return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+QStringList pathsIn(QDialog *dialog, const char *view)
+{
+    const QAbstractItemModel *model = dialog->findChild<QAbstractItemView *>(view)->model();
+    QStringList paths;
+    for (int row = 0; row < model->rowCount(); ++row)
+        paths << model->index(row, 0).data().toString();
+    return paths;
+}
+
+} // namespace
+
+void MainWindowTest::previewThenMountFromItsDialog()
+{
+    AppFolder app; // the game holds war3.mpq and Maps/keep.w3x
+    const QString mod = app.box.modDir("Foo");
+    QVERIFY(Tree::file(mod + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(mod + "/Maps/keep.w3x", "mod map"));
+    QVERIFY(Tree::file(mod + "/Maps/new.w3x", "new map"));
+    QVERIFY(Tree::file(mod + "/Movies/intro.mp4", QByteArray(3 * 512 * 1024, 'm')));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QTRY_COMPARE(w.cell("Foo", 2), QString("4 files"));
+    w.select("Foo");
+    QAction *preview = w.action("actionPreviewMount");
+    const QList<QAction *> listMenu = w.list->actions();
+    QVERIFY(listMenu.indexOf(preview) > 0);
+    QCOMPARE(listMenu.at(listMenu.indexOf(preview) - 1)->text(), QString("Mount"));
+
+    preview->trigger();
+    QDialog *dialog = nullptr;
+    QTRY_VERIFY((dialog = shownPreview(w)));
+    QTRY_COMPARE(w.status->text(), QString("Foo previewed."));
+    QCOMPARE(dialog->findChild<QLabel *>("summaryLbl")->text(),
+             QString("Foo replaces 2 game files (0 MB) and adds 2 (1.5 MB)."));
+    QCOMPARE(pathsIn(dialog, "replacedView"), (QStringList{"Maps/keep.w3x", "war3.mpq"}));
+    auto *addedView = dialog->findChild<QAbstractItemView *>("addedView");
+    QVERIFY(!addedView->isVisible());
+    QTest::mouseClick(dialog->findChild<QToolButton *>("addedBtn"), Qt::LeftButton);
+    QVERIFY(addedView->isVisible());
+    QCOMPARE(addedView->model()->rowCount(), 2);
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+
+    // Mount mounts what was previewed, as the Mount button does, and sets aside what it said.
+    QTest::mouseClick(dialog->findChild<QPushButton *>("mountBtn"), Qt::LeftButton);
+    QTRY_COMPARE(w.status->text(), QString("Foo mounted."));
+    QVERIFY(!dialog->isVisible());
+    QVERIFY(app.config().contains("Mounted=Foo\nMountedCount=4 files\nMountedSize=1.5 MB\n"));
+    QStringList setAside;
+    for (const QByteArray &line : readText(app.box.appDir + "/backup_files.txt").split('\n'))
+        if (!line.isEmpty())
+            setAside
+                << BackupName::restorePath(QString::fromUtf8(line)).mid(app.box.gameDir.size() + 1);
+    setAside.sort();
+    QCOMPARE(setAside, (QStringList{"Maps/keep.w3x", "war3.mpq"}));
+    QTest::mouseClick(w.window.findChild<QPushButton *>("refreshBtn"), Qt::LeftButton);
+    QVERIFY(w.list->item(w.row("Foo"), 0)->toolTip().contains("\nReplaces 2 game files."));
+
+    // The mounted mod's preview is what its records say was set aside; it mounts nothing.
+    QTRY_VERIFY(preview->isEnabled());
+    preview->trigger();
+    QTRY_VERIFY(shownPreview(w));
+    QCOMPARE(dialog->findChild<QLabel *>("summaryLbl")->text(),
+             QString("Foo is mounted and replaces 2 game files (0 MB)."));
+    QCOMPARE(pathsIn(dialog, "replacedView"), setAside);
+    QVERIFY(!dialog->findChild<QPushButton *>("mountBtn")->isEnabled());
+    QTest::mouseClick(dialog->findChild<QPushButton *>("closeBtn"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+}
+
+void MainWindowTest::previewListsWhatTheMountWouldRefuse()
+{
+#ifdef Q_OS_WIN
+    RUNEMOUNT_SKIP("Windows holds no two names that differ only in case");
+#else
+    AppFolder app;
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/a.txt", "a"));
+    QVERIFY(Tree::file(app.box.modDir("Foo") + "/A.TXT", "A"));
+    const auto before = Tree::snapshot(app.box.gameDir);
+    Window w(app);
+    QTRY_COMPARE(w.cell("Foo", 2), QString("2 files"));
+    w.select("Foo");
+    w.action("actionPreviewMount")->trigger();
+    QDialog *dialog = nullptr;
+    QTRY_VERIFY((dialog = shownPreview(w)));
+    QVERIFY(dialog->findChild<QLabel *>("summaryLbl")
+                ->text()
+                .endsWith("adds 1 (0 MB). 1 entries cannot be placed."));
+    const QStringList refused = pathsIn(dialog, "refusedView");
+    QCOMPARE(refused.size(), 1);
+    QVERIFY2(refused[0].startsWith(
+                 "Another entry of the mod has the same name: " + app.box.modDir("Foo") + "/"),
+             qPrintable(refused[0]));
+
+    // Close does nothing more.
+    QTest::mouseClick(dialog->findChild<QPushButton *>("closeBtn"), Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(Tree::difference(before, Tree::snapshot(app.box.gameDir)), QString());
+    QVERIFY(!app.config().contains("Mounted"));
+#endif
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,3 +1,5 @@
+#include "backupname.h"
+#include "mountrecords.h"
 #include "sandbox.h"
 #include "testsupport.h"
 
@@ -15,6 +17,24 @@ QStringList recordLines(const QByteArray &content)
     QStringList lines = QString::fromUtf8(content).split('\n');
     if (!content.isEmpty() && content.endsWith('\n'))
         lines.removeLast();
+    return lines;
+}
+
+PreviewedMount previewOf(Worker &worker)
+{
+    PreviewedMount found;
+    QObject::connect(&worker, &Worker::previewReady,
+                     [&found](const PreviewedMount &preview) { found = preview; });
+    worker.previewModWorker(false);
+    return found;
+}
+
+// "path bytes files" for each entry.
+QStringList described(const QVector<PreviewedMount::Entry> &entries)
+{
+    QStringList lines;
+    for (const PreviewedMount::Entry &entry : entries)
+        lines << QString("%1 %2 %3").arg(entry.path).arg(entry.bytes).arg(entry.files);
     return lines;
 }
 
@@ -44,6 +64,8 @@ private slots:
     void fullDiskKeepsEveryChangeOnRecord();
     void programsOwnFolderInTheGameIsLeftAlone_data();
     void programsOwnFolderInTheGameIsLeftAlone();
+    void previewTellsWhatTheMountThenDoes_data();
+    void previewTellsWhatTheMountThenDoes();
 };
 
 void MountTest::mountFoldsDescendsAndBacksUp()
@@ -461,6 +483,9 @@ void MountTest::programsOwnFolderInTheGameIsLeftAlone()
     const QStringList skippedLine{"Skipped the program's own folder: " + box.game(skipped)};
 
     auto worker = box.worker("Foo");
+    // The preview says so too, and changes nothing.
+    QCOMPARE(previewOf(*worker).refused, skippedLine);
+    QCOMPARE(Tree::difference(gameBefore, Tree::snapshot(box.gameDir)), QString());
     WorkerLog log(worker.get());
     worker->mountModWorker();
     QCOMPARE(log.errors, skippedLine);
@@ -494,6 +519,88 @@ void MountTest::programsOwnFolderInTheGameIsLeftAlone()
         gameAfter.remove(record);
     }
     QCOMPARE(Tree::difference(gameBefore, gameAfter), QString());
+}
+
+void MountTest::previewTellsWhatTheMountThenDoes_data()
+{
+    QTest::addColumn<MountWay>("way");
+    QTest::addColumn<QStringList>("replaced"); // "path bytes files", by path
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QString>("refusal"); // of the mod's link, if refused
+    // Scripts is new to the game: one link, or a folder made with each file placed in it. Where
+    // the game has the file Sound, the mod has a folder.
+    QTest::newRow("symbolic links")
+        << MountWay::SymbolicLinks << QStringList{"Sound 10 1", "war3.mpq 8 1"}
+        << QStringList{"Maps/a.w3x 5 1", "Scripts 7 2", "linked.txt 9 1"} << QString();
+    QTest::newRow("hard links") << MountWay::HardLinks << QStringList{"Sound 10 1", "war3.mpq 8 1"}
+                                << QStringList{"Maps/a.w3x 5 1", "Scripts/deep/y.j 3 1",
+                                               "Scripts/x.j 4 1", "Sound/s.wav 2 1"}
+                                << "Failed to create hard link to file: ";
+}
+
+void MountTest::previewTellsWhatTheMountThenDoes()
+{
+    QFETCH(MountWay, way);
+    QFETCH(QStringList, replaced);
+    QFETCH(QStringList, added);
+    QFETCH(QString, refusal);
+    RUNEMOUNT_NEEDS_LINKS(); // the mod holds one
+    Sandbox box;
+    QVERIFY(box.isValid());
+    box.setWay(way);
+    const QString mod = box.modDir("Foo");
+    QVERIFY(Tree::file(box.game("war3.mpq"), "game mpq"));
+    QVERIFY(Tree::file(box.game("Maps/keep.w3x"), "game keep"));
+    QVERIFY(Tree::file(box.game("Sound"), "game sound"));
+    QVERIFY(Tree::file(mod + "/war3.mpq", "mod mpq"));
+    QVERIFY(Tree::file(mod + "/Maps/a.w3x", "mod a"));
+    QVERIFY(Tree::file(mod + "/Scripts/x.j", "xxxx"));
+    QVERIFY(Tree::file(mod + "/Scripts/deep/y.j", "yyy"));
+    QVERIFY(Tree::file(mod + "/Sound/s.wav", "ss"));
+    QVERIFY(Tree::file(box.root + "/elsewhere.txt", "elsewhere"));
+    QVERIFY(Tree::link(mod + "/linked.txt", box.root + "/elsewhere.txt"));
+    const auto before = Tree::snapshot(box.gameDir);
+
+    auto worker = box.worker("Foo");
+    const PreviewedMount preview = previewOf(*worker);
+    QCOMPARE(described(preview.replaced), replaced);
+    QCOMPARE(described(preview.added), added);
+    const QStringList refused =
+        refusal.isEmpty() ? QStringList() : QStringList{refusal + mod + "/linked.txt"};
+    QCOMPARE(preview.refused, refused);
+    QCOMPARE(Tree::difference(before, Tree::snapshot(box.gameDir)), QString());
+    QCOMPARE(box.outFiles() + box.backupFiles(), QByteArray("<absent><absent>"));
+
+    // The mount sets aside those entries, places the others, and refuses the same.
+    WorkerLog log(worker.get());
+    worker->mountModWorker();
+    QCOMPARE(log.errors, refused);
+    const MountRecords records(box.appDir + "/out_files.txt", box.appDir + "/backup_files.txt");
+    const auto belowGame = [&box](const std::string &path) {
+        return QString::fromStdString(path).mid(box.gameDir.size() + 1);
+    };
+    QStringList setAside;
+    for (const std::string &backup : records.readBackups().paths)
+        setAside << belowGame(
+            BackupName::restorePath(QString::fromStdString(backup)).toStdString());
+    QStringList placed;
+    for (const MountRecords::Placed &entry : records.readPlaced().entries)
+        if (entry.kind != MountRecords::PlacedKind::Folder)
+            placed << belowGame(entry.path);
+    const auto pathsOf = [](const QStringList &lines) {
+        QStringList paths;
+        for (const QString &line : lines)
+            paths << line.section(' ', 0, 0);
+        paths.sort();
+        return paths;
+    };
+    setAside.sort();
+    QCOMPARE(setAside, pathsOf(replaced));
+    // A folder made in place of a game file is listed as what it replaced.
+    placed += setAside;
+    placed.removeDuplicates();
+    placed.sort();
+    QCOMPARE(placed, pathsOf(replaced + added));
 }
 
 #include "tst_mount.moc"

@@ -1,3 +1,4 @@
+#include "previewdialog.h"
 #include "resultwording.h"
 
 #include <QtTest>
@@ -13,6 +14,8 @@ private slots:
     void statusSummary();
     void errorRecord_data();
     void errorRecord();
+    void previewSummary_data();
+    void previewSummary();
 };
 
 void ResultWordingTest::statusSummary_data()
@@ -83,6 +86,11 @@ void ResultWordingTest::statusSummary_data()
         << "Foo differs from its records. [2 files as mounted, 4 files changed, 2 files missing]";
     QTest::newRow("check aborted")
         << Operation::Check << 2 << 0 << 0 << 0 << true << false << "Checking Foo: aborted.";
+    // What a preview found is in its dialog, also when it found nothing.
+    QTest::newRow("preview of a mod that changes nothing")
+        << Operation::Preview << 0 << 0 << 0 << 0 << false << false << "Foo previewed.";
+    QTest::newRow("preview aborted") << Operation::Preview << 3 << 0 << 0 << 0 << true << false
+                                     << "Previewing Foo: aborted. [3 files previewed]";
 }
 
 void ResultWordingTest::statusSummary()
@@ -141,6 +149,46 @@ void ResultWordingTest::errorRecord()
     QCOMPARE(QString::fromStdString(ResultWording::errorRecord(
                  operation, OutcomeCounts{done, failed, missing, kept}, aborted)),
              record);
+}
+
+void ResultWordingTest::previewSummary_data()
+{
+    QTest::addColumn<bool>("fromRecords");
+    QTest::addColumn<qint64>("replacedBytes");
+    QTest::addColumn<qint64>("addedBytes");
+    QTest::addColumn<int>("refused");
+    QTest::addColumn<QString>("text");
+    const qint64 megabyte = 1024 * 1024;
+    QTest::newRow("megabytes") << false << 35 * megabyte + megabyte / 2 << 12 * megabyte << 0
+                               << "Foo replaces 2 game files (35.5 MB) and adds 230 (12 MB).";
+    QTest::newRow("from a gibibyte on") << false << 1023 * megabyte << 1280 * megabyte << 0
+                                        << "Foo replaces 2 game files (1023 MB) and adds 230 "
+                                           "(1.25 GB).";
+    QTest::newRow("refused entries") << false << qint64(0) << qint64(0) << 3
+                                     << "Foo replaces 2 game files (0 MB) and adds 230 (0 MB). 3 "
+                                        "entries cannot be placed.";
+    QTest::newRow("the mounted mod's records")
+        << true << 5 * megabyte << qint64(0) << 0
+        << "Foo is mounted and replaces 2 game files (5 MB).";
+}
+
+void ResultWordingTest::previewSummary()
+{
+    QFETCH(bool, fromRecords);
+    QFETCH(qint64, replacedBytes);
+    QFETCH(qint64, addedBytes);
+    QFETCH(int, refused);
+    QFETCH(QString, text);
+    PreviewedMount preview;
+    preview.modName = "Foo";
+    preview.fromRecords = fromRecords;
+    preview.replaced = {{"war3.mpq", replacedBytes, 1}, {"Maps/keep.w3x", 0, 1}};
+    if (!fromRecords)
+        preview.added = {{"Scripts", addedBytes, 200}, {"Maps/new.w3x", 0, 30}};
+    preview.countTotals();
+    for (int i = 0; i < refused; ++i)
+        preview.refused << "Another entry of the mod has the same name: x";
+    QCOMPARE(PreviewDialog::summary(preview), text);
 }
 
 QTEST_GUILESS_MAIN(ResultWordingTest)

@@ -444,6 +444,7 @@ void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
     QVERIFY(gate->waitUntilHeld());
     QCOMPARE(w.status->text(), QString("Checking Foo..."));
     QVERIFY(!check->isEnabled() && !repair->isEnabled());
+    QVERIFY(!w.action("actionPreviewMount")->isEnabled());
     QVERIFY(!w.toggle->isEnabled());
     // Closing the window asks first, as for a mount.
     ModalAnswerer answers;
@@ -455,6 +456,7 @@ void WindowOperationsTest::checkAndRepairOneMountOperationAtATime()
     gate.reset();
     QTRY_COMPARE(w.status->text(), QString("Foo matches its records."));
     QTRY_VERIFY(check->isEnabled() && w.toggle->isEnabled());
+    QVERIFY(w.action("actionPreviewMount")->isEnabled());
 
     // A link the game removed: the dialog lists it, and nothing is changed.
     QVERIFY(QFile::remove(app.box.game("Maps/new.w3x")));

@@ -22,6 +22,7 @@ Controller::Controller(const WorkerPaths &paths, const QString &mod, QWidget *pa
     connect(
         worker, &Worker::mountRefused, this, [this](LinkRefusal why) { refusal = why; },
         Qt::DirectConnection);
+    connect(worker, &Worker::previewReady, this, &Controller::previewReady);
     connect(worker, &Worker::resultReady, this, &Controller::workerResult);
     thread.start(QThread::InheritPriority);
 }
@@ -83,6 +84,11 @@ void Controller::check()
 void Controller::repair()
 {
     start(Operation::Repair, [](Worker *w) { w->repairModWorker(); });
+}
+
+void Controller::preview(bool mounted)
+{
+    start(Operation::Preview, [mounted](Worker *w) { w->previewModWorker(mounted); });
 }
 
 void Controller::recordsListed(const ListedRecords &listed)

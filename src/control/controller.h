@@ -2,6 +2,7 @@
 
 #include "fileoutcome.h"
 #include "operation.h"
+#include "previewedmount.h"
 #include "workerpaths.h"
 
 #include <QObject>
@@ -41,6 +42,9 @@ public:
     void addArchive(const QString &archive, const QString &target);
     void check();
     void repair();
+    // What a mount of the mod would do, or with `mounted` what its mount's records say it set
+    // aside; previewReady comes before the result.
+    void preview(bool mounted);
 
     // Asks the operation to stop at its next check, as the dialog's Abort button does.
     void abort();
@@ -58,6 +62,8 @@ signals:
     // Once per pass, after every report of it. The Controller is still there while receivers
     // handle it, and is released only afterwards.
     void resultReady(const OperationResult &result);
+    // A preview that was not aborted.
+    void previewReady(const PreviewedMount &preview);
 
 private:
     // Runs `work` on the Worker's thread.

@@ -60,16 +60,8 @@ void MountCommands::mount(const std::optional<ModChoice> &chosen)
     }
     const QString &name = chosen->name;
     emit status(tr("Mounting %1...").arg(name), false);
-    const std::string gamePath = config->get(ConfigKey::gamePath);
-    if (!QFileInfo(fromUtf8(gamePath)).isDir()) {
-        refuse(tr("Invalid Warcraft III folder."), true);
+    if (refusedGameFolder())
         return;
-    }
-    // A game folder stored before such folders were refused in Settings.
-    if (config->isOwnFolder(gamePath)) {
-        refuse(ownFolderRefusal(), true);
-        return;
-    }
     if (!PathNames::isStorableModName(name)) {
         // Such a name could not be written to config.cfg as it is.
         refuse(tr("Failed to mount %1.").arg(name), true);
@@ -111,6 +103,27 @@ void MountCommands::repair()
 {
     if (Controller *controller = mountedModOperation(Operation::Repair))
         controller->repair();
+}
+
+void MountCommands::preview(const std::optional<ModChoice> &chosen)
+{
+    if (refusedWhileBusy())
+        return;
+    emit commandStarted();
+    // A mounted mod's links stand in the game: a walk would take them for game entries.
+    const QString mounted = state().mountedMod();
+    if (mounted.isEmpty() && !chosen) {
+        refuse(tr("Select a mod to preview."), false);
+        return;
+    }
+    if (refusedGameFolder())
+        return;
+    const QString name = mounted.isEmpty() ? chosen->name : mounted;
+    lastPreviewed = mounted.isEmpty() ? chosen : std::nullopt;
+    emit status(tr("Previewing %1...").arg(name), false);
+    Controller *controller = newOperation(name);
+    connect(controller, &Controller::previewReady, this, &MountCommands::previewReady);
+    controller->preview(!mounted.isEmpty());
 }
 
 Controller *MountCommands::mountedModOperation(Operation operation)
@@ -257,6 +270,21 @@ bool MountCommands::refusedWhileBusy()
     if (busy)
         emit status(tr("A mount or unmount is still running."), false);
     return busy;
+}
+
+bool MountCommands::refusedGameFolder()
+{
+    const std::string gamePath = config->get(ConfigKey::gamePath);
+    if (!QFileInfo(fromUtf8(gamePath)).isDir()) {
+        refuse(tr("Invalid Warcraft III folder."), true);
+        return true;
+    }
+    // A game folder stored before such folders were refused in Settings.
+    if (config->isOwnFolder(gamePath)) {
+        refuse(ownFolderRefusal(), true);
+        return true;
+    }
+    return false;
 }
 
 bool MountCommands::refusedWhileGameRuns()

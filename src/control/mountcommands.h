@@ -2,6 +2,7 @@
 
 #include "mountstate.h"
 #include "operation.h"
+#include "previewedmount.h"
 
 #include <QList>
 #include <QObject>
@@ -38,6 +39,11 @@ public:
     void unmount();
     void check();
     void repair();
+    // What a mount of the chosen mod would do; while a mod is mounted, what its records say it
+    // set aside. Changes nothing.
+    void preview(const std::optional<ModChoice> &chosen);
+    // Mounts the mod of the last preview, as mount does.
+    void mountPreviewed() { mount(lastPreviewed); }
     // The user's answer to hardLinksOffered: yes switches mounts to hard links and mounts.
     void answerHardLinks(bool yes);
 
@@ -70,6 +76,8 @@ signals:
     void commandStarted();
     // The list must be rebuilt to show the mount as it is now.
     void listChanged(const QString &text);
+    // What a preview found, before its result.
+    void previewReady(const PreviewedMount &preview);
     // An operation's result, handled here already; `rescan` when the list must be scanned again.
     void finished(const OperationResult &result, bool rescan);
     // Symbolic links are refused here: the user is to be asked whether to mount with hard links
@@ -79,6 +87,8 @@ signals:
 private:
     bool refusedWhileBusy();
     bool refusedWhileGameRuns();
+    // The game folder is missing, or lies in the program's own folder.
+    bool refusedGameFolder();
     void refuse(const QString &text, bool error);
     // A check or a repair of the mounted mod; null when it was refused.
     Controller *mountedModOperation(Operation operation);
@@ -95,6 +105,7 @@ private:
     QPointer<QWidget> dialogParent;
     QList<QPointer<Controller>> operations;
     std::optional<ModChoice> lastChosen; // the mod of the last mount started
+    std::optional<ModChoice> lastPreviewed;
     bool offerPending = false;
     bool unsavedAtStart = false;
 };

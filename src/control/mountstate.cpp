@@ -36,7 +36,13 @@ QString MountState::mountedCount() const
 
 QString MountState::toolTip() const
 {
-    const QString way = ResultWording::mountedWay(config->get(ConfigKey::hardLinks) == "1");
+    // The records are the truth of what the mount set aside.
+    const size_t backups =
+        MountRecords(fromUtf8(config->outFilesPath), fromUtf8(config->backupFilesPath))
+            .readBackups()
+            .paths.size();
+    const QString way = ResultWording::mountedWay(config->get(ConfigKey::hardLinks) == "1") +
+                        QStringLiteral("\nReplaces %0 game files.").arg(backups);
     const QString warnings = warning();
     return warnings.isEmpty() ? way : way + QLatin1Char('\n') + warnings;
 }

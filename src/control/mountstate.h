@@ -21,7 +21,8 @@ public:
     // The size and file count the mod's row showed when it was mounted.
     QString mountedSize() const;
     QString mountedCount() const;
-    // The tool tip of the mounted row: the way it was mounted, and its error records as warnings.
+    // The tool tip of the mounted row: the way it was mounted, how many game entries its records
+    // list as set aside, and its error records as warnings.
     QString toolTip() const;
     // The mount's error records as warnings; empty when there are none.
     QString warning() const;

@@ -7,7 +7,7 @@
 #include <QString>
 
 // What a Controller runs on its Worker; it chooses the behaviour, never its display text.
-enum class Operation { Mount, Unmount, Add, Delete, Check, Repair };
+enum class Operation { Mount, Unmount, Add, Delete, Check, Repair, Preview };
 
 // A finished operation as it reaches the window: one per pass (a failed unmount may be run a
 // second time, forced).

@@ -61,6 +61,9 @@ ActionWords actionWords(Operation operation)
     case Operation::Repair:
         return {QStringLiteral("Repairing"), QStringLiteral("repaired"), QStringLiteral("repair"),
                 QStringLiteral("game files set aside")};
+    case Operation::Preview:
+        return {QStringLiteral("Previewing"), QStringLiteral("previewed"),
+                QStringLiteral("preview"), QString()};
     }
     return {};
 }
@@ -69,6 +72,9 @@ QString statusSummary(const OperationResult &result)
 {
     if (result.operation == Operation::Check)
         return checkSummary(result);
+    // What it found is in its dialog.
+    if (result.operation == Operation::Preview && !result.aborted)
+        return result.modName + QStringLiteral(" previewed.");
     const ActionWords words = actionWords(result.operation);
     const OutcomeCounts &counts = result.counts;
     const QString &modName = result.modName;

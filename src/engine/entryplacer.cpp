@@ -68,17 +68,24 @@ EntryPlacer::SourceEntry EntryPlacer::sourceAt(const QString &path)
     return entry;
 }
 
-bool EntryPlacer::checkPlaceable(const SourceEntry &source, TransferMode mode)
+QString EntryPlacer::unplaceableText(const SourceEntry &source, TransferMode mode)
 {
     // A hard link is a second name of one file: a link of the mod has none to give.
     if (source.kind == Kind::File ||
         (source.kind == Kind::Link && mode != TransferMode::HardLink) ||
         (mode == TransferMode::Link && source.isFolder))
-        return true;
+        return QString();
     if (!source.path.isEmpty() && source.kind == Kind::None)
-        report(QStringLiteral("Missing file: ") + source.path, true);
-    else
-        report(failedText(source.path, mode), true);
+        return QStringLiteral("Missing file: ") + source.path;
+    return failedText(source.path, mode);
+}
+
+bool EntryPlacer::checkPlaceable(const SourceEntry &source, TransferMode mode)
+{
+    const QString why = unplaceableText(source, mode);
+    if (why.isEmpty())
+        return true;
+    report(why, true);
     return false;
 }
 

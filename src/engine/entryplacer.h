@@ -37,6 +37,8 @@ public:
     static SourceEntry sourceFrom(const QFileInfo &info);
     static SourceEntry sourceAt(const QString &path);
     static QString failedText(const QString &source, TransferMode mode);
+    // Why `source` cannot be placed `mode`'s way; empty when it can.
+    static QString unplaceableText(const SourceEntry &source, TransferMode mode);
 
     // Links `source` at `target`, on record, with what is known to stand at the target (a mount
     // has just looked). A hard link's identity follows its line once it is made. Only with

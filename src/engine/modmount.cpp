@@ -31,20 +31,21 @@ FileOutcome ModMount::place(const ModWalk::Entry &entry, FileEntry::Kind targetK
 
 void ModMount::refuse(const ModWalk::Entry &entry, ModWalk::Refusal why)
 {
+    report(refusalText(entry, why, placer.linkMode()), true);
+}
+
+QString ModMount::refusalText(const ModWalk::Entry &entry, ModWalk::Refusal why, TransferMode mode)
+{
     switch (why) {
     case ModWalk::Refusal::Unrecordable:
-        report(EntryPlacer::failedText(entry.source.filePath(), placer.linkMode()), true);
-        break;
+        return EntryPlacer::failedText(entry.source.filePath(), mode);
     case ModWalk::Refusal::SameNameAsPlaced:
-        report(QStringLiteral("Another entry of the mod has the same name: ") +
-                   entry.source.filePath(),
-               true);
-        break;
+        return QStringLiteral("Another entry of the mod has the same name: ") +
+               entry.source.filePath();
     case ModWalk::Refusal::OwnFolder:
-        report(QStringLiteral("Skipped the program's own folder: ") + QDir::cleanPath(entry.target),
-               true);
-        break;
+        return QStringLiteral("Skipped the program's own folder: ") + QDir::cleanPath(entry.target);
     }
+    return QString();
 }
 
 FileOutcome ModMount::makeFolder(const ModWalk::Entry &entry, FileEntry::Kind targetKind)

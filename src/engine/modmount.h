@@ -28,6 +28,9 @@ public:
     }
     // A link already on record (a repair), which the walk passes by.
     void passBy(const QString &linkPath) { walk.passBy(linkPath); }
+    // What a mount says of an entry the walk refuses, placing the `mode` way.
+    static QString refusalText(const ModWalk::Entry &entry, ModWalk::Refusal why,
+                               TransferMode mode);
 
 private:
     void reached(const ModWalk::Entry &entry) override;

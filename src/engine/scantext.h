@@ -32,6 +32,15 @@ inline QString size(double megabytes)
     return QStringLiteral("%0 MB").arg(megabytes);
 }
 
+// "12.5 MB", or from a gibibyte on "1.25 GB": a total the list's mebibytes would make long.
+inline QString amount(qint64 bytes)
+{
+    const double bytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
+    if (bytes < qint64(bytesPerGigabyte))
+        return size(megabytes(bytes));
+    return QStringLiteral("%0 GB").arg(std::round(double(bytes) / bytesPerGigabyte * 100) / 100);
+}
+
 // "3 files", without parsing a pattern for every file of a scan.
 inline QString files(qint64 count)
 {

@@ -4,6 +4,7 @@
 #include "linkprobe.h"
 #include "modmount.h"
 #include "mountcheck.h"
+#include "mountpreview.h"
 #include "mountrecords.h"
 #include "mountrepair.h"
 #include "ownfolders.h"
@@ -15,6 +16,7 @@ Worker::Worker(const WorkerPaths &workerPaths, QString mod)
     : paths(workerPaths), modName(std::move(mod)), removal(paths.game, paths.mods, reporter())
 {
     qRegisterMetaType<LinkRefusal>();
+    qRegisterMetaType<PreviewedMount>();
 }
 
 Worker::~Worker() = default;
@@ -85,6 +87,22 @@ void Worker::checkModWorker()
     MountCheck check(paths.game, modFolder(), OwnFolders::of(paths), reporter(), aborted);
     const OutcomeCounts counts = check.run(MountRecords(paths.outFiles, paths.backupFiles));
     emit resultReady(modName, counts.done, counts.failed, counts.missing, counts.kept, aborted,
+                     false);
+}
+
+void Worker::previewModWorker(bool mounted)
+{
+    const MountRecords records(paths.outFiles, paths.backupFiles);
+    PreviewedMount preview = mounted
+                                 ? MountPreview::ofRecords(records, paths.game, reporter(), aborted)
+                                 : MountPreview(paths.game, modFolder(), OwnFolders::of(paths),
+                                                way(), reporter(), aborted)
+                                       .run();
+    preview.modName = modName;
+    if (!aborted)
+        emit previewReady(preview);
+    // What it found is in the preview, not a problem of the operation.
+    emit resultReady(modName, preview.replaced.size() + preview.added.size(), 0, 0, 0, aborted,
                      false);
 }
 

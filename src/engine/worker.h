@@ -4,6 +4,7 @@
 #include "fileoutcome.h"
 #include "listedrecords.h"
 #include "mountway.h"
+#include "previewedmount.h"
 #include "workerparts.h"
 #include "workerpaths.h"
 
@@ -39,6 +40,9 @@ public slots:
     void moveFolderWorker(const QString &source, const QString &target, TransferMode mode);
     // Compares the game folder with the mount's records and the mod; changes nothing.
     void checkModWorker();
+    // What a mount of the mod would do, or with `mounted` what the records of its mount say it
+    // set aside; changes nothing. The preview comes before the result, unless aborted.
+    void previewModWorker(bool mounted);
     // Makes the game folder what a fresh mount of the mod would make it, records kept exact.
     void repairModWorker();
     // Adds the mod from an archive: `target` in the mods folder appears only once it is whole.
@@ -48,6 +52,7 @@ signals:
     // A mount or a repair found its way of linking impossible here and changed nothing; its
     // result follows.
     void mountRefused(LinkRefusal why);
+    void previewReady(const PreviewedMount &preview);
     // `kept`: game entries left as found, each with its line (OutcomeCounts::kept).
     void resultReady(const QString &modName, int done, int failed, int missing, int kept,
                      bool aborted, bool forced = false);

@@ -65,6 +65,7 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
             [this](const QString &text) { refresh(text, QString(), true); });
     connect(mountCommands, &MountCommands::finished, this, &MainWindow::mountCommandFinished);
     connect(mountCommands, &MountCommands::hardLinksOffered, this, &MainWindow::offerHardLinks);
+    connect(mountCommands, &MountCommands::previewReady, this, &MainWindow::showPreview);
     optionCalls = new GameOptionCalls(gameRegistry, this);
     connect(optionCalls, &GameOptionCalls::readDone, this, &MainWindow::optionRead);
     connect(optionCalls, &GameOptionCalls::writeDone, this, &MainWindow::optionWritten);
@@ -100,6 +101,8 @@ MainWindow::MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &r
             &MainWindow::renameModEnd);
     ui->modList->addAction(mountAction);
     connect(mountAction, &QAction::triggered, this, &MainWindow::mountMod);
+    ui->modList->addAction(ui->actionPreviewMount);
+    connect(ui->actionPreviewMount, &QAction::triggered, this, &MainWindow::previewMod);
     ui->modList->addAction(ui->actionOpen);
     connect(ui->actionOpen, &QAction::triggered, this, &MainWindow::openModFolder);
     ui->modList->addAction(ui->actionRename);

@@ -21,6 +21,8 @@ class QCheckBox;
 class MountCommands;
 class MountState;
 class ModTable;
+class PreviewDialog;
+struct PreviewedMount;
 struct ModChoice;
 class QAction;
 class QDialog;
@@ -84,6 +86,8 @@ private slots:
     void deleteModReady(const OperationResult &result);
     void checkMod();
     void repairMod();
+    void previewMod();
+    void showPreview(const PreviewedMount &preview);
 
 private:
     MainWindow(std::unique_ptr<ConfigStore> store, const GameRegistry &registry, QWidget *parent);
@@ -144,6 +148,7 @@ private:
     Ui::MainWindow *ui;
     Settings *settingsDialog = nullptr;
     QDialog *aboutDialog = nullptr;
+    PreviewDialog *previewDialog = nullptr;
     QString renameFrom;
     QTableWidgetItem *renameItem = nullptr;
     QIcon war3Icon;

@@ -54,6 +54,7 @@ void MainWindow::holdMountCommands()
 {
     ui->toggleMountBtn->setEnabled(false);
     mountAction->setEnabled(false);
+    ui->actionPreviewMount->setEnabled(false);
     ui->actionCheckMount->setEnabled(false);
     ui->actionRepairMount->setEnabled(false);
     ui->modList->setEnabled(false);
@@ -86,6 +87,7 @@ void MainWindow::showMountState(bool focusList)
     const bool busy = mountCommands->isBusy();
     ui->toggleMountBtn->setEnabled(!busy);
     mountAction->setEnabled(!busy);
+    ui->actionPreviewMount->setEnabled(!busy);
     ui->actionCheckMount->setEnabled(!busy && mounted);
     ui->actionRepairMount->setEnabled(!busy && mounted);
     updateLaunchIcons();
