@@ -48,4 +48,3 @@ void FolderSizes::run()
         changed.notify_all();
     }
 }
-
