@@ -33,6 +33,8 @@ void MainWindow::refresh(const QString &text, const QString &select, bool rescan
             }
             statusText = tr("Failed to create folder for %1.").arg(wanted);
         }
+    } else if (mountCommands->isMounted()) {
+        modTable->markMounted(mountCommands->state(), warningIcon);
     }
     showMountState(false);
     setStatus(statusText.isEmpty() ? tr("Runemount refreshed.") : statusText, false);

@@ -97,14 +97,27 @@ void ModTable::fillRow(Row &row, const MountState &state, const QIcon &warningIc
         table->setRowHidden(position, true); // shown once measured
         return;
     }
-    if (!state.warning().isEmpty())
-        name->setIcon(warningIcon);
-    name->setToolTip(state.toolTip());
+    showMountMark(row, state, warningIcon);
     table->resizeColumnToContents(0);
     nameColumnFit = nameWidth(position);
     table->scrollToItem(name);
     table->setFocus(Qt::OtherFocusReason);
     showOrHide(row);
+}
+
+void ModTable::showMountMark(Row &row, const MountState &state, const QIcon &warningIcon)
+{
+    row.mounted = true;
+    row.nameItem->setIcon(state.warning().isEmpty() ? QIcon() : warningIcon);
+    row.nameItem->setToolTip(state.toolTip());
+}
+
+void ModTable::markMounted(const MountState &state, const QIcon &warningIcon)
+{
+    const QString mounted = state.mountedMod();
+    for (Row &row : rows)
+        if (row.key.name == mounted)
+            showMountMark(row, state, warningIcon);
 }
 
 QStringList ModTable::folderNames() const

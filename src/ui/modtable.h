@@ -28,6 +28,9 @@ public:
     // Rebuilds the rows and starts measuring them; the mounted mod's row shows what it showed
     // when it was mounted. Returns the row of `wanted`, or -1 when it is not listed.
     int fill(const MountState &state, const QString &wanted, const QIcon &warningIcon);
+    // The mounted mod's tool tip and warning, on the list as it stands (after a clean mount,
+    // which leaves the rows as they are).
+    void markMounted(const MountState &state, const QIcon &warningIcon);
     void setFilter(const QString &text);
     bool isFiltered() const { return filter.isSet(); }
     // The rows shown, and those that would be without the filter.
@@ -59,6 +62,7 @@ private:
     QVector<int> sortedIndexes() const;
     void fillRow(Row &row, const MountState &state, const QIcon &warningIcon);
     void showOrHide(const Row &row);
+    void showMountMark(Row &row, const MountState &state, const QIcon &warningIcon);
     void tidy();
     int nameWidth(int position) const;
     QStringList folderNames() const;
